@@ -1,0 +1,22 @@
+// Text to integer and integer to text, as the program's number fields and
+// labels use them. Pure functions, shared by every backend, the model and the
+// command-line tool.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tk {
+
+// Leading blanks and tabs skipped, one optional sign, then "$" hexadecimal,
+// "%" binary or decimal digits up to the first other character; no digits
+// give 0. Digits past the 64-bit range saturate (to INT64_MAX, or INT64_MIN
+// after a minus sign) so that an absurd paste reads as huge, never wraps.
+std::int64_t parse_int(std::string_view text);
+
+// Plain decimal digits, no grouping, no leading zeros; a negative value gets
+// a leading minus sign.
+std::string format_int(std::int64_t value);
+
+}  // namespace tk

@@ -1,0 +1,192 @@
+// The window toolkit: the program's only door to the windowing system.
+//
+// One top-level window with a menu bar, numbered gadgets (child controls),
+// one blocking event source, immediate drawing into the window's client area
+// and the text/integer conversions. Every backend (headless, FLTK, Win32)
+// implements exactly these declarations; the program logic links against any
+// one of them and never sees a platform type.
+//
+// Texts are UTF-8 throughout; a backend converts at its own border.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "toolkit/text_conv.h"
+
+namespace tk {
+
+// ---------------------------------------------------------------------------
+// Event codes returned by wait_event().
+// ---------------------------------------------------------------------------
+inline constexpr int kEventGadget = 13100;      // recorded; event_gadget() names it
+inline constexpr int kEventMenu = 13101;        // recorded; event_menu_item() names it
+inline constexpr int kEventClose = 16;          // queued: close box, system menu, Alt+F4
+inline constexpr int kEventRepaint = 15;        // queued: content lost and erased
+inline constexpr int kEventMove = 3;            // queued
+inline constexpr int kEventSize = 5;            // queued
+inline constexpr int kEventActivate = 13104;    // queued
+inline constexpr int kEventMinimize = 13107;    // queued
+inline constexpr int kEventMaximize = 13108;    // queued, followed by kEventSize
+inline constexpr int kEventRestore = 13109;     // queued, followed by kEventSize
+
+// Raw platform message identifiers that wait_event() passes through when a
+// message recorded no event. The program ignores them; they are named here so
+// every backend reports the same numbers.
+inline constexpr int kMsgNull = 0x0000;
+inline constexpr int kMsgPaint = 0x000F;
+inline constexpr int kMsgKeyDown = 0x0100;
+inline constexpr int kMsgKeyUp = 0x0101;
+inline constexpr int kMsgChar = 0x0102;
+inline constexpr int kMsgTimer = 0x0113;
+inline constexpr int kMsgMouseMove = 0x0200;
+inline constexpr int kMsgLButtonDown = 0x0201;
+inline constexpr int kMsgLButtonUp = 0x0202;
+inline constexpr int kMsgLButtonDblClk = 0x0203;
+inline constexpr int kMsgRButtonDown = 0x0204;
+inline constexpr int kMsgRButtonUp = 0x0205;
+inline constexpr int kMsgRButtonDblClk = 0x0206;
+
+// Event types (event_type()): the notification code of a gadget event,
+// -1 when there is none.
+inline constexpr int kTypeNone = -1;
+// Text field.
+inline constexpr int kTypeEditSetFocus = 0x0100;   // EN_SETFOCUS
+inline constexpr int kTypeEditKillFocus = 0x0200;  // EN_KILLFOCUS
+inline constexpr int kTypeEditChange = 0x0300;     // EN_CHANGE
+inline constexpr int kTypeEditUpdate = 0x0400;     // EN_UPDATE
+inline constexpr int kTypeFocusGained = 14000;     // posted by a text field
+inline constexpr int kTypeFocusLost = 14001;       // posted by a text field
+// Combo box.
+inline constexpr int kTypeComboSelChange = 1;      // CBN_SELCHANGE
+inline constexpr int kTypeComboDblClk = 2;         // CBN_DBLCLK
+inline constexpr int kTypeComboSetFocus = 3;       // CBN_SETFOCUS
+inline constexpr int kTypeComboKillFocus = 4;      // CBN_KILLFOCUS
+inline constexpr int kTypeComboDropDown = 7;       // CBN_DROPDOWN
+inline constexpr int kTypeComboCloseUp = 8;        // CBN_CLOSEUP
+inline constexpr int kTypeComboSelEndOk = 9;       // CBN_SELENDOK
+inline constexpr int kTypeComboSelEndCancel = 10;  // CBN_SELENDCANCEL
+// Button and image view.
+inline constexpr int kTypeClicked = 0;             // BN_CLICKED, STN_CLICKED
+inline constexpr int kTypeRightClick = 1;
+inline constexpr int kTypeDoubleClick = 2;
+inline constexpr int kTypeRightDoubleClick = 3;
+inline constexpr int kTypeDrag = 14002;
+
+// ---------------------------------------------------------------------------
+// Style and flag words, in the platform's (Win32) values.
+// ---------------------------------------------------------------------------
+inline constexpr std::uint32_t kStyleCaption = 0x00C00000;   // WS_CAPTION
+inline constexpr std::uint32_t kStyleSysMenu = 0x00080000;   // WS_SYSMENU
+inline constexpr std::uint32_t kStyleThickFrame = 0x00040000;// WS_THICKFRAME
+inline constexpr std::uint32_t kStyleMainWindow =
+    kStyleCaption | kStyleSysMenu | kStyleThickFrame;        // 0xCC0000
+inline constexpr std::uint32_t kFlagNumber = 0x2000;         // ES_NUMBER
+inline constexpr std::uint32_t kFlagSunken = 0x20000;        // sunken edge
+
+// ---------------------------------------------------------------------------
+// Values.
+// ---------------------------------------------------------------------------
+
+// Colour: r + 256 g + 65536 b (the platform's COLORREF layout). In draw_line,
+// kFrontColour means the drawing phase's front colour (black).
+using Colour = std::int32_t;
+inline constexpr Colour kFrontColour = -1;
+
+constexpr Colour rgb(int r, int g, int b) {
+  return static_cast<Colour>(r + 256 * g + 65536 * b);
+}
+
+// A loaded image. kNoBitmap is "none".
+using Bitmap = std::intptr_t;
+inline constexpr Bitmap kNoBitmap = 0;
+
+// Gadget number -1 makes an anonymous gadget that cannot be referred to.
+inline constexpr int kAnonymous = -1;
+
+// ---------------------------------------------------------------------------
+// Lifecycle.
+// ---------------------------------------------------------------------------
+
+// Prepares the toolkit: fonts, window class, the tables of windows, gadgets,
+// menus and images. Returns false (and leaves a reason in last_error()) when
+// the windowing system cannot be reached at all.
+bool init_toolkit();
+// Frees the loaded images and destroys the window with its gadgets.
+void close_toolkit();
+// Why the last failing operation failed, for the one-line start-up message.
+std::string last_error();
+
+// ---------------------------------------------------------------------------
+// Window and menu.
+// ---------------------------------------------------------------------------
+
+// width x height is the client area without a menu bar; x, y the outer
+// top-left corner on the screen. Shown at once. Returns false for none.
+bool create_window(int window, int x, int y, int width, int height,
+                   std::string_view title, std::uint32_t style);
+void create_menu_bar(int menu, int window);
+void add_menu_title(std::string_view text);
+void add_menu_item(int item, std::string_view text);
+
+// ---------------------------------------------------------------------------
+// Gadgets. Creating a number in use first destroys the gadget that had it.
+// Operations on a number without gadget do nothing, give "" or 0.
+// ---------------------------------------------------------------------------
+void create_frame(int number, int x, int y, int w, int h, std::string_view caption);
+void create_label(int number, int x, int y, int w, int h, std::string_view text,
+                  std::uint32_t flags = 0);
+void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
+                       std::uint32_t flags);
+void create_combo_box(int number, int x, int y, int w, int h);
+// position -1 appends.
+void add_combo_item(int number, int position, std::string_view text);
+void create_button(int number, int x, int y, int w, int h, std::string_view text);
+// With a bitmap the view takes the bitmap's size; with none it keeps w x h.
+void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap);
+
+Bitmap load_bitmap(int image, std::string_view file_name);
+
+void set_gadget_text(int number, std::string_view text);
+std::string get_gadget_text(int number);
+// Combo box: selected index or -1. Button: check state. Image view: the
+// bitmap it shows. Others: 0.
+std::int64_t get_gadget_state(int number);
+
+// ---------------------------------------------------------------------------
+// Events.
+// ---------------------------------------------------------------------------
+
+// Returns once for every platform message (see the backend notes), or a
+// queued window event.
+int wait_event();
+int event_gadget();     // the item of the last event: gadget number ...
+int event_menu_item();  // ... or menu item number (one shared field)
+int event_type();       // notification code of the last event, -1 for none
+int event_window();     // window of the last window event
+
+// Starts the location as a program, else hands it to the system's default
+// handler. Never waits. Nonzero if something was started.
+bool open_url(std::string_view location);
+
+// ---------------------------------------------------------------------------
+// Drawing. Outside a drawing phase, or in one on a missing window, every
+// drawing call does nothing.
+// ---------------------------------------------------------------------------
+void begin_window_drawing(int window);
+void end_drawing();
+// Columns x..x+w-1, rows y..y+h-1, border and fill in the colour. If w and h
+// are each 1 or -1: the single pixel x (x-1 if w = -1), y (y-1 if h = -1).
+void draw_box(int x, int y, int w, int h, Colour colour);
+// r = 1: a 2 x 2 box at x, y. Otherwise the disc inscribed in x-r..x+r-1,
+// y-r..y+r-1 (2r pixels across).
+void draw_circle(int x, int y, int r, Colour colour);
+// One-pixel line, both end pixels set.
+void draw_line(int x1, int y1, int x2, int y2, Colour colour);
+// Black text on an opaque cell of the text background colour, top-left at
+// x, y. Returns the x after the text.
+int draw_text(int x, int y, std::string_view text);
+void set_text_background(Colour colour);
+
+}  // namespace tk
