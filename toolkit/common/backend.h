@@ -37,6 +37,10 @@ namespace tk::backend {
 // it (which may record a gadget or menu event or queue window events) and
 // returns the platform's identifier of that message (for example
 // kMsgMouseMove). One call handles exactly one message.
+//
+// Link order: the backend library links ferrant_toolkit_common after itself,
+// so define pump_message() in the same source file as init_toolkit() (which
+// every program references); otherwise the static link may not find it.
 int pump_message();
 
 }  // namespace tk::backend
