@@ -12,9 +12,11 @@
 //           (Ellipse), 2r pixels across
 //   line    the pixels GDI's LineTo covers (end point excluded), plus the end
 //           pixel
-//   text    black glyphs of the built-in bitmap font on an opaque cell of the
-//           background colour, top-left corner at x, y
-// Everything is clipped to the canvas.
+//   text    black glyphs of the built-in bitmap font (toolkit/common/font.h,
+//           8 x 16 cells) on an opaque cell of the background colour,
+//           top-left corner at x, y
+// Everything is clipped to the canvas. Colours keep their low 24 bits; for
+// line(), kFrontColour means black (the drawing phase's front colour).
 #pragma once
 
 #include <cstdint>

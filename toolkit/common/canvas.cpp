@@ -1,0 +1,190 @@
+// The canvas's pixel rules. They reproduce what GDI paints for Rectangle,
+// Ellipse and LineTo with a one-pixel pen and a brush of the same colour.
+#include "toolkit/common/canvas.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "toolkit/common/font.h"
+#include "toolkit/common/utf8.h"
+
+namespace tk::common {
+namespace {
+
+constexpr Colour kColourMask = 0xFFFFFF;
+constexpr Colour kBlack = 0;
+
+// floor(numerator / denominator) for denominator > 0.
+constexpr std::int64_t floor_div(std::int64_t numerator, std::int64_t denominator) {
+  const std::int64_t quotient = numerator / denominator;
+  return (numerator % denominator != 0 && numerator < 0) ? quotient - 1 : quotient;
+}
+
+// numerator / denominator (denominator > 0) to the nearest integer, an exact
+// half to the smaller one: the diamond rule lights the upper (or left) pixel
+// when a line passes exactly between two.
+constexpr std::int64_t round_half_down(std::int64_t numerator, std::int64_t denominator) {
+  // ceil(n/d - 1/2) = -floor((d - 2n) / 2d)
+  return -floor_div(denominator - 2 * numerator, 2 * denominator);
+}
+
+}  // namespace
+
+Canvas::Canvas(int width, int height, Colour background)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)) {
+  clear(background);
+}
+
+void Canvas::clear(Colour background) {
+  const auto count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+  pixels_.assign(count, background & kColourMask);
+  painted_.assign(count, 0);
+}
+
+Colour Canvas::pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return 0;
+  }
+  return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                 static_cast<std::size_t>(x)];
+}
+
+bool Canvas::painted(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return false;
+  }
+  return painted_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                  static_cast<std::size_t>(x)] != 0;
+}
+
+void Canvas::set(int x, int y, Colour colour) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    return;
+  }
+  const std::size_t index =
+      static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  pixels_[index] = colour & kColourMask;
+  painted_[index] = 1;
+}
+
+void Canvas::span(int y, int x_begin, int x_end, Colour colour) {
+  if (y < 0 || y >= height_) {
+    return;
+  }
+  for (int x = std::max(x_begin, 0); x < std::min(x_end, width_); ++x) {
+    set(x, y, colour);
+  }
+}
+
+void Canvas::box(int x, int y, int w, int h, Colour colour) {
+  if ((w == 1 || w == -1) && (h == 1 || h == -1)) {
+    set(w == -1 ? x - 1 : x, h == -1 ? y - 1 : y, colour);
+    return;
+  }
+  // Rectangle(x, y, x + w, y + h): the normalised corners, right and bottom
+  // edges excluded. Computed in 64 bits so that no size overflows.
+  const std::int64_t x_end = std::int64_t{x} + w;
+  const std::int64_t y_end = std::int64_t{y} + h;
+  const std::int64_t left = std::max<std::int64_t>(std::min<std::int64_t>(x, x_end), 0);
+  const std::int64_t right = std::min<std::int64_t>(std::max<std::int64_t>(x, x_end), width_);
+  const std::int64_t top = std::max<std::int64_t>(std::min<std::int64_t>(y, y_end), 0);
+  const std::int64_t bottom = std::min<std::int64_t>(std::max<std::int64_t>(y, y_end), height_);
+  for (std::int64_t row = top; row < bottom; ++row) {
+    span(static_cast<int>(row), static_cast<int>(left), static_cast<int>(right), colour);
+  }
+}
+
+void Canvas::circle(int x, int y, int r, Colour colour) {
+  if (r == 1) {
+    box(x, y, 2, 2, colour);
+    return;
+  }
+  // Ellipse(x - r, y - r, x + r, y + r): a pixel is in the disc when its
+  // centre lies inside the circle of radius |r| round (x, y). In half-pixel
+  // units the centre's offset is 2 (px - x) + 1, so everything is integer.
+  const std::int64_t radius = std::abs(std::int64_t{r});
+  const std::int64_t limit = 4 * radius * radius;
+  const std::int64_t top = std::max<std::int64_t>(y - radius, 0);
+  const std::int64_t bottom = std::min<std::int64_t>(y + radius, height_);
+  const std::int64_t left = std::max<std::int64_t>(x - radius, 0);
+  const std::int64_t right = std::min<std::int64_t>(x + radius, width_);
+  for (std::int64_t row = top; row < bottom; ++row) {
+    const std::int64_t dy = 2 * (row - y) + 1;
+    for (std::int64_t column = left; column < right; ++column) {
+      const std::int64_t dx = 2 * (column - x) + 1;
+      if (dx * dx + dy * dy <= limit) {
+        set(static_cast<int>(column), static_cast<int>(row), colour);
+      }
+    }
+  }
+}
+
+void Canvas::line(int x1, int y1, int x2, int y2, Colour colour) {
+  if (colour == kFrontColour) {
+    colour = kBlack;
+  }
+  // One pixel per column (x-major) or per row (y-major), the one nearest the
+  // ideal line, ties to the upper or left one. LineTo leaves out the end
+  // point; the toolkit then sets it, so the whole range is drawn.
+  const std::int64_t dx = std::int64_t{x2} - x1;
+  const std::int64_t dy = std::int64_t{y2} - y1;
+  const bool x_major = std::abs(dx) >= std::abs(dy);
+  const std::int64_t major_start = x_major ? x1 : y1;
+  const std::int64_t minor_start = x_major ? y1 : x1;
+  const std::int64_t major_delta = x_major ? dx : dy;
+  const std::int64_t minor_delta = x_major ? dy : dx;
+  const std::int64_t major_limit = x_major ? width_ : height_;
+  const std::int64_t length = std::abs(major_delta);
+  const std::int64_t step = major_delta < 0 ? -1 : 1;
+
+  // Only the steps whose major coordinate lies on the canvas are visited.
+  std::int64_t first = 0;
+  std::int64_t last = length;
+  if (step > 0) {
+    first = std::max<std::int64_t>(first, -major_start);
+    last = std::min<std::int64_t>(last, major_limit - 1 - major_start);
+  } else {
+    first = std::max<std::int64_t>(first, major_start - (major_limit - 1));
+    last = std::min<std::int64_t>(last, major_start);
+  }
+  for (std::int64_t t = first; t <= last; ++t) {
+    const std::int64_t major = major_start + step * t;
+    // At step t the ideal line is t * minor_delta / length off the start.
+    const std::int64_t minor =
+        length == 0 ? minor_start : minor_start + round_half_down(t * minor_delta, length);
+    if (x_major) {
+      set(static_cast<int>(major), static_cast<int>(minor), colour);
+    } else {
+      set(static_cast<int>(minor), static_cast<int>(major), colour);
+    }
+  }
+}
+
+int Canvas::text(int x, int y, std::string_view utf8, Colour background) {
+  std::int64_t pen_x = x;
+  for (const char32_t code_point : decode_utf8(utf8)) {
+    const font::Glyph& glyph = font::glyph(code_point);
+    for (int row = 0; row < font::kCellHeight; ++row) {
+      for (int column = 0; column < font::kCellWidth; ++column) {
+        const std::int64_t px = pen_x + column;
+        const std::int64_t py = std::int64_t{y} + row;
+        if (px < 0 || py < 0 || px >= width_ || py >= height_) {
+          continue;
+        }
+        const bool ink = (glyph[static_cast<std::size_t>(row)] & (0x80u >> column)) != 0;
+        set(static_cast<int>(px), static_cast<int>(py), ink ? kBlack : background);
+      }
+    }
+    pen_x += font::kCellWidth;
+  }
+  return static_cast<int>(std::min<std::int64_t>(pen_x, std::numeric_limits<int>::max()));
+}
+
+int Canvas::text_width(std::string_view utf8) {
+  return static_cast<int>(decode_utf8(utf8).size()) * font::kCellWidth;
+}
+
+int Canvas::text_height() { return font::kCellHeight; }
+
+}  // namespace tk::common
