@@ -1,0 +1,179 @@
+// Worked values of the reach model: the numbers the window shows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/reach.h"
+
+namespace {
+
+using model::kCableCatalogue;
+
+const model::CableEntry& cable(std::size_t index) { return kCableCatalogue[index]; }
+
+struct Panel1Case {
+  int baserate;
+  std::size_t cable;
+  std::int64_t ferrant_m, ferrant_ft, pellion_m, pellion_ft;
+};
+
+TEST(Panel1, WorkedValues) {
+  const Panel1Case cases[] = {
+      {0, 0, 0, 0, 0, 0},
+      {1, 0, 8567, 28108, 8496, 27873},
+      {3, 0, 8512, 27928, 8300, 27229},
+      {36, 0, 4516, 14818, 3162, 10372},
+      {37, 0, 4509, 14792, 0, 0},
+      {90, 0, 2666, 8746, 0, 0},
+      {91, 0, 2666, 8746, 0, 0},
+      {92, 0, 2666, 8746, 0, 0},
+      {238, 0, 310, 1017, 0, 0},
+      {3, 10, 46802, 153549, 46607, 152909},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "baserate " << c.baserate << ", cable " << c.cable);
+    const auto r = model::compute_panel1(c.baserate, cable(c.cable).reach_factor, cable(c.cable).rate_coef);
+    EXPECT_EQ(r.ferrant_m, c.ferrant_m);
+    EXPECT_EQ(r.ferrant_ft, c.ferrant_ft);
+    EXPECT_EQ(r.pellion_m, c.pellion_m);
+    EXPECT_EQ(r.pellion_ft, c.pellion_ft);
+  }
+  EXPECT_EQ(model::compute_panel1(93, 1.2f, 0.3f).ferrant_m, 2624);
+}
+
+TEST(Panel1, BaserateZeroReachesNowhereOnEveryCable) {
+  for (const auto& entry : kCableCatalogue) {
+    const auto r = model::compute_panel1(0, entry.reach_factor, entry.rate_coef);
+    EXPECT_EQ(r.distance_m, 0.0f);
+    EXPECT_EQ(r.ferrant_ft + r.pellion_m + r.pellion_ft, 0);
+  }
+}
+
+TEST(Panel1, OutOfRangeBaseratesAreClamped) {
+  const auto low = model::compute_panel1(-5, 1.2f, 0.3f);
+  EXPECT_EQ(low.ferrant_m, 0);
+  const auto high = model::compute_panel1(100000, 1.2f, 0.3f);
+  EXPECT_EQ(high.ferrant_m, 310);
+  EXPECT_EQ(high.pellion_m, 0);
+}
+
+TEST(CableMultiplier, FadesFromReachFactorAndFreezesAt90) {
+  EXPECT_EQ(model::cable_multiplier(0, 1.2f), static_cast<double>(1.2f));
+  EXPECT_EQ(model::cable_multiplier(90, 6.875f), model::cable_multiplier(238, 6.875f));
+  EXPECT_NEAR(model::cable_multiplier(90, 2.0f), 1.166, 0.001);
+  // A panel without a cable entry computes with reach factor 0.
+  EXPECT_NEAR(model::cable_multiplier(50, 0.0f), 1.0 - 1.0 / 2.71, 1e-6);
+}
+
+TEST(CableMultiplier, FloatPowerAgreesWithDoublePowerRoundedToFloat) {
+  // The worked values hold for either form of the power; a math library
+  // where the two disagree would need a look at those values.
+  for (int k = 0; k <= 90; ++k) {
+    const auto e = static_cast<float>(-static_cast<double>(k) / 50.0);
+    EXPECT_EQ(std::pow(2.71f, e), static_cast<float>(std::pow(static_cast<double>(2.71f), static_cast<double>(e))))
+        << "k = " << k;
+  }
+}
+
+int scan(float distance, std::size_t cable_index, int limit) {
+  return model::scan_possible_baserate(distance, cable(cable_index).reach_factor,
+                                       cable(cable_index).rate_coef, limit);
+}
+
+TEST(Scan, WorkedValues) {
+  EXPECT_EQ(scan(0, 0, 238), 238);
+  EXPECT_EQ(scan(0, 0, 89), 89);
+  EXPECT_EQ(scan(0, 0, 36), 36);
+  EXPECT_EQ(scan(5000, 0, 238), 29);
+  EXPECT_EQ(scan(5000, 0, 36), 17);
+  EXPECT_EQ(scan(1000, 10, 89), 89);
+  EXPECT_EQ(scan(30000, 10, 238), 12);
+}
+
+TEST(Scan, StrictlyGreaterReachAndLowBaserates) {
+  EXPECT_EQ(model::scan_row_reach(29, 1.2f, 0.3f, 238), 5043);
+  EXPECT_EQ(scan(5043, 0, 238), 28);
+  EXPECT_EQ(scan(5042, 0, 238), 29);
+  EXPECT_EQ(scan(8550, 0, 238), 1);
+  EXPECT_EQ(scan(8512, 0, 238), 2);
+  EXPECT_EQ(scan(8567, 0, 238), 0);
+}
+
+TEST(Scan, FarAndNegativeDistances) {
+  for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(scan(30000, i, 238), 0) << "cable " << i;
+  EXPECT_GT(scan(30000, 7, 238), 0);
+  EXPECT_EQ(scan(-5, 0, 238), 238);
+  EXPECT_EQ(scan(-5, 0, 36), 36);
+}
+
+TEST(Scan, DistanceIsRoundedHalfEven) {
+  // 5042.5 rounds to 5042 (even), below the reach 5043 of baserate 29.
+  EXPECT_EQ(scan(5042.5f, 0, 238), 29);
+  EXPECT_EQ(scan(5043.5f, 0, 238), 28);
+}
+
+TEST(Scan, OutOfRangeLimitsAreClamped) {
+  EXPECT_EQ(scan(0, 0, 1000), 238);
+  EXPECT_EQ(scan(0, 0, -3), 0);
+}
+
+TEST(Scan, PellionDeratingOnlyAtLimit36) {
+  // Derated from the rounded whole metres: 1 - 0.3/36*17 of the reach.
+  const auto plain = model::scan_row_reach(17, 1.2f, 0.3f, 238);
+  const auto derated = model::scan_row_reach(17, 1.2f, 0.3f, 36);
+  EXPECT_EQ(derated, model::round_half_even((1.0 - (static_cast<double>(0.3f) / 36) * 17) * static_cast<double>(plain)));
+  EXPECT_EQ(model::scan_row_reach(17, 1.2f, 0.3f, 89), plain);
+  EXPECT_EQ(model::scan_row_reach(37, 1.2f, 0.3f, 36), model::scan_row_reach(37, 1.2f, 0.3f, 238));
+}
+
+TEST(BaserateLookup, AgreesWithTheScanAtEveryReachBoundary) {
+  for (const auto& entry : kCableCatalogue) {
+    for (const int limit : {36, 89, 238}) {
+      const model::BaserateLookup lookup(entry.reach_factor, entry.rate_coef, limit);
+      auto check = [&](std::int64_t distance) {
+        EXPECT_EQ(lookup.possible_baserate(distance),
+                  model::scan_possible_baserate(static_cast<float>(distance), entry.reach_factor,
+                                                entry.rate_coef, limit))
+            << entry.box_item << " limit " << limit << " distance " << distance;
+      };
+      for (const std::int64_t d : {-7, 0, 1, 29999, 30000, 30001, 1000000}) check(d);
+      for (int k = 0; k <= limit; ++k) {
+        const auto reach = model::scan_row_reach(k, entry.reach_factor, entry.rate_coef, limit);
+        for (std::int64_t d = reach - 1; d <= reach + 1; ++d) check(d);
+      }
+    }
+  }
+}
+
+TEST(DistanceFeet, HalvesGoToEven) {
+  EXPECT_EQ(model::distance_feet(0), 0);
+  EXPECT_EQ(model::distance_feet(1000), 3281);
+  EXPECT_EQ(model::distance_feet(30000), 98424);
+  EXPECT_EQ(model::distance_feet(625), 2050);  // exactly 2050.5 in double
+  EXPECT_EQ(model::distance_feet(1875), 6152);
+  EXPECT_EQ(model::distance_feet(-1000), -3281);
+}
+
+TEST(LoopResistance, WholeOhmsOfOneConductor) {
+  EXPECT_EQ(model::loop_resistance_text(0, 0.137f), "0 Ohm");
+  EXPECT_EQ(model::loop_resistance_text(1000, 0.137f), "137 Ohm");
+  EXPECT_EQ(model::loop_resistance_text(30000, 0.137f), "4110 Ohm");
+  EXPECT_EQ(model::loop_resistance_text(100, 0.137f), "14 Ohm");
+  // 68.49999726...: the single-precision factor keeps it below the half.
+  EXPECT_EQ(model::loop_resistance_text(500, 0.137f), "68 Ohm");
+  EXPECT_EQ(model::loop_resistance_ohm(5, 0.5f), 2);
+  EXPECT_EQ(model::loop_resistance_ohm(7, 0.5f), 4);
+  EXPECT_EQ(model::loop_resistance_text(-1000, 0.137f), "-137 Ohm");
+}
+
+TEST(RoundHalfEven, HalvesAndLimits) {
+  EXPECT_EQ(model::round_half_even(2.5), 2);
+  EXPECT_EQ(model::round_half_even(3.5), 4);
+  EXPECT_EQ(model::round_half_even(-2.5), -2);
+  EXPECT_EQ(model::round_half_even(2.5000001), 3);
+  EXPECT_EQ(model::round_half_even(std::nan("")), 0);
+  EXPECT_EQ(model::round_half_even(1e300), INT64_MAX);
+  EXPECT_EQ(model::round_half_even(-1e300), INT64_MIN);
+}
+
+}  // namespace
