@@ -24,6 +24,9 @@ void queue_window_event(int code, int window);
 // True while window events wait in the queue.
 bool has_queued_window_events();
 
+// True while a recorded gadget or menu event waits to be reported.
+bool has_recorded_event();
+
 // Forgets the record and the queue (toolkit start and end).
 void reset_events();
 

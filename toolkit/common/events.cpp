@@ -56,6 +56,8 @@ void queue_window_event(int code, int window) {
 
 bool has_queued_window_events() { return !state().window_events.empty(); }
 
+bool has_recorded_event() { return state().has_pending; }
+
 void reset_events() { state() = EventState{}; }
 
 }  // namespace common

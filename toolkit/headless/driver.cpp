@@ -1,0 +1,298 @@
+// The driver: user actions become platform messages in the headless queue
+// (see the message model in driver.h); readers look at the simulated window.
+#include <algorithm>
+
+#include "toolkit/common/backend.h"
+#include "toolkit/common/utf8.h"
+#include "toolkit/headless/state.h"
+
+namespace tk::headless {
+namespace {
+
+using detail::Gadget;
+using detail::Key;
+using detail::Message;
+using detail::MessageKind;
+using detail::state;
+
+Message message_of(MessageKind kind) {
+  Message message;
+  message.kind = kind;
+  return message;
+}
+
+void post(Message message) { state().messages.push_back(std::move(message)); }
+
+void post(MessageKind kind, int gadget = kAnonymous) {
+  Message message = message_of(kind);
+  message.gadget = gadget;
+  post(std::move(message));
+}
+
+// A click-like action on a gadget that takes the focus moves it first.
+void focus_before_click(const Gadget& gadget) {
+  if (common::takes_focus(gadget.kind) && detail::focus_after_queue() != &gadget) {
+    post(MessageKind::Focus, gadget.number);
+  }
+}
+
+void post_key(Key key) {
+  Message down = message_of(MessageKind::KeyDown);
+  down.key = key;
+  post(std::move(down));
+  Message up = message_of(MessageKind::KeyUp);
+  up.key = key;
+  post(std::move(up));
+}
+
+// Open, optionally choose, close: the list's message sequence.
+void post_list_sequence(const Gadget& combo, int index, bool choose) {
+  focus_before_click(combo);
+  post(MessageKind::ComboOpen, combo.number);
+  post(MessageKind::ButtonUp, combo.number);
+  if (choose) {
+    Message pick = message_of(MessageKind::ComboChoose);
+    pick.gadget = combo.number;
+    pick.index = index;
+    post(std::move(pick));
+    post(MessageKind::ComboClose, combo.number);
+  } else {
+    post(MessageKind::ComboClose, combo.number);
+    post(MessageKind::ButtonUp, combo.number);
+  }
+}
+
+const Gadget* gadget_of_kind(int number, GadgetKind kind) {
+  const Gadget* gadget = detail::find_gadget(number);
+  return (gadget != nullptr && gadget->kind == kind) ? gadget : nullptr;
+}
+
+}  // namespace
+
+// --- the user's actions ---------------------------------------------------------
+
+void focus(int gadget) {
+  const Gadget* target = detail::find_gadget(gadget);
+  if (target != nullptr && common::takes_focus(target->kind) &&
+      detail::focus_after_queue() != target) {
+    post(MessageKind::Focus, gadget);
+  }
+}
+
+void select_all(int gadget) {
+  if (gadget_of_kind(gadget, GadgetKind::TextField) != nullptr) {
+    post(MessageKind::SelectAll, gadget);
+  }
+}
+
+void type_text(std::string_view text) {
+  for (const char32_t character : common::decode_utf8(text)) {
+    post(MessageKind::KeyDown);
+    Message typed = message_of(MessageKind::Char);
+    typed.character = character;
+    post(std::move(typed));
+    post(MessageKind::KeyUp);
+  }
+}
+
+void paste(std::string_view text) {
+  Message message = message_of(MessageKind::Paste);
+  message.text = common::decode_utf8(text);
+  post(std::move(message));
+}
+
+void delete_selection() { post(MessageKind::Clear); }
+
+void pick(int gadget, int index) {
+  const Gadget* combo = gadget_of_kind(gadget, GadgetKind::ComboBox);
+  if (combo == nullptr || index < 0 || index >= static_cast<int>(combo->items.size())) {
+    return;
+  }
+  post_list_sequence(*combo, index, true);
+}
+
+void open_close(int gadget) {
+  if (const Gadget* combo = gadget_of_kind(gadget, GadgetKind::ComboBox)) {
+    post_list_sequence(*combo, 0, false);
+  }
+}
+
+void click(int gadget) {
+  const Gadget* target = detail::find_gadget(gadget);
+  if (target == nullptr) {
+    return;
+  }
+  if (target->kind == GadgetKind::ComboBox) {
+    open_close(gadget);
+    return;
+  }
+  focus_before_click(*target);
+  post(MessageKind::ButtonDown, gadget);
+  post(MessageKind::ButtonUp, gadget);
+}
+
+void double_click(int gadget) {
+  const Gadget* target = detail::find_gadget(gadget);
+  if (target == nullptr) {
+    return;
+  }
+  focus_before_click(*target);
+  post(MessageKind::ButtonDown, gadget);
+  post(MessageKind::ButtonUp, gadget);
+  post(MessageKind::DoubleClick, gadget);
+  post(MessageKind::ButtonUp, gadget);
+}
+
+void right_click(int gadget) {
+  if (detail::find_gadget(gadget) != nullptr) {
+    post(MessageKind::RightDown, gadget);
+    post(MessageKind::RightUp, gadget);
+  }
+}
+
+void right_double_click(int gadget) {
+  if (detail::find_gadget(gadget) != nullptr) {
+    post(MessageKind::RightDown, gadget);
+    post(MessageKind::RightUp, gadget);
+    post(MessageKind::RightDoubleClick, gadget);
+    post(MessageKind::RightUp, gadget);
+  }
+}
+
+void drag(int gadget) {
+  const Gadget* target = detail::find_gadget(gadget);
+  if (target == nullptr) {
+    return;
+  }
+  focus_before_click(*target);
+  post(MessageKind::ButtonDown, gadget);
+  post(MessageKind::DragMove, gadget);
+  post(MessageKind::ButtonUp, gadget);
+}
+
+void tab() { post_key(Key::Tab); }
+void backtab() { post_key(Key::BackTab); }
+
+void choose_menu(int item) {
+  const auto& window = state().window;
+  if (!window) {
+    return;
+  }
+  for (const MenuTitle& title : window->menu) {
+    for (const MenuItem& entry : title.items) {
+      if (entry.item == item) {
+        Message message = message_of(MessageKind::Menu);
+        message.index = item;
+        post(std::move(message));
+        return;
+      }
+    }
+  }
+}
+
+void move_mouse(int count) {
+  for (int i = 0; i < count; ++i) {
+    post(MessageKind::MouseMove);
+  }
+}
+
+void system_repaint() {
+  if (state().window) {
+    post(MessageKind::Paint);
+  }
+}
+
+void close_box() {
+  if (state().window) {
+    post(MessageKind::Close);
+  }
+}
+
+bool has_pending() {
+  return !state().messages.empty() || common::has_queued_window_events() ||
+         common::has_recorded_event();
+}
+
+// --- reading what the window shows ------------------------------------------
+
+bool exists(int gadget) { return detail::find_gadget(gadget) != nullptr; }
+
+GadgetKind kind(int gadget) {
+  const Gadget* found = detail::find_gadget(gadget);
+  return found != nullptr ? found->kind : GadgetKind::Label;
+}
+
+Rect rect(int gadget) {
+  const Gadget* found = detail::find_gadget(gadget);
+  return found != nullptr ? found->rect : Rect{};
+}
+
+std::string text(int gadget) { return get_gadget_text(gadget); }
+std::int64_t state(int gadget) { return get_gadget_state(gadget); }
+
+std::vector<int> gadget_numbers() {
+  std::vector<int> numbers;
+  for (const auto& entry : detail::state().gadgets.entries()) {
+    if (entry.number != kAnonymous) {
+      numbers.push_back(entry.number);
+    }
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+int focused_gadget() {
+  const Gadget* focused = detail::state().focused;
+  return focused != nullptr ? focused->number : -1;
+}
+
+std::vector<std::string> combo_items(int gadget) {
+  const Gadget* combo = gadget_of_kind(gadget, GadgetKind::ComboBox);
+  return combo != nullptr ? combo->items : std::vector<std::string>{};
+}
+
+Rect image_size(int gadget) {
+  const Gadget* view = gadget_of_kind(gadget, GadgetKind::ImageView);
+  const common::DecodedImage* image = view != nullptr ? detail::find_image(view->bitmap) : nullptr;
+  return image != nullptr ? Rect{0, 0, image->width, image->height} : Rect{};
+}
+
+Selection selection(int gadget) {
+  const Gadget* field = gadget_of_kind(gadget, GadgetKind::TextField);
+  if (field == nullptr) {
+    return {};
+  }
+  return Selection{static_cast<int>(std::min(field->selection_anchor, field->caret)),
+                   static_cast<int>(std::max(field->selection_anchor, field->caret))};
+}
+
+std::string window_title() {
+  const auto& window = detail::state().window;
+  return window ? window->title : std::string();
+}
+
+std::vector<MenuTitle> menu() {
+  const auto& window = detail::state().window;
+  return window ? window->menu : std::vector<MenuTitle>{};
+}
+
+bool window_exists() { return detail::state().window.has_value(); }
+
+int canvas_width() {
+  const auto& window = detail::state().window;
+  return window ? window->canvas.width() : 0;
+}
+
+int canvas_height() {
+  const auto& window = detail::state().window;
+  return window ? window->canvas.height() : 0;
+}
+
+std::int32_t pixel(int x, int y) {
+  const auto& window = detail::state().window;
+  return window ? window->canvas.pixel(x, y) : 0;
+}
+
+std::vector<std::string> opened_urls() { return detail::state().opened_urls; }
+
+}  // namespace tk::headless

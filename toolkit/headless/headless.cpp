@@ -1,0 +1,645 @@
+// The toolkit operations on the headless platform, and the handling of its
+// platform messages (pump_message). Everything lives in memory.
+#include <algorithm>
+#include <utility>
+
+#include "toolkit/common/backend.h"
+#include "toolkit/common/utf8.h"
+#include "toolkit/headless/state.h"
+
+namespace tk {
+namespace headless::detail {
+
+State& state() {
+  static State platform;
+  return platform;
+}
+
+Gadget* find_gadget(int number) { return state().gadgets.find(number); }
+
+const common::DecodedImage* find_image(Bitmap handle) {
+  if (handle == kNoBitmap) {
+    return nullptr;
+  }
+  for (const auto& [number, loaded] : state().images) {
+    if (loaded.handle == handle) {
+      return &loaded.image;
+    }
+  }
+  return nullptr;
+}
+
+Gadget* tab_target(const Gadget* from, bool forward) {
+  std::vector<Gadget*> stops;
+  for (const auto& entry : state().gadgets.entries()) {
+    if (common::takes_focus(entry.kind)) {
+      stops.push_back(entry.gadget.get());
+    }
+  }
+  if (stops.empty()) {
+    return nullptr;
+  }
+  const auto current = std::find(stops.begin(), stops.end(), from);
+  const auto count = static_cast<std::ptrdiff_t>(stops.size());
+  if (current == stops.end()) {
+    return forward ? stops.front() : stops.back();
+  }
+  const std::ptrdiff_t at = current - stops.begin();
+  return stops[static_cast<std::size_t>((at + (forward ? 1 : count - 1)) % count)];
+}
+
+const Gadget* focus_after_queue() {
+  const State& s = state();
+  const Gadget* focus = s.focused;
+  for (const Message& message : s.messages) {
+    if (message.kind == MessageKind::Focus) {
+      const Gadget* target = find_gadget(message.gadget);
+      if (target != nullptr && common::takes_focus(target->kind)) {
+        focus = target;
+      }
+    } else if (message.kind == MessageKind::KeyDown && message.key != Key::Other) {
+      if (const Gadget* target = tab_target(focus, message.key == Key::Tab)) {
+        focus = target;
+      }
+    }
+  }
+  return focus;
+}
+
+namespace {
+
+void record(const Gadget& gadget, int type) {
+  common::record_event(kEventGadget, gadget.number, type);
+}
+
+// --- text field editing ------------------------------------------------------
+
+std::pair<std::size_t, std::size_t> selection_range(const Gadget& field) {
+  return {std::min(field.selection_anchor, field.caret),
+          std::max(field.selection_anchor, field.caret)};
+}
+
+void place_caret(Gadget& field, std::size_t position) {
+  field.caret = std::min(position, field.content.size());
+  field.selection_anchor = field.caret;
+}
+
+// Replaces the selection by the text, as typing and pasting do; a content
+// change records EN_UPDATE then EN_CHANGE (the latter is reported).
+void replace_selection(Gadget& field, std::u32string_view text) {
+  const auto [begin, end] = selection_range(field);
+  if (begin == end && text.empty()) {
+    return;
+  }
+  field.content.replace(begin, end - begin, text);
+  place_caret(field, begin + text.size());
+  record(field, kTypeEditUpdate);
+  record(field, kTypeEditChange);
+}
+
+bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
+
+void type_into_field(Gadget& field, char32_t character) {
+  constexpr char32_t kBackspace = 0x08;
+  if (character == kBackspace) {
+    const auto [begin, end] = selection_range(field);
+    if (begin == end) {
+      if (begin == 0) {
+        return;
+      }
+      field.selection_anchor = begin - 1;
+      field.caret = begin;
+    }
+    replace_selection(field, {});
+    return;
+  }
+  if (character < 0x20 || character == 0x7F) {
+    return;  // Enter, Escape and other control keys change nothing here
+  }
+  if ((field.flags & kFlagNumber) != 0 && !is_digit(character)) {
+    return;  // ES_NUMBER refuses the key
+  }
+  const auto [begin, end] = selection_range(field);
+  if (field.content.size() - (end - begin) >= kTextLimit) {
+    return;
+  }
+  replace_selection(field, std::u32string_view(&character, 1));
+}
+
+void paste_into_field(Gadget& field, std::u32string text) {
+  // A single-line field takes the text up to the first line break, as much
+  // as fits under the limit.
+  const auto line_end = text.find_first_of(U"\r\n");
+  if (line_end != std::u32string::npos) {
+    text.resize(line_end);
+  }
+  const auto [begin, end] = selection_range(field);
+  const std::size_t room = kTextLimit - std::min(kTextLimit, field.content.size() - (end - begin));
+  if (text.size() > room) {
+    text.resize(room);
+  }
+  replace_selection(field, text);
+}
+
+// --- combo box -----------------------------------------------------------
+
+char32_t fold_case(char32_t c) { return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c; }
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  const std::u32string left = common::decode_utf8(a);
+  const std::u32string right = common::decode_utf8(b);
+  return left.size() == right.size() &&
+         std::equal(left.begin(), left.end(), right.begin(),
+                    [](char32_t x, char32_t y) { return fold_case(x) == fold_case(y); });
+}
+
+// A character typed into a closed pick-only list selects the next item that
+// starts with it.
+void type_into_combo(Gadget& combo, char32_t character) {
+  const int count = static_cast<int>(combo.items.size());
+  for (int step = 1; step <= count; ++step) {
+    const int index = (combo.selected + step + count) % count;
+    const std::u32string item = common::decode_utf8(combo.items[static_cast<std::size_t>(index)]);
+    if (!item.empty() && fold_case(item.front()) == fold_case(character)) {
+      if (index != combo.selected) {
+        combo.selected = index;
+        record(combo, kTypeComboSelChange);
+      }
+      return;
+    }
+  }
+}
+
+// --- focus ---------------------------------------------------------------
+
+bool takes_focus(const Gadget& gadget) { return common::takes_focus(gadget.kind); }
+
+// One focus change: the old gadget's loss, then the new one's gain, all in
+// the same message (so the gaining gadget's event is the one reported).
+void move_focus(Gadget* target) {
+  State& s = state();
+  if (target == s.focused) {
+    return;
+  }
+  if (Gadget* old = s.focused) {
+    if (old->kind == GadgetKind::TextField) {
+      record(*old, kTypeEditKillFocus);
+      record(*old, kTypeFocusLost);
+    } else if (old->kind == GadgetKind::ComboBox) {
+      old->list_open = false;
+      record(*old, kTypeComboKillFocus);
+    }
+  }
+  s.focused = target;
+  if (target != nullptr) {
+    if (target->kind == GadgetKind::TextField) {
+      record(*target, kTypeEditSetFocus);
+      record(*target, kTypeFocusGained);
+    } else if (target->kind == GadgetKind::ComboBox) {
+      record(*target, kTypeComboSetFocus);
+    }
+  }
+}
+
+// --- message handling ----------------------------------------------------
+
+int handle(const Message& message) {
+  State& s = state();
+  Gadget* gadget = find_gadget(message.gadget);
+  switch (message.kind) {
+    case MessageKind::Focus:
+      if (gadget != nullptr && takes_focus(*gadget)) {
+        move_focus(gadget);
+      }
+      return kMsgSetFocus;
+    case MessageKind::SelectAll:
+      if (gadget != nullptr && gadget->kind == GadgetKind::TextField) {
+        gadget->selection_anchor = 0;
+        gadget->caret = gadget->content.size();
+      }
+      return kMsgSetSelection;
+    case MessageKind::KeyDown:
+      if (message.key == Key::Tab || message.key == Key::BackTab) {
+        if (Gadget* target = tab_target(s.focused, message.key == Key::Tab)) {
+          move_focus(target);
+        }
+      }
+      return kMsgKeyDown;
+    case MessageKind::Char:
+      if (Gadget* focused = s.focused) {
+        if (focused->kind == GadgetKind::TextField) {
+          type_into_field(*focused, message.character);
+        } else if (focused->kind == GadgetKind::ComboBox) {
+          type_into_combo(*focused, message.character);
+        }
+      }
+      return kMsgChar;
+    case MessageKind::KeyUp:
+      return kMsgKeyUp;
+    case MessageKind::Paste:
+      if (s.focused != nullptr && s.focused->kind == GadgetKind::TextField) {
+        paste_into_field(*s.focused, message.text);
+      }
+      return kMsgPaste;
+    case MessageKind::Clear:
+      if (s.focused != nullptr && s.focused->kind == GadgetKind::TextField) {
+        replace_selection(*s.focused, {});
+      }
+      return kMsgClear;
+    case MessageKind::ButtonDown:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
+        record(*gadget, kTypeClicked);
+      }
+      return kMsgLButtonDown;
+    case MessageKind::ButtonUp:
+      if (gadget != nullptr && gadget->kind == GadgetKind::Button) {
+        record(*gadget, kTypeClicked);
+      }
+      return kMsgLButtonUp;
+    case MessageKind::DoubleClick:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
+        record(*gadget, kTypeDoubleClick);
+      } else if (gadget != nullptr && gadget->kind == GadgetKind::Button) {
+        record(*gadget, kTypeClicked);  // a push button takes it as a click
+      }
+      return kMsgLButtonDblClk;
+    case MessageKind::RightDown:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
+        record(*gadget, kTypeRightClick);
+      }
+      return kMsgRButtonDown;
+    case MessageKind::RightUp:
+      return kMsgRButtonUp;
+    case MessageKind::RightDoubleClick:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
+        record(*gadget, kTypeRightDoubleClick);
+      }
+      return kMsgRButtonDblClk;
+    case MessageKind::DragMove:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
+        record(*gadget, kTypeDrag);
+      }
+      return kMsgMouseMove;
+    case MessageKind::ComboOpen:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ComboBox && !gadget->list_open) {
+        gadget->list_open = true;
+        record(*gadget, kTypeComboDropDown);
+      }
+      return kMsgLButtonDown;
+    case MessageKind::ComboChoose:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ComboBox && gadget->list_open &&
+          message.index >= 0 && message.index < static_cast<int>(gadget->items.size()) &&
+          message.index != gadget->selected) {
+        gadget->selected = message.index;
+        record(*gadget, kTypeComboSelChange);
+      }
+      return kMsgLButtonDown;
+    case MessageKind::ComboClose:
+      if (gadget != nullptr && gadget->kind == GadgetKind::ComboBox && gadget->list_open) {
+        gadget->list_open = false;
+        record(*gadget, kTypeComboCloseUp);
+      }
+      return kMsgLButtonUp;
+    case MessageKind::Menu:
+      common::record_event(kEventMenu, message.index, kTypeNone);
+      return kMsgCommand;
+    case MessageKind::MouseMove:
+      return kMsgMouseMove;
+    case MessageKind::Paint:
+      if (s.window) {
+        // The backend paints its retained picture again at once; the
+        // program only learns that the window was repainted.
+        common::queue_window_event(kEventRepaint, s.window->number);
+      }
+      return kMsgPaint;
+    case MessageKind::Close:
+      if (s.window) {
+        common::queue_window_event(kEventClose, s.window->number);
+      }
+      return kMsgClose;
+  }
+  return kMsgNull;
+}
+
+}  // namespace
+}  // namespace headless::detail
+
+using headless::GadgetKind;
+using headless::detail::Gadget;
+using headless::detail::state;
+
+// The headless platform never blocks: with no message waiting it returns
+// kMsgNull at once (a driver only runs passes while has_pending()).
+int backend::pump_message() {
+  auto& messages = state().messages;
+  if (messages.empty()) {
+    return kMsgNull;
+  }
+  const headless::detail::Message message = std::move(messages.front());
+  messages.pop_front();
+  return headless::detail::handle(message);
+}
+
+void close_toolkit() {
+  headless::detail::State& s = state();
+  s.focused = nullptr;
+  s.gadgets.clear();
+  s.images.clear();
+  s.next_bitmap_handle = 1;
+  s.window.reset();
+  s.current_menu_title = -1;
+  s.messages.clear();
+  s.drawing = false;
+  s.drawing_has_target = false;
+  s.text_background = headless::detail::kDefaultTextBackground;
+  common::reset_events();
+}
+
+void headless::reset() {
+  close_toolkit();
+  headless::detail::state().opened_urls.clear();
+  headless::detail::state().last_error.clear();
+}
+
+bool init_toolkit() {
+  headless::reset();
+  return true;
+}
+
+std::string last_error() { return state().last_error; }
+
+// --- window and menu ---------------------------------------------------------
+
+bool create_window(int window, int x, int y, int width, int height, std::string_view title,
+                   std::uint32_t style) {
+  headless::detail::State& s = state();
+  using headless::detail::kMaxCanvasSide;
+  if (s.window) {
+    close_toolkit();  // one window: a new one replaces the old with its gadgets
+  }
+  const int canvas_width = std::clamp(width, 0, kMaxCanvasSide);
+  const int canvas_height = std::clamp(height, 0, kMaxCanvasSide);
+  s.window.emplace(headless::detail::Window{
+      window, headless::Rect{x, y, width, height}, std::string(title), style,
+      common::Canvas(canvas_width, canvas_height, headless::detail::kButtonFace), false, {}});
+  // Creating the window sends its size and move; showing it activates it.
+  common::queue_window_event(kEventSize, window);
+  common::queue_window_event(kEventMove, window);
+  common::queue_window_event(kEventActivate, window);
+  return true;
+}
+
+void create_menu_bar(int /*menu*/, int window) {
+  headless::detail::State& s = state();
+  if (s.window && s.window->number == window) {
+    s.window->has_menu_bar = true;
+    s.window->menu.clear();
+    s.current_menu_title = -1;
+  }
+}
+
+void add_menu_title(std::string_view text) {
+  headless::detail::State& s = state();
+  if (s.window && s.window->has_menu_bar) {
+    s.window->menu.push_back(headless::MenuTitle{std::string(text), {}});
+    s.current_menu_title = static_cast<int>(s.window->menu.size()) - 1;
+  }
+}
+
+void add_menu_item(int item, std::string_view text) {
+  headless::detail::State& s = state();
+  if (s.window && s.current_menu_title >= 0) {
+    s.window->menu[static_cast<std::size_t>(s.current_menu_title)].items.push_back(
+        headless::MenuItem{item, std::string(text)});
+  }
+}
+
+// --- gadgets -------------------------------------------------------------------
+
+namespace {
+
+// Creates the gadget on the window (none without one), destroying a gadget
+// that had the number first.
+Gadget* create_gadget(int number, GadgetKind kind, int x, int y, int w, int h) {
+  headless::detail::State& s = state();
+  if (!s.window) {
+    return nullptr;
+  }
+  if (Gadget* old = s.gadgets.find(number); old != nullptr && old == s.focused) {
+    s.focused = nullptr;
+  }
+  auto gadget = std::make_unique<Gadget>();
+  gadget->number = number;
+  gadget->kind = kind;
+  gadget->rect = headless::Rect{x, y, w, h};
+  return &s.gadgets.insert(number, kind, std::move(gadget));
+}
+
+void set_field_content(Gadget& field, std::string_view text) {
+  field.content = common::decode_utf8(text);
+  headless::detail::place_caret(field, field.content.size());
+}
+
+}  // namespace
+
+void create_frame(int number, int x, int y, int w, int h, std::string_view caption) {
+  if (Gadget* gadget = create_gadget(number, GadgetKind::Frame, x, y, w, h)) {
+    gadget->text = std::string(caption);
+  }
+}
+
+void create_label(int number, int x, int y, int w, int h, std::string_view text,
+                  std::uint32_t flags) {
+  if (Gadget* gadget = create_gadget(number, GadgetKind::Label, x, y, w, h)) {
+    gadget->text = std::string(text);
+    gadget->flags = flags;
+  }
+}
+
+void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
+                       std::uint32_t flags) {
+  if (Gadget* gadget = create_gadget(number, GadgetKind::TextField, x, y, w, h)) {
+    gadget->flags = flags;
+    set_field_content(*gadget, text);  // creation text raises no event
+  }
+}
+
+void create_combo_box(int number, int x, int y, int w, int h) {
+  create_gadget(number, GadgetKind::ComboBox, x, y, w, h);
+}
+
+void add_combo_item(int number, int position, std::string_view text) {
+  Gadget* combo = headless::detail::find_gadget(number);
+  if (combo == nullptr || combo->kind != GadgetKind::ComboBox) {
+    return;
+  }
+  const int count = static_cast<int>(combo->items.size());
+  if (position == -1) {
+    position = count;
+  }
+  if (position < 0 || position > count) {
+    return;  // the platform refuses a position past the end
+  }
+  combo->items.insert(combo->items.begin() + position, std::string(text));
+  if (combo->selected >= position) {
+    ++combo->selected;  // the selection stays on its item
+  }
+}
+
+void create_button(int number, int x, int y, int w, int h, std::string_view text) {
+  if (Gadget* gadget = create_gadget(number, GadgetKind::Button, x, y, w, h)) {
+    gadget->text = std::string(text);
+  }
+}
+
+void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
+  const common::DecodedImage* image = headless::detail::find_image(bitmap);
+  if (image != nullptr) {
+    w = image->width;
+    h = image->height;
+  }
+  if (Gadget* gadget = create_gadget(number, GadgetKind::ImageView, x, y, w, h)) {
+    gadget->bitmap = image != nullptr ? bitmap : kNoBitmap;
+  }
+}
+
+Bitmap load_bitmap(int image, std::string_view file_name) {
+  headless::detail::State& s = state();
+  auto decoded = common::load_image_file(std::string(file_name));
+  if (!decoded) {
+    s.last_error = "cannot load the image \"" + std::string(file_name) +
+                   "\": missing, unreadable, or not a supported bitmap or icon file";
+    return kNoBitmap;
+  }
+  const Bitmap handle = s.next_bitmap_handle++;
+  s.images.insert_or_assign(image, headless::detail::LoadedImage{handle, std::move(*decoded)});
+  return handle;
+}
+
+void set_gadget_text(int number, std::string_view text) {
+  Gadget* gadget = headless::detail::find_gadget(number);
+  if (gadget == nullptr) {
+    return;
+  }
+  switch (gadget->kind) {
+    case GadgetKind::TextField:
+      // WM_SETTEXT: the field notifies its change at once, like typing.
+      set_field_content(*gadget, text);
+      headless::detail::record(*gadget, kTypeEditUpdate);
+      headless::detail::record(*gadget, kTypeEditChange);
+      break;
+    case GadgetKind::ComboBox:
+      if (text.empty()) {
+        gadget->selected = -1;
+        break;
+      }
+      for (std::size_t i = 0; i < gadget->items.size(); ++i) {
+        if (headless::detail::equal_ignoring_case(gadget->items[i], text)) {
+          gadget->selected = static_cast<int>(i);
+          break;
+        }
+      }
+      break;
+    default:
+      gadget->text = std::string(text);
+      break;
+  }
+}
+
+std::string get_gadget_text(int number) {
+  const Gadget* gadget = headless::detail::find_gadget(number);
+  if (gadget == nullptr) {
+    return {};
+  }
+  switch (gadget->kind) {
+    case GadgetKind::TextField:
+      return common::encode_utf8(gadget->content);
+    case GadgetKind::ComboBox:
+      return gadget->selected >= 0 ? gadget->items[static_cast<std::size_t>(gadget->selected)]
+                                   : std::string();
+    default:
+      return gadget->text;
+  }
+}
+
+std::int64_t get_gadget_state(int number) {
+  const Gadget* gadget = headless::detail::find_gadget(number);
+  if (gadget == nullptr) {
+    return 0;
+  }
+  switch (gadget->kind) {
+    case GadgetKind::ComboBox:
+      return gadget->selected;
+    case GadgetKind::ImageView:
+      return gadget->bitmap;
+    default:
+      return 0;  // a push button is never checked
+  }
+}
+
+// --- open_url ------------------------------------------------------------------
+
+// Records the location instead of starting anything, and reports it started.
+bool open_url(std::string_view location) {
+  state().opened_urls.emplace_back(location);
+  return true;
+}
+
+// --- drawing -------------------------------------------------------------------
+
+namespace {
+
+common::Canvas* drawing_target() {
+  headless::detail::State& s = state();
+  return (s.drawing && s.drawing_has_target && s.window) ? &s.window->canvas : nullptr;
+}
+
+}  // namespace
+
+void begin_window_drawing(int window) {
+  headless::detail::State& s = state();
+  end_drawing();
+  s.drawing = true;
+  s.drawing_has_target = s.window && s.window->number == window;
+  s.text_background = headless::detail::kDefaultTextBackground;
+}
+
+void end_drawing() {
+  headless::detail::State& s = state();
+  s.drawing = false;
+  s.drawing_has_target = false;
+}
+
+void draw_box(int x, int y, int w, int h, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->box(x, y, w, h, colour);
+  }
+}
+
+void draw_circle(int x, int y, int r, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->circle(x, y, r, colour);
+  }
+}
+
+void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->line(x1, y1, x2, y2, colour);
+  }
+}
+
+int draw_text(int x, int y, std::string_view text) {
+  if (common::Canvas* canvas = drawing_target()) {
+    return canvas->text(x, y, text, state().text_background);
+  }
+  return x;
+}
+
+void set_text_background(Colour colour) {
+  headless::detail::State& s = state();
+  if (s.drawing) {
+    s.text_background = colour;
+  }
+}
+
+}  // namespace tk

@@ -1,0 +1,137 @@
+// The headless backend's in-memory platform: the window with its canvas,
+// the gadgets with their simulated controls, the loaded images and the
+// platform message queue that the driver fills and pump_message() drains.
+// Internal to the backend.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/canvas.h"
+#include "toolkit/common/gadget_table.h"
+#include "toolkit/headless/driver.h"
+#include "toolkit/toolkit.h"
+
+namespace tk::headless::detail {
+
+// The window's background, the system's button-face colour.
+inline constexpr Colour kButtonFace = rgb(240, 240, 240);
+// A drawing phase's text background until set_text_background().
+inline constexpr Colour kDefaultTextBackground = rgb(255, 255, 255);
+// The most characters a user can type or paste into a text field.
+inline constexpr std::size_t kTextLimit = 32767;
+// Canvas sides beyond this are cut to it (no huge allocation).
+inline constexpr int kMaxCanvasSide = 8192;
+
+// Raw platform message identifiers the headless messages report when they
+// record no event (the ones toolkit.h names are used from there).
+inline constexpr int kMsgSetFocus = 0x0007;
+inline constexpr int kMsgClose = 0x0010;
+inline constexpr int kMsgSetSelection = 0x00B1;
+inline constexpr int kMsgCommand = 0x0111;
+inline constexpr int kMsgPaste = 0x0302;
+inline constexpr int kMsgClear = 0x0303;
+
+struct Gadget {
+  int number = kAnonymous;
+  GadgetKind kind = GadgetKind::Label;
+  Rect rect;
+  std::uint32_t flags = 0;
+  std::string text;             // window text (not used by text fields)
+  // Text field.
+  std::u32string content;
+  std::size_t selection_anchor = 0;
+  std::size_t caret = 0;        // selection is [min, max) of anchor and caret
+  // Combo box.
+  std::vector<std::string> items;
+  int selected = -1;
+  bool list_open = false;
+  // Image view.
+  Bitmap bitmap = kNoBitmap;
+};
+
+struct Window {
+  int number = 0;
+  Rect outer;
+  std::string title;
+  std::uint32_t style = 0;
+  common::Canvas canvas;
+  bool has_menu_bar = false;
+  std::vector<MenuTitle> menu;
+};
+
+enum class MessageKind {
+  Focus,          // moves the focus to gadget
+  SelectAll,      // selects a text field's whole text
+  KeyDown,        // key; Tab / Shift+Tab navigate on key down
+  Char,           // character
+  KeyUp,
+  Paste,          // text
+  Clear,          // deletes the selection
+  ButtonDown,     // on gadget (left button)
+  ButtonUp,
+  DoubleClick,    // left double click on gadget
+  RightDown,
+  RightUp,
+  RightDoubleClick,
+  DragMove,       // mouse moved with the left button held, past drag distance
+  ComboOpen,      // button down on a closed combo box: the list opens
+  ComboChoose,    // button down on list item index
+  ComboClose,     // button up ending a pick or a cancel: the list closes
+  Menu,           // menu item chosen
+  MouseMove,
+  Paint,          // the system repaints the window
+  Close,          // the close box
+};
+
+enum class Key { Other, Tab, BackTab };
+
+struct Message {
+  MessageKind kind = MessageKind::MouseMove;
+  int gadget = kAnonymous;
+  int index = 0;                // menu item, combo index
+  Key key = Key::Other;
+  char32_t character = 0;
+  std::u32string text;
+};
+
+struct LoadedImage {
+  Bitmap handle;
+  common::DecodedImage image;
+};
+
+struct State {
+  std::optional<Window> window;
+  common::GadgetTable<Gadget> gadgets;
+  Gadget* focused = nullptr;
+  int current_menu_title = -1;  // index into window->menu, -1 for none
+  std::map<int, LoadedImage> images;  // by image number
+  Bitmap next_bitmap_handle = 1;
+  std::deque<Message> messages;
+  // Drawing phase.
+  bool drawing = false;
+  bool drawing_has_target = false;
+  Colour text_background = kDefaultTextBackground;
+  std::vector<std::string> opened_urls;
+  std::string last_error;
+};
+
+State& state();
+
+// The gadget with this number, or nullptr.
+Gadget* find_gadget(int number);
+// The next (or previous) gadget that takes the focus after from, in
+// creation order, wrapping round; the first (last) one when from is none of
+// them. nullptr when no gadget takes the focus.
+Gadget* tab_target(const Gadget* from, bool forward);
+// Where the focus will be once the queued messages are handled.
+const Gadget* focus_after_queue();
+// The image a bitmap handle names, or nullptr.
+const common::DecodedImage* find_image(Bitmap handle);
+
+}  // namespace tk::headless::detail
