@@ -1,0 +1,256 @@
+// The Win32 backend's own state and the small RAII wrappers around the
+// platform handles it owns. Internal to toolkit/win32.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/common/gadget_table.h"
+#include "toolkit/toolkit.h"
+
+namespace tk::win32 {
+
+// --- text at the platform border --------------------------------------------
+
+// UTF-8 to UTF-16 for the W functions; invalid sequences become U+FFFD.
+std::wstring widen(std::string_view utf8);
+// UTF-16 to UTF-8.
+std::string narrow(std::wstring_view utf16);
+// UTF-8 to the ANSI code page for the A functions (file names, command lines).
+std::string to_ansi(std::string_view utf8);
+
+// --- RAII for platform handles ----------------------------------------------
+
+template <class Handle, class Deleter>
+class Unique {
+ public:
+  Unique() = default;
+  explicit Unique(Handle handle) : handle_(handle) {}
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  Unique(Unique&& other) noexcept : handle_(other.release()) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) {
+      reset(other.release());
+    }
+    return *this;
+  }
+  ~Unique() { reset(); }
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Handle{}; }
+  Handle release() {
+    const Handle handle = handle_;
+    handle_ = Handle{};
+    return handle;
+  }
+  void reset(Handle handle = Handle{}) {
+    if (handle_ != Handle{}) {
+      Deleter{}(handle_);
+    }
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_{};
+};
+
+struct DeleteGdiObject {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DestroyWindowHandle {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+struct DestroyAccelerators {
+  void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+struct DeleteMemoryDc {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct CloseKernelHandle {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
+using UniquePen = Unique<HPEN, DeleteGdiObject>;
+using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
+using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
+using UniqueIcon = Unique<HICON, DestroyIconHandle>;
+using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
+using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
+using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;
+using UniqueKernelHandle = Unique<HANDLE, CloseKernelHandle>;
+
+// A window's device context from GetDC, released with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) {
+      ReleaseDC(window_, dc_);
+    }
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a context and selects the previous one back.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  ~Selection() { SelectObject(dc_, previous_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// --- retained drawing ---------------------------------------------------------
+
+// What the program has drawn into the window's client area, kept so that it
+// can be painted again after the system or a child control has painted over
+// it. Two memory pictures of the client area: the drawn colours (black where
+// nothing was drawn) and a mask (white where something was drawn). Every
+// drawing call is made on both with the same GDI operation, so the retained
+// pixels are exactly the ones drawn on the window.
+class RetainedPicture {
+ public:
+  RetainedPicture(int width, int height);
+  RetainedPicture(const RetainedPicture&) = delete;
+  RetainedPicture& operator=(const RetainedPicture&) = delete;
+  ~RetainedPicture();
+
+  bool valid() const { return picture_dc_ && mask_dc_; }
+  HDC picture_dc() const { return picture_dc_.get(); }
+  HDC mask_dc() const { return mask_dc_.get(); }
+  // The mask's white pen and brush, for drawing calls made on the mask.
+  HPEN mask_pen() const { return mask_pen_.get(); }
+  HBRUSH mask_brush() const { return mask_brush_.get(); }
+
+  // Paints the retained pixels inside `area` (client coordinates of the main
+  // window) onto `target`, whose origin lies at `target_origin` in those
+  // coordinates. Pixels never drawn are left as they are.
+  void paint_over(HDC target, const RECT& area, POINT target_origin) const;
+
+ private:
+  struct Surface {
+    UniqueBitmap bitmap;
+    HGDIOBJ original_bitmap = nullptr;
+  };
+  UniqueMemoryDc picture_dc_;
+  UniqueMemoryDc mask_dc_;
+  Surface picture_;
+  Surface mask_;
+  UniquePen mask_pen_;
+  UniqueBrush mask_brush_;
+  HGDIOBJ mask_original_pen_ = nullptr;
+  HGDIOBJ mask_original_brush_ = nullptr;
+  int width_;
+  int height_;
+};
+
+// Paints the main window's retained picture over a child control (or the
+// main window itself) through a fresh device context of that window.
+void repaint_retained(HWND target);
+
+// --- gadgets, images, the window ----------------------------------------------
+
+// One child control. Destroying it destroys the control.
+struct Gadget {
+  Gadget(int gadget_number, common::GadgetKind gadget_kind)
+      : number(gadget_number), kind(gadget_kind) {}
+  Gadget(const Gadget&) = delete;
+  Gadget& operator=(const Gadget&) = delete;
+  ~Gadget();
+
+  int number;
+  common::GadgetKind kind;
+  UniqueWindow window;
+  bool sunken = false;               // label with a sunken edge
+  Bitmap shown_image = kNoBitmap;    // image view: the bitmap it shows
+  bool shows_icon = false;           // image view: the image is an icon
+  // Image view: where the left button went down, for drag detection.
+  bool left_button_down = false;
+  bool dragging = false;
+  POINT press_point{};
+};
+
+// A loaded image: a bitmap or an icon.
+struct Image {
+  UniqueBitmap bitmap;
+  UniqueIcon icon;
+  Bitmap handle() const {
+    return bitmap ? reinterpret_cast<Bitmap>(bitmap.get()) : reinterpret_cast<Bitmap>(icon.get());
+  }
+};
+
+enum class ShowState { Normal, Minimized, Maximized };
+
+// A registered window class, unregistered when this goes.
+class WindowClassRegistration {
+ public:
+  WindowClassRegistration() = default;
+  WindowClassRegistration(const WindowClassRegistration&) = delete;
+  WindowClassRegistration& operator=(const WindowClassRegistration&) = delete;
+  ~WindowClassRegistration() { unregister(); }
+  void reset(const std::wstring& name, HINSTANCE instance);
+  const std::wstring& name() const { return name_; }
+
+ private:
+  void unregister();
+  std::wstring name_;
+  HINSTANCE instance_ = nullptr;
+};
+
+struct MainWindow {
+  int number = 0;
+  WindowClassRegistration class_registration;  // outlives the window
+  UniqueWindow handle;
+  std::unique_ptr<RetainedPicture> retained;
+  ShowState show_state = ShowState::Normal;
+  HWND saved_focus = nullptr;  // child with the focus when the window was deactivated
+};
+
+// The backend's whole platform state. One program thread touches it.
+struct Platform {
+  HINSTANCE instance = nullptr;
+  HFONT gui_font = nullptr;  // stock object, never deleted
+  bool initialised = false;
+  std::string last_error;
+  UniqueAccelerators navigation_keys;
+  std::optional<MainWindow> window;
+  HMENU menu_bar = nullptr;       // owned by the window once attached
+  HMENU current_menu = nullptr;   // the drop-down that receives items
+  common::GadgetTable<Gadget> gadgets;
+  std::map<int, Image> images;
+};
+
+Platform& platform();
+
+// The main window's handle if `window` names it, else nullptr.
+HWND window_handle(int window);
+
+// Ends any open drawing phase (before the window goes away).
+void close_drawing();
+
+}  // namespace tk::win32

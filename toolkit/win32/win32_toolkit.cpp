@@ -1,0 +1,788 @@
+// The Win32 backend: the main window, its menu bar, the numbered gadgets and
+// the message pump, on USER32, COMCTL32, SHELL32 and KERNEL32.
+//
+// Overlapping gadgets. Some labels overlap other gadgets on purpose: a feet
+// label (from x 115) sits inside the "Meter = " caption label before it, and
+// the never-written label 121 covers the right end of the model box. Every
+// gadget is made WS_CLIPSIBLINGS and placed in front of the gadgets created
+// before it, so a later gadget is painted over an earlier one and never the
+// other way round. A borderless label whose text is empty is hidden: it would
+// show nothing, and hidden it neither blanks the text under it (the "0 Feet"
+// of "Meter = 0 Feet" before a distance is entered) nor takes the clicks meant
+// for the model box's arrow.
+#include "toolkit/win32/platform.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/common/backend.h"
+#include "toolkit/common/gadget_table.h"
+#include "toolkit/toolkit.h"
+
+namespace tk::win32 {
+
+using common::GadgetKind;
+
+namespace {
+
+// Posted by a text field to its window when it gains or loses the focus:
+// wParam the gadget number, lParam kTypeFocusGained or kTypeFocusLost.
+constexpr UINT kMsgTextFieldFocus = WM_APP + 1;
+// Commands of the navigation accelerator table.
+constexpr WORD kCommandTabForward = 0xFFF0;
+constexpr WORD kCommandTabBackward = 0xFFF1;
+constexpr UINT_PTR kGadgetSubclassId = 1;
+
+// A combo box is created this high: the height with its list open.
+constexpr int kComboOpenHeight = 350;
+// Selection-field height used to measure what the closed box adds around it.
+constexpr int kComboProbeFieldHeight = 15;
+
+int clamp_to_int(std::size_t size) {
+  return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+}
+
+std::string window_text(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) {
+    return {};
+  }
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return narrow(text);
+}
+
+void queue(int code) {
+  const auto& main = platform().window;
+  common::queue_window_event(code, main ? main->number : 0);
+}
+
+Gadget* gadget_for_window(HWND window) {
+  for (const auto& entry : platform().gadgets.entries()) {
+    if (entry.number != kAnonymous && entry.gadget->window.get() == window) {
+      return entry.gadget.get();
+    }
+  }
+  return nullptr;
+}
+
+// Tab and Shift+Tab: the next or previous enabled, visible tab stop in
+// creation order, wrapping round. A text field reached this way has its text
+// selected, as in a dialog box.
+void move_focus(bool forward) {
+  std::vector<HWND> stops;
+  for (const auto& entry : platform().gadgets.entries()) {
+    HWND control = entry.gadget->window.get();
+    if (control && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(control) &&
+        IsWindowEnabled(control)) {
+      stops.push_back(control);
+    }
+  }
+  if (stops.empty()) {
+    return;
+  }
+  HWND focus = GetFocus();
+  const std::size_t count = stops.size();
+  std::size_t next = forward ? 0 : count - 1;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (stops[i] == focus || IsChild(stops[i], focus)) {
+      next = forward ? (i + 1) % count : (i + count - 1) % count;
+      break;
+    }
+  }
+  SetFocus(stops[next]);
+  if (const Gadget* gadget = gadget_for_window(stops[next]);
+      gadget && gadget->kind == GadgetKind::TextField) {
+    SendMessageW(stops[next], EM_SETSEL, 0, -1);
+  }
+}
+
+void on_command(WPARAM wparam, LPARAM lparam) {
+  const int id = LOWORD(wparam);
+  const int code = HIWORD(wparam);
+  if (lparam != 0) {
+    const Gadget* gadget = gadget_for_window(reinterpret_cast<HWND>(lparam));
+    if (!gadget) {
+      return;
+    }
+    int type = code;
+    if (gadget->kind == GadgetKind::ImageView && code == STN_DBLCLK) {
+      type = kTypeDoubleClick;
+    }
+    common::record_event(kEventGadget, gadget->number, type);
+    return;
+  }
+  if (code == 1) {  // from the accelerator table
+    if (id == kCommandTabForward || id == kCommandTabBackward) {
+      move_focus(id == kCommandTabForward);
+    }
+    return;
+  }
+  common::record_event(kEventMenu, id, kTypeNone);
+}
+
+void on_size(WPARAM kind) {
+  ShowState& state = platform().window->show_state;
+  switch (kind) {
+    case SIZE_MINIMIZED:
+      queue(kEventMinimize);
+      state = ShowState::Minimized;
+      return;
+    case SIZE_MAXIMIZED:
+      queue(kEventMaximize);
+      queue(kEventSize);
+      state = ShowState::Maximized;
+      return;
+    case SIZE_RESTORED:
+      if (state != ShowState::Normal) {
+        queue(kEventRestore);
+      }
+      queue(kEventSize);
+      state = ShowState::Normal;
+      return;
+    default:
+      queue(kEventSize);
+  }
+}
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto& main = platform().window;
+  if (!main) {
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  switch (message) {
+    case WM_COMMAND:
+      on_command(wparam, lparam);
+      return 0;
+    case kMsgTextFieldFocus:
+      common::record_event(kEventGadget, static_cast<int>(wparam), static_cast<int>(lparam));
+      return 0;
+    case WM_CLOSE:
+      queue(kEventClose);  // the program decides; the window stays
+      return 0;
+    case WM_ERASEBKGND: {
+      const LRESULT erased = DefWindowProcW(window, message, wparam, lparam);
+      queue(kEventRepaint);
+      return erased;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = BeginPaint(window, &paint);
+      if (main->retained) {
+        main->retained->paint_over(dc, paint.rcPaint, POINT{0, 0});
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_MOVE:
+      queue(kEventMove);
+      break;
+    case WM_SIZE:
+      on_size(wparam);
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        main->saved_focus = IsChild(window, focus) ? focus : nullptr;
+        break;
+      }
+      queue(kEventActivate);
+      // Give the focus back to the gadget that had it, as a dialog does.
+      if (!HIWORD(wparam) && main->saved_focus && IsChild(window, main->saved_focus)) {
+        SetFocus(main->saved_focus);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Every gadget's window procedure runs through here first.
+LRESULT CALLBACK gadget_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                             UINT_PTR subclass_id, DWORD_PTR reference) {
+  Gadget& gadget = *reinterpret_cast<Gadget*>(reference);
+  const bool numbered = gadget.number != kAnonymous;
+  const bool image_view = gadget.kind == GadgetKind::ImageView && numbered;
+  switch (message) {
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, gadget_proc, subclass_id);
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+      if (gadget.kind == GadgetKind::TextField && numbered) {
+        PostMessageW(GetParent(window), kMsgTextFieldFocus, static_cast<WPARAM>(gadget.number),
+                     message == WM_SETFOCUS ? kTypeFocusGained : kTypeFocusLost);
+      }
+      return result;
+    }
+    // Whatever the control paints over the program's drawing (the group box
+    // around the chart, the labels under the sketches) is painted over again.
+    case WM_PAINT:
+    case WM_SETTEXT:
+    case WM_ENABLE:
+    case WM_UPDATEUISTATE:
+    case STM_SETIMAGE: {
+      const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+      repaint_retained(window);
+      return result;
+    }
+    case WM_RBUTTONDOWN:
+      if (image_view) {
+        common::record_event(kEventGadget, gadget.number, kTypeRightClick);
+      }
+      break;
+    case WM_RBUTTONDBLCLK:
+      if (image_view) {
+        common::record_event(kEventGadget, gadget.number, kTypeRightDoubleClick);
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      gadget.left_button_down = true;
+      gadget.dragging = false;
+      gadget.press_point = POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+      break;
+    case WM_LBUTTONUP:
+      gadget.left_button_down = false;
+      break;
+    case WM_MOUSEMOVE:
+      if (image_view && gadget.left_button_down && !gadget.dragging && (wparam & MK_LBUTTON)) {
+        const int dx = static_cast<short>(LOWORD(lparam)) - gadget.press_point.x;
+        const int dy = static_cast<short>(HIWORD(lparam)) - gadget.press_point.y;
+        if (std::abs(dx) > GetSystemMetrics(SM_CXDRAG) || std::abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
+          gadget.dragging = true;
+          common::record_event(kEventGadget, gadget.number, kTypeDrag);
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
+}
+
+// Creates the control for a gadget (the old one under the number is gone
+// first), with the GUI font, in front of the gadgets made before it.
+Gadget* create_gadget(int number, GadgetKind kind, const wchar_t* control_class, std::string_view text,
+                      DWORD style, DWORD ex_style, int x, int y, int w, int h) {
+  Platform& state = platform();
+  HWND parent = state.window ? state.window->handle.get() : nullptr;
+  if (!parent) {
+    return nullptr;
+  }
+  state.gadgets.erase(number);
+  auto gadget = std::make_unique<Gadget>(number, kind);
+  const auto id = static_cast<UINT_PTR>(static_cast<unsigned>(number) & 0xFFFFu);
+  HWND control = CreateWindowExW(ex_style, control_class, widen(text).c_str(),
+                                 WS_CHILD | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(id), state.instance, nullptr);
+  if (!control) {
+    return nullptr;  // absent: later operations on the number do nothing
+  }
+  gadget->window.reset(control);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.gui_font), FALSE);
+  SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowSubclass(control, gadget_proc, kGadgetSubclassId, reinterpret_cast<DWORD_PTR>(gadget.get()));
+  return &state.gadgets.insert(number, kind, std::move(gadget));
+}
+
+const Image* image_for(Bitmap bitmap) {
+  if (bitmap == kNoBitmap) {
+    return nullptr;
+  }
+  for (const auto& [number, image] : platform().images) {
+    if (image.handle() == bitmap) {
+      return &image;
+    }
+  }
+  return nullptr;
+}
+
+// Destroys the gadgets and the window (with its menu bar) while the state the
+// window procedure reads is still whole, then forgets the window.
+void destroy_main_window() {
+  auto& state = platform();
+  close_drawing();
+  state.gadgets.clear();
+  if (state.window) {
+    state.window->handle.reset();
+  }
+  state.window.reset();
+  state.menu_bar = nullptr;
+  state.current_menu = nullptr;
+}
+
+// Registers the window class "WindowClass_<number>"; unregistered with the
+// window.
+bool register_window_class(MainWindow& main, HINSTANCE instance) {
+  wchar_t name[32];
+  std::swprintf(name, std::size(name), L"WindowClass_%d", main.number);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof(window_class);
+  window_class.style = CS_DBLCLKS;
+  window_class.lpfnWndProc = main_window_proc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  window_class.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  window_class.lpszClassName = name;
+  if (!RegisterClassExW(&window_class)) {
+    return false;
+  }
+  main.class_registration.reset(name, instance);
+  return true;
+}
+
+}  // namespace
+
+// --- text at the platform border ------------------------------------------------
+
+std::wstring widen(std::string_view utf8) {
+  if (utf8.empty()) {
+    return {};
+  }
+  const int size = clamp_to_int(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  if (length <= 0) {
+    return {};
+  }
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+namespace {
+std::string from_wide(UINT code_page, std::wstring_view wide) {
+  if (wide.empty()) {
+    return {};
+  }
+  const int size = clamp_to_int(wide.size());
+  const int length = WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) {
+    return {};
+  }
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+}  // namespace
+
+std::string narrow(std::wstring_view utf16) { return from_wide(CP_UTF8, utf16); }
+
+std::string to_ansi(std::string_view utf8) { return from_wide(CP_ACP, widen(utf8)); }
+
+// --- state ------------------------------------------------------------------------
+
+Platform& platform() {
+  static Platform state;
+  return state;
+}
+
+HWND window_handle(int window) {
+  const auto& main = platform().window;
+  return main && main->number == window ? main->handle.get() : nullptr;
+}
+
+void WindowClassRegistration::reset(const std::wstring& name, HINSTANCE instance) {
+  unregister();
+  name_ = name;
+  instance_ = instance;
+}
+
+void WindowClassRegistration::unregister() {
+  if (!name_.empty()) {
+    UnregisterClassW(name_.c_str(), instance_);
+    name_.clear();
+  }
+}
+
+Gadget::~Gadget() {
+  if (kind == GadgetKind::ImageView && window) {
+    // A control drawn with visual styles may show its own copy of the image;
+    // take it back and free it if so.
+    const WPARAM type = shows_icon ? IMAGE_ICON : IMAGE_BITMAP;
+    auto shown = reinterpret_cast<HANDLE>(SendMessageW(window.get(), STM_SETIMAGE, type, 0));
+    if (shown && reinterpret_cast<Bitmap>(shown) != shown_image) {
+      if (shows_icon) {
+        DestroyIcon(static_cast<HICON>(shown));
+      } else {
+        DeleteObject(shown);
+      }
+    }
+  }
+}
+
+}  // namespace tk::win32
+
+// --- the toolkit's operations ------------------------------------------------------
+
+namespace tk {
+
+using win32::Gadget;
+using win32::platform;
+using win32::widen;
+using common::GadgetKind;
+
+bool init_toolkit() {
+  auto& state = platform();
+  if (state.initialised) {
+    return true;
+  }
+  common::reset_events();
+  // Version 6 of the common controls (asked for by the manifest) knows the
+  // standard classes; an older one does not, and needs nothing more.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  if (!InitCommonControlsEx(&controls)) {
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+  }
+  state.instance = GetModuleHandleW(nullptr);
+  state.gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  ACCEL keys[] = {
+      {FVIRTKEY, VK_TAB, win32::kCommandTabForward},
+      {FVIRTKEY | FSHIFT, VK_TAB, win32::kCommandTabBackward},
+  };
+  state.navigation_keys.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+  state.initialised = true;
+  return true;
+}
+
+void close_toolkit() {
+  auto& state = platform();
+  win32::destroy_main_window();
+  state.images.clear();
+  state.navigation_keys.reset();
+  state.initialised = false;
+  common::reset_events();
+}
+
+std::string last_error() { return platform().last_error; }
+
+bool create_window(int window, int x, int y, int width, int height, std::string_view title,
+                   std::uint32_t style) {
+  auto& state = platform();
+  if (!init_toolkit()) {
+    return false;
+  }
+  // One window: a new one replaces the old.
+  win32::destroy_main_window();
+
+  auto& main = state.window.emplace();
+  main.number = window;
+  if (!win32::register_window_class(main, state.instance)) {
+    state.last_error = "the window class could not be registered (error " +
+                       std::to_string(GetLastError()) + ")";
+    state.window.reset();
+    return false;
+  }
+  // The given size is the client area without a menu bar; a menu bar added
+  // later takes its height from the client area.
+  RECT outer{0, 0, width, height};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  main.retained = std::make_unique<win32::RetainedPicture>(width, height);
+  HWND handle = CreateWindowExW(0, main.class_registration.name().c_str(), widen(title).c_str(), style,
+                                x, y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                                nullptr, state.instance, nullptr);
+  if (!handle) {
+    state.last_error = "the window could not be created (error " + std::to_string(GetLastError()) + ")";
+    state.window.reset();
+    return false;
+  }
+  main.handle.reset(handle);
+  ShowWindow(handle, SW_SHOWNORMAL);
+  UpdateWindow(handle);
+  return true;
+}
+
+void create_menu_bar(int /*menu*/, int window) {
+  auto& state = platform();
+  HWND handle = win32::window_handle(window);
+  if (!handle) {
+    return;
+  }
+  HMENU bar = CreateMenu();
+  if (!bar) {
+    return;
+  }
+  HMENU old = GetMenu(handle);
+  SetMenu(handle, bar);
+  if (old) {
+    DestroyMenu(old);
+  }
+  state.menu_bar = bar;
+  state.current_menu = nullptr;
+}
+
+void add_menu_title(std::string_view text) {
+  auto& state = platform();
+  if (!state.menu_bar) {
+    return;
+  }
+  HMENU drop_down = CreatePopupMenu();
+  if (!drop_down) {
+    return;
+  }
+  if (!AppendMenuW(state.menu_bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(drop_down),
+                   widen(text).c_str())) {
+    DestroyMenu(drop_down);
+    return;
+  }
+  state.current_menu = drop_down;
+  DrawMenuBar(state.window->handle.get());
+}
+
+void add_menu_item(int item, std::string_view text) {
+  auto& state = platform();
+  if (!state.current_menu) {
+    return;
+  }
+  AppendMenuW(state.current_menu, MF_STRING, static_cast<UINT_PTR>(static_cast<unsigned>(item) & 0xFFFFu),
+              widen(text).c_str());
+}
+
+void create_frame(int number, int x, int y, int w, int h, std::string_view caption) {
+  win32::create_gadget(number, GadgetKind::Frame, L"Button", caption,
+                       WS_VISIBLE | WS_GROUP | BS_GROUPBOX, 0, x, y, w, h);
+}
+
+void create_label(int number, int x, int y, int w, int h, std::string_view text, std::uint32_t flags) {
+  const bool sunken = (flags & kFlagSunken) != 0;
+  const DWORD visible = sunken || !text.empty() ? WS_VISIBLE : 0;
+  Gadget* gadget = win32::create_gadget(number, GadgetKind::Label, L"Static", text,
+                                        visible | WS_GROUP | SS_LEFT | flags,
+                                        sunken ? WS_EX_CLIENTEDGE : 0, x, y, w, h);
+  if (gadget) {
+    gadget->sunken = sunken;
+  }
+}
+
+void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
+                       std::uint32_t flags) {
+  win32::create_gadget(number, GadgetKind::TextField, L"Edit", text,
+                       WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | flags, WS_EX_CLIENTEDGE, x,
+                       y, w, h);
+}
+
+void create_combo_box(int number, int x, int y, int w, int h) {
+  Gadget* gadget = win32::create_gadget(
+      number, GadgetKind::ComboBox, L"ComboBox", "",
+      WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_GROUP | WS_TABSTOP,
+      WS_EX_CLIENTEDGE, x, y, w, win32::kComboOpenHeight);
+  if (!gadget) {
+    return;
+  }
+  // The closed box is exactly h high: measure what the box adds around a
+  // selection field of known height, then size the field to leave h.
+  HWND control = gadget->window.get();
+  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), win32::kComboProbeFieldHeight);
+  RECT closed{};
+  GetWindowRect(control, &closed);
+  const int surplus = (closed.bottom - closed.top) - win32::kComboProbeFieldHeight;
+  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), h - surplus);
+}
+
+void add_combo_item(int number, int position, std::string_view text) {
+  const auto* entry = platform().gadgets.entry(number);
+  if (!entry || entry->kind != GadgetKind::ComboBox) {
+    return;
+  }
+  SendMessageW(entry->gadget->window.get(), CB_INSERTSTRING, static_cast<WPARAM>(position),
+               reinterpret_cast<LPARAM>(widen(text).c_str()));
+}
+
+void create_button(int number, int x, int y, int w, int h, std::string_view text) {
+  win32::create_gadget(number, GadgetKind::Button, L"Button", text,
+                       WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 0, x, y, w, h);
+}
+
+void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
+  const win32::Image* image = win32::image_for(bitmap);
+  const bool icon = image && image->icon;
+  const DWORD kind_style = image ? (icon ? SS_ICON : SS_BITMAP) : 0;
+  Gadget* gadget = win32::create_gadget(number, GadgetKind::ImageView, L"STATIC", "",
+                                        WS_VISIBLE | SS_NOTIFY | kind_style, 0, x, y, w, h);
+  if (!gadget || !image) {
+    return;
+  }
+  gadget->shown_image = bitmap;
+  gadget->shows_icon = icon;
+  // The control takes the image's size, its top left corner staying put.
+  SendMessageW(gadget->window.get(), STM_SETIMAGE, icon ? IMAGE_ICON : IMAGE_BITMAP,
+               static_cast<LPARAM>(bitmap));
+}
+
+Bitmap load_bitmap(int image, std::string_view file_name) {
+  const std::string name = win32::to_ansi(file_name);
+  HANDLE opened = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    return kNoBitmap;
+  }
+  bool windows_bitmap = false;
+  {
+    const win32::UniqueKernelHandle file(opened);
+    char signature[2] = {};
+    DWORD read = 0;
+    windows_bitmap = ReadFile(file.get(), signature, sizeof(signature), &read, nullptr) &&
+                     read == sizeof(signature) && signature[0] == 'B' && signature[1] == 'M';
+  }
+  win32::Image loaded;
+  if (windows_bitmap) {
+    loaded.bitmap.reset(
+        static_cast<HBITMAP>(LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  } else {
+    loaded.icon.reset(
+        static_cast<HICON>(LoadImageA(nullptr, name.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+  }
+  if (!loaded.bitmap && !loaded.icon) {
+    return kNoBitmap;
+  }
+  const Bitmap handle = loaded.handle();
+  platform().images[image] = std::move(loaded);
+  return handle;
+}
+
+void set_gadget_text(int number, std::string_view text) {
+  Gadget* gadget = platform().gadgets.find(number);
+  if (!gadget) {
+    return;
+  }
+  HWND control = gadget->window.get();
+  switch (gadget->kind) {
+    case GadgetKind::ComboBox: {
+      if (text.empty()) {
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+      }
+      const LRESULT index = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(widen(text).c_str()));
+      if (index != CB_ERR) {
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      }
+      return;
+    }
+    case GadgetKind::ImageView:
+      return;
+    case GadgetKind::Label:
+      SetWindowTextW(control, widen(text).c_str());
+      if (!gadget->sunken) {
+        ShowWindow(control, text.empty() ? SW_HIDE : SW_SHOWNA);
+      }
+      return;
+    default:
+      SetWindowTextW(control, widen(text).c_str());
+      return;
+  }
+}
+
+std::string get_gadget_text(int number) {
+  const Gadget* gadget = platform().gadgets.find(number);
+  if (!gadget) {
+    return {};
+  }
+  HWND control = gadget->window.get();
+  if (gadget->kind != GadgetKind::ComboBox) {
+    return win32::window_text(control);
+  }
+  const LRESULT index = SendMessageW(control, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) {
+    return {};
+  }
+  const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR || length <= 0) {
+    return {};
+  }
+  std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(item.data()));
+  item.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return win32::narrow(item);
+}
+
+std::int64_t get_gadget_state(int number) {
+  const Gadget* gadget = platform().gadgets.find(number);
+  if (!gadget) {
+    return 0;
+  }
+  switch (gadget->kind) {
+    case GadgetKind::ComboBox:
+      return SendMessageW(gadget->window.get(), CB_GETCURSEL, 0, 0);  // CB_ERR is -1
+    case GadgetKind::Button:
+      return SendMessageW(gadget->window.get(), BM_GETCHECK, 0, 0);
+    case GadgetKind::ImageView:
+      return gadget->shown_image;
+    default:
+      return 0;
+  }
+}
+
+bool open_url(std::string_view location) {
+  const std::string target = win32::to_ansi(location);
+  // As a program first: the location in double quotes is the command line.
+  std::string command_line = "\"" + target + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+  // Else the shell's default action for it (a URL opens in the browser).
+  const std::size_t last_backslash = target.rfind('\\');
+  const std::string directory =
+      last_backslash == std::string::npos ? std::string() : target.substr(0, last_backslash + 1);
+  SHELLEXECUTEINFOA execute{};
+  execute.cbSize = sizeof(execute);
+  execute.fMask = SEE_MASK_NOCLOSEPROCESS;
+  execute.hwnd = win32::window_handle(0);
+  execute.lpVerb = nullptr;
+  execute.lpFile = target.c_str();
+  execute.lpParameters = nullptr;
+  execute.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+  execute.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&execute)) {
+    return false;
+  }
+  if (execute.hProcess) {
+    CloseHandle(execute.hProcess);  // never waited for
+  }
+  return true;
+}
+
+namespace backend {
+
+int pump_message() {
+  MSG message{};
+  const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+  if (got == -1) {
+    return kMsgNull;
+  }
+  if (got == 0) {
+    return WM_QUIT;
+  }
+  auto& state = platform();
+  HWND main = state.window ? state.window->handle.get() : nullptr;
+  if (main && state.navigation_keys && (message.hwnd == main || IsChild(main, message.hwnd)) &&
+      TranslateAcceleratorW(main, state.navigation_keys.get(), &message)) {
+    return static_cast<int>(message.message);
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return static_cast<int>(message.message);
+}
+
+}  // namespace backend
+}  // namespace tk
