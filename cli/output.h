@@ -1,0 +1,45 @@
+// Building the tool's output: a buffer written to a stream in large pieces,
+// and the number, CSV and JSON spellings of values.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+enum class Format { kText, kCsv, kJson };
+
+// Collects output text and writes it to the stream whenever a piece is
+// full, so memory stays flat however long the output is.
+class OutputBuffer {
+ public:
+  explicit OutputBuffer(std::ostream& out) : out_(out) { text_.reserve(kPieceBytes + 4096); }
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+  ~OutputBuffer() { flush(); }
+
+  std::string& text() { return text_; }
+  void flush_if_full() {
+    if (text_.size() >= kPieceBytes) flush();
+  }
+  void flush();
+  // False once a write to the stream failed.
+  bool good() const { return out_.good(); }
+
+ private:
+  static constexpr std::size_t kPieceBytes = 64 * 1024;
+  std::ostream& out_;
+  std::string text_;
+};
+
+void append_int(std::string& out, std::int64_t value);
+// The field as it is when it needs no quotes, else in double quotes with
+// inner quotes doubled.
+void append_csv_field(std::string& out, std::string_view field);
+// A JSON string literal; control characters escaped, bytes that are not
+// valid UTF-8 replaced by U+FFFD so the output stays valid JSON.
+void append_json_string(std::string& out, std::string_view text);
+
+}  // namespace cli
