@@ -15,6 +15,19 @@ namespace {
 constexpr Colour kColourMask = 0xFFFFFF;
 constexpr Colour kBlack = 0;
 
+// GDI refuses shapes with a coordinate beyond 2^27 in magnitude; so does the
+// canvas, which keeps every product below in 64 bits.
+constexpr std::int64_t kCoordinateLimit = std::int64_t{1} << 27;
+
+constexpr bool within_limit(std::int64_t value) {
+  return value >= -kCoordinateLimit && value <= kCoordinateLimit;
+}
+
+template <class... Values>
+constexpr bool all_within_limit(Values... values) {
+  return (within_limit(values) && ...);
+}
+
 // floor(numerator / denominator) for denominator > 0.
 constexpr std::int64_t floor_div(std::int64_t numerator, std::int64_t denominator) {
   const std::int64_t quotient = numerator / denominator;
@@ -79,13 +92,20 @@ void Canvas::span(int y, int x_begin, int x_end, Colour colour) {
 
 void Canvas::box(int x, int y, int w, int h, Colour colour) {
   if ((w == 1 || w == -1) && (h == 1 || h == -1)) {
-    set(w == -1 ? x - 1 : x, h == -1 ? y - 1 : y, colour);
+    const std::int64_t px = w == -1 ? std::int64_t{x} - 1 : x;
+    const std::int64_t py = h == -1 ? std::int64_t{y} - 1 : y;
+    if (px >= 0 && py >= 0) {
+      set(static_cast<int>(px), static_cast<int>(py), colour);
+    }
     return;
   }
   // Rectangle(x, y, x + w, y + h): the normalised corners, right and bottom
   // edges excluded. Computed in 64 bits so that no size overflows.
   const std::int64_t x_end = std::int64_t{x} + w;
   const std::int64_t y_end = std::int64_t{y} + h;
+  if (!all_within_limit(x, y, x_end, y_end)) {
+    return;
+  }
   const std::int64_t left = std::max<std::int64_t>(std::min<std::int64_t>(x, x_end), 0);
   const std::int64_t right = std::min<std::int64_t>(std::max<std::int64_t>(x, x_end), width_);
   const std::int64_t top = std::max<std::int64_t>(std::min<std::int64_t>(y, y_end), 0);
@@ -104,6 +124,9 @@ void Canvas::circle(int x, int y, int r, Colour colour) {
   // centre lies inside the circle of radius |r| round (x, y). In half-pixel
   // units the centre's offset is 2 (px - x) + 1, so everything is integer.
   const std::int64_t radius = std::abs(std::int64_t{r});
+  if (!all_within_limit(x - radius, x + radius, y - radius, y + radius)) {
+    return;
+  }
   const std::int64_t limit = 4 * radius * radius;
   const std::int64_t top = std::max<std::int64_t>(y - radius, 0);
   const std::int64_t bottom = std::min<std::int64_t>(y + radius, height_);
@@ -127,6 +150,9 @@ void Canvas::line(int x1, int y1, int x2, int y2, Colour colour) {
   // One pixel per column (x-major) or per row (y-major), the one nearest the
   // ideal line, ties to the upper or left one. LineTo leaves out the end
   // point; the toolkit then sets it, so the whole range is drawn.
+  if (!all_within_limit(x1, y1, x2, y2)) {
+    return;
+  }
   const std::int64_t dx = std::int64_t{x2} - x1;
   const std::int64_t dy = std::int64_t{y2} - y1;
   const bool x_major = std::abs(dx) >= std::abs(dy);

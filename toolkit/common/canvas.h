@@ -15,7 +15,8 @@
 //   text    black glyphs of the built-in bitmap font (toolkit/common/font.h,
 //           8 x 16 cells) on an opaque cell of the background colour,
 //           top-left corner at x, y
-// Everything is clipped to the canvas. Colours keep their low 24 bits; for
+// Everything is clipped to the canvas; a box, circle or line with a
+// coordinate beyond 2^27 in magnitude draws nothing (GDI's limit). Colours keep their low 24 bits; for
 // line(), kFrontColour means black (the drawing phase's front colour).
 #pragma once
 

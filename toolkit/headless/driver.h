@@ -49,9 +49,11 @@
 //                  CBN_CLOSEUP; button up [0x0202]
 //   menu item      one message (WM_COMMAND): a menu event for the item
 //   mouse move     one message [0x0200] per movement
-//   repaint        one message [0x000F]; queues kEventRepaint, the canvas
-//                  keeps what was drawn
-//   close box      one message [0x0010]; queues kEventClose, the window stays
+//   repaint        one message [0x000F, the paint message, which equals
+//                  kEventRepaint]; queues kEventRepaint, the canvas keeps
+//                  what was drawn
+//   close box      one message [0x00A1, a click on the frame]; queues
+//                  kEventClose, the window stays
 //   tab, backtab   key down, key up, handled by the dialog navigation (the
 //                  focus moves on key down, no gadget or menu event of its own
 //                  beyond the focus notifications of the gadgets involved)

@@ -316,7 +316,7 @@ int handle(const Message& message) {
       if (s.window) {
         common::queue_window_event(kEventClose, s.window->number);
       }
-      return kMsgClose;
+      return kMsgNcLButtonDown;
   }
   return kMsgNull;
 }

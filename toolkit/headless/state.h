@@ -31,7 +31,7 @@ inline constexpr int kMaxCanvasSide = 8192;
 // Raw platform message identifiers the headless messages report when they
 // record no event (the ones toolkit.h names are used from there).
 inline constexpr int kMsgSetFocus = 0x0007;
-inline constexpr int kMsgClose = 0x0010;
+inline constexpr int kMsgNcLButtonDown = 0x00A1;  // the close box is in the frame
 inline constexpr int kMsgSetSelection = 0x00B1;
 inline constexpr int kMsgCommand = 0x0111;
 inline constexpr int kMsgPaste = 0x0302;
