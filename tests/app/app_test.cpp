@@ -1,0 +1,559 @@
+// The program driven as a user drives it, on the headless backend: start-up,
+// the handlers with their clamps, the model limits, the passes, the end of
+// the program, and what the canvas shows.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/window_layout.h"
+#include "chart/psd.h"
+#include "toolkit/headless/driver.h"
+#include "toolkit/toolkit.h"
+#include "tools/replay_runner.h"
+#include "tools/replay_script.h"
+
+namespace {
+
+namespace hl = tk::headless;
+
+constexpr tk::Colour kGreen = tk::rgb(0, 255, 0);
+constexpr tk::Colour kWhite = tk::rgb(255, 255, 255);
+constexpr tk::Colour kPanelGrey = tk::rgb(220, 220, 220);
+constexpr tk::Colour kBlack = tk::rgb(0, 0, 0);
+constexpr tk::Colour kPam16Red = tk::rgb(255, 60, 60);
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(session_.start()) << session_.error(); }
+
+  // Plays script lines as ferrant-replay does.
+  void run(std::string_view script) {
+    const replay::Script parsed = replay::parse_script(script);
+    ASSERT_FALSE(parsed.error) << parsed.error->message;
+    std::ostringstream sink;
+    for (const replay::Command& command : parsed.commands) session_.play(command, sink);
+  }
+
+  const app::ProgramState& state() const { return session_.state(); }
+  static std::string text(int gadget) { return hl::text(gadget); }
+
+  // Paints over the chart so that a redraw shows.
+  static void blot_chart() {
+    tk::begin_window_drawing(0);
+    tk::draw_box(300, 30, 385, 285, kBlack);
+    tk::end_drawing();
+  }
+
+  static int black_pixels(int x0, int y0, int x1, int y1) {
+    int count = 0;
+    for (int y = y0; y <= y1; ++y) {
+      for (int x = x0; x <= x1; ++x) count += hl::pixel(x, y) == kBlack ? 1 : 0;
+    }
+    return count;
+  }
+
+  replay::Session session_;
+};
+
+// --- start-up ----------------------------------------------------------------
+
+TEST_F(ProgramTest, InitialTextsAndSelections) {
+  EXPECT_EQ(text(0), "0");
+  EXPECT_EQ(text(102), "0kbit/s");
+  EXPECT_EQ(text(1), "0.4");
+  EXPECT_EQ(hl::state(1), 0);
+  EXPECT_EQ(text(3), "0.4");
+  EXPECT_EQ(hl::state(3), 0);
+  EXPECT_EQ(text(106), "mm = 0.125mm2 = AWG-26");
+  EXPECT_EQ(text(119), "mm = 0.125mm2 = AWG-26");
+  EXPECT_EQ(text(200), "Cable Resistance = 137 Ohm/km");
+  EXPECT_EQ(text(203), "Cable Resistance = 137 Ohm/km");
+  for (int label : {201, 202, 204, 205}) EXPECT_EQ(text(label), "0 Ohm") << label;
+  EXPECT_EQ(text(2), "0");
+  EXPECT_EQ(text(116), "Meter = 0 Feet");
+  EXPECT_EQ(text(4), "");
+  EXPECT_EQ(hl::state(4), -1);
+  // No computation at start-up: the result labels and the feet stay empty.
+  for (int label : {108, 110, 112, 114, 117, 121, 125, 127}) EXPECT_EQ(text(label), "") << label;
+  EXPECT_EQ(text(302), "\u2022 noisy environment");
+  EXPECT_EQ(text(303), "\u2022 differencies in cables with same diameter");
+  EXPECT_EQ(hl::window_title(), "Ferrant Transmission Calculation");
+  EXPECT_TRUE(session_.running());
+}
+
+TEST_F(ProgramTest, InitialState) {
+  const app::ProgramState& s = state();
+  EXPECT_EQ(s.baserate, 0);
+  EXPECT_EQ(s.max_baserate, 238);
+  EXPECT_EQ(s.reach_factor, 1.2f);
+  EXPECT_EQ(s.reach_factor_2, 1.2f);
+  EXPECT_EQ(s.ohm_per_m, 0.137f);
+  EXPECT_EQ(s.ohm_per_m_2, 0.137f);
+  EXPECT_EQ(s.rate_coef, 0.3f);
+  EXPECT_EQ(s.rate_coef_2, 0.3f);
+  EXPECT_EQ(s.distance_m, 0.0f);
+  EXPECT_EQ(s.target_distance_m, 0.0f);
+  EXPECT_EQ(s.line_rate_kbps, 0.0f);
+  EXPECT_EQ(s.layout_y, 580);
+  EXPECT_EQ(s.quit_flag, 0);
+  EXPECT_EQ(s.reach_table[0], 0.0f);
+  EXPECT_EQ(s.reach_table[1], 7163.0f);
+}
+
+TEST_F(ProgramTest, WindowLayoutMenuAndFocusOrder) {
+  std::vector<int> expected;
+  for (const app::GadgetRow& row : app::kGadgetTable) {
+    if (row.number != tk::kAnonymous) expected.push_back(row.number);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(hl::gadget_numbers(), expected);
+
+  const hl::Rect baserate = hl::rect(0);
+  EXPECT_EQ(baserate.x, 20);
+  EXPECT_EQ(baserate.y, 66);
+  EXPECT_EQ(baserate.w, 30);
+  EXPECT_EQ(hl::rect(2).y, 396);
+  EXPECT_EQ(hl::rect(2).w, 50);
+  EXPECT_EQ(hl::rect(125).y, 546);
+  EXPECT_EQ(hl::rect(9).x, 605);
+  EXPECT_EQ(hl::rect(9).y, 625);
+  EXPECT_EQ(hl::rect(205).y, 632);
+  EXPECT_EQ(hl::combo_items(1).size(), 11u);
+  EXPECT_EQ(hl::combo_items(3).back(), "1.4");
+  EXPECT_EQ(hl::combo_items(4),
+            (std::vector<std::string>{"Pellion", "Ferrant_II", "Ferrant_III", "Ferrant_IV"}));
+
+  const auto menu = hl::menu();
+  ASSERT_EQ(menu.size(), 2u);
+  EXPECT_EQ(menu[0].text, "Varnek");
+  ASSERT_EQ(menu[0].items.size(), 1u);
+  EXPECT_EQ(menu[0].items[0].item, 0);
+  EXPECT_EQ(menu[0].items[0].text, "Homepage");
+  EXPECT_EQ(menu[1].text, "Info");
+  ASSERT_EQ(menu[1].items.size(), 1u);
+  EXPECT_EQ(menu[1].items[0].item, 3);
+  EXPECT_EQ(menu[1].items[0].text, "Version 1.0");
+
+  std::vector<int> order;
+  for (int i = 0; i < 7; ++i) {
+    run("tab");
+    order.push_back(hl::focused_gadget());
+  }
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 9, 0}));
+}
+
+// The logo is read from the working directory: its size when present, the
+// 10 x 30 placeholder area when missing.
+TEST(ProgramLogo, TakesTheBitmapSizeOrKeepsItsArea) {
+  const auto old_dir = std::filesystem::current_path();
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("ferrant-logo-test-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  {
+    replay::Session session;
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(hl::image_size(13).w, 0);
+    EXPECT_EQ(hl::rect(13).w, 10);
+    EXPECT_EQ(hl::rect(13).h, 30);
+  }
+  {
+    // A 24-bit bottom-up bitmap of 20 x 12 pixels.
+    constexpr int kW = 20, kH = 12, kRow = kW * 3;
+    std::vector<unsigned char> file(54 + kRow * kH, 0x80);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(file.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, kW);
+    put32(22, kH);
+    put32(26, 1 | (24u << 16));
+    put32(30, 0);
+    put32(34, kRow * kH);
+    for (std::size_t at : {38u, 42u, 46u, 50u}) put32(at, 0);
+    std::ofstream(dir / "Varnek.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    replay::Session session;
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(hl::image_size(13).w, kW);
+    EXPECT_EQ(hl::image_size(13).h, kH);
+    EXPECT_EQ(hl::rect(13).x, 438);
+    EXPECT_EQ(hl::rect(13).y, 530);
+  }
+  std::filesystem::current_path(old_dir);
+  std::filesystem::remove_all(dir);
+}
+
+// --- baserate field ----------------------------------------------------------
+
+TEST_F(ProgramTest, BaserateClampsAndRereads) {
+  run("type 0 239");
+  EXPECT_EQ(text(0), "238");
+  EXPECT_EQ(text(102), "15232kbit/s");
+  EXPECT_EQ(state().baserate, 238);
+  EXPECT_EQ(state().line_rate_kbps, 15232.0f);
+  run("type 0 1000");
+  EXPECT_EQ(text(0), "238");
+  run("type 0 238");
+  EXPECT_EQ(text(0), "238");
+  run("clear 0");
+  EXPECT_EQ(text(0), "");
+  EXPECT_EQ(text(102), "0kbit/s");
+  run("type 0 2");  // no lower clamp at 3
+  EXPECT_EQ(text(102), "128kbit/s");
+  run("type 0 0050");
+  EXPECT_EQ(text(0), "0050");
+  EXPECT_EQ(text(102), "3200kbit/s");
+  run("type 0 12abc");  // the field refuses typed letters
+  EXPECT_EQ(text(0), "12");
+}
+
+TEST_F(ProgramTest, PastedBaserateTexts) {
+  run("paste 0 $EE");
+  EXPECT_EQ(text(0), "$EE");
+  EXPECT_EQ(state().baserate, 238);
+  EXPECT_EQ(text(102), "15232kbit/s");
+  run("paste 0 %101");
+  EXPECT_EQ(state().baserate, 5);
+  EXPECT_EQ(text(102), "320kbit/s");
+  run("paste 0  \t1.5");
+  EXPECT_EQ(state().baserate, 1);
+}
+
+TEST_F(ProgramTest, NegativeAndHugeBaseratesAreWrittenBackInRange) {
+  run("paste 0 -5");
+  EXPECT_EQ(text(0), "0");
+  EXPECT_EQ(state().baserate, 0);
+  EXPECT_EQ(text(102), "0kbit/s");
+  EXPECT_EQ(text(108), "0");
+  // Its low 32 bits would be negative: the whole value is compared.
+  run("paste 0 3000000000");
+  EXPECT_EQ(text(0), "238");
+  EXPECT_EQ(state().baserate, 238);
+  EXPECT_EQ(text(108), "310");
+  run("paste 0 4294967297");  // low 32 bits 1
+  EXPECT_EQ(text(0), "238");
+  run("paste 0 -4294967295");  // low 32 bits 1
+  EXPECT_EQ(text(0), "0");
+  run("paste 0 99999999999999999999999999");
+  EXPECT_EQ(text(0), "238");
+  run("paste 0 -$7FFFFFFFFFFFFFFF");
+  EXPECT_EQ(text(0), "0");
+  EXPECT_EQ(state().baserate, 0);
+}
+
+// --- distance field ----------------------------------------------------------
+
+TEST_F(ProgramTest, DistanceClampsAndFeet) {
+  run("type 2 45000");
+  EXPECT_EQ(text(2), "30000");
+  EXPECT_EQ(text(117), "98424 Feet");
+  EXPECT_EQ(state().target_distance_m, 30000.0f);
+  EXPECT_EQ(text(125), "0");  // 30000 m is beyond every reach on 0.4 mm
+  EXPECT_EQ(text(204), "4110 Ohm");
+  run("type 2 30000");
+  EXPECT_EQ(text(2), "30000");
+  run("type 2 1000");
+  EXPECT_EQ(text(117), "3281 Feet");
+  EXPECT_EQ(text(204), "137 Ohm");
+  run("clear 2");
+  EXPECT_EQ(text(117), "0 Feet");
+  run("type 2 625");  // exactly 2050.5 feet: to the even neighbour
+  EXPECT_EQ(text(117), "2050 Feet");
+  run("type 2 1875");
+  EXPECT_EQ(text(117), "6152 Feet");
+  run("type 2 500");  // 68.4999... ohm in single precision
+  EXPECT_EQ(text(204), "68 Ohm");
+  EXPECT_EQ(text(205), "68 Ohm");
+}
+
+TEST_F(ProgramTest, NegativeDistanceIsWrittenBackAsZero) {
+  run("type 2 5000\npaste 2 -1000");
+  EXPECT_EQ(text(2), "0");
+  EXPECT_EQ(state().target_distance_m, 0.0f);
+  EXPECT_EQ(text(117), "0 Feet");
+  EXPECT_EQ(text(204), "0 Ohm");
+  EXPECT_EQ(text(205), "0 Ohm");
+  EXPECT_EQ(text(125), "238");
+  run("paste 2 -99999999999999999999");
+  EXPECT_EQ(text(2), "0");
+  run("paste 2 99999999999999999999");
+  EXPECT_EQ(text(2), "30000");
+}
+
+// --- model box and cables ------------------------------------------------------
+
+TEST_F(ProgramTest, ModelLimitsBoundPanel2) {
+  EXPECT_EQ(state().max_baserate, 238);
+  run("openclose 4");  // no pick while nothing is selected: unchanged
+  EXPECT_EQ(state().max_baserate, 238);
+  EXPECT_EQ(hl::state(4), -1);
+  EXPECT_EQ(text(125), "238");  // distance 0: the model limit
+  EXPECT_EQ(text(127), "15232kbit/s");
+  run("pick 4 0");
+  EXPECT_EQ(state().max_baserate, 36);
+  EXPECT_EQ(text(125), "36");
+  EXPECT_EQ(text(127), "2304kbit/s");
+  run("pick 4 1");
+  EXPECT_EQ(state().max_baserate, 89);
+  EXPECT_EQ(text(127), "5696kbit/s");
+  run("pick 4 2");
+  EXPECT_EQ(state().max_baserate, 238);
+  run("pick 4 3");
+  EXPECT_EQ(state().max_baserate, 238);
+  run("pick 4 4\npick 4 -1");  // out of range: nothing
+  EXPECT_EQ(hl::state(4), 3);
+
+  run("type 2 5000\npick 4 2");
+  EXPECT_EQ(text(125), "29");
+  EXPECT_EQ(text(127), "1856kbit/s");
+  run("pick 4 0");  // Pellion derating only at limit 36
+  EXPECT_EQ(text(125), "17");
+  EXPECT_EQ(text(127), "1088kbit/s");
+  // The model box does not touch panel 1.
+  run("type 0 100");
+  EXPECT_NE(text(108), "0");
+  EXPECT_NE(text(108), "");
+}
+
+TEST_F(ProgramTest, CableEntryChangesOnlyItsPanel) {
+  run("type 0 3\ntype 2 1000");
+  EXPECT_EQ(text(108), "8512");
+  EXPECT_EQ(text(110), "27928 Feet");
+  EXPECT_EQ(text(112), "8300");
+  EXPECT_EQ(text(114), "27229 Feet");
+
+  run("pick 1 1");
+  EXPECT_EQ(text(106), "mm = 0.196mm2 = AWG-24");
+  EXPECT_EQ(text(200), "Cable Resistance = 87 Ohm/km");
+  EXPECT_EQ(state().ohm_per_m, 0.0875f);
+  EXPECT_EQ(state().reach_factor, 1.447f);
+  EXPECT_EQ(state().rate_coef, 0.25f);
+  EXPECT_EQ(text(119), "mm = 0.125mm2 = AWG-26");
+  EXPECT_EQ(text(203), "Cable Resistance = 137 Ohm/km");
+  EXPECT_EQ(state().ohm_per_m_2, 0.137f);
+  EXPECT_EQ(state().reach_factor_2, 1.2f);
+  EXPECT_EQ(text(204), "137 Ohm");
+
+  run("pick 3 10");
+  EXPECT_EQ(text(119), "mm = 1.539mm2 ~ AWG-15");
+  EXPECT_EQ(text(203), "Cable Resistance = 11 Ohm/km");
+  EXPECT_EQ(state().reach_factor_2, 6.875f);
+  EXPECT_EQ(text(204), "11 Ohm");
+  EXPECT_EQ(text(106), "mm = 0.196mm2 = AWG-24");
+  EXPECT_EQ(state().reach_factor, 1.447f);
+
+  run("pick 1 10\ntype 0 3");
+  EXPECT_EQ(text(108), "46802");
+  EXPECT_EQ(text(110), "153549 Feet");
+  EXPECT_EQ(text(112), "46607");
+  EXPECT_EQ(text(114), "152909 Feet");
+
+  // Opening and closing without a pick applies the same entry again.
+  const app::ProgramState before = state();
+  run("openclose 1\nopenclose 3");
+  EXPECT_EQ(state().reach_factor, before.reach_factor);
+  EXPECT_EQ(state().ohm_per_m, before.ohm_per_m);
+  EXPECT_EQ(state().reach_factor_2, before.reach_factor_2);
+  EXPECT_EQ(text(108), "46802");
+}
+
+TEST_F(ProgramTest, LoopResistanceFollowsTheReach) {
+  run("type 0 3");
+  // 8512.x m of 0.4 mm conductor at 0.137 ohm/m.
+  EXPECT_EQ(text(201), text(202));
+  EXPECT_EQ(text(201), "1166 Ohm");
+  run("type 0 0");
+  EXPECT_EQ(text(201), "0 Ohm");
+}
+
+// --- focus, passes, program end ------------------------------------------------
+
+TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
+  run("type 2 1000");
+  tk::set_gadget_text(117, "stale");
+  run("focus 0\nfocus 2");
+  EXPECT_EQ(text(117), "3281 Feet");
+
+  blot_chart();
+  tk::set_gadget_text(102, "stale");
+  run("focus 0");
+  EXPECT_EQ(text(102), "0kbit/s");
+  EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);  // the chart was drawn again
+
+  // Leaving the field for the button (which records nothing on focus) also
+  // reports the field.
+  blot_chart();
+  run("backtab");
+  EXPECT_EQ(hl::focused_gadget(), 9);
+  EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);
+  EXPECT_TRUE(session_.running());
+}
+
+TEST_F(ProgramTest, QuitEndsAfterOneLastComputation) {
+  tk::set_gadget_text(108, "stale");
+  run("click 9");
+  EXPECT_FALSE(session_.running());
+  EXPECT_EQ(text(108), "0");
+  EXPECT_EQ(state().quit_flag, 1);
+  EXPECT_EQ(state().current_event, tk::kEventClose);
+  const auto passes = session_.passes();
+  run("type 0 10\nmove 5");  // skipped once the program has ended
+  EXPECT_EQ(session_.passes(), passes);
+  EXPECT_EQ(text(0), "0");
+  const std::string dump = session_.dump_json();
+  EXPECT_EQ(dump.rfind("{\"running\": false, \"exit_code\": 0, ", 0), 0u) << dump;
+}
+
+TEST_F(ProgramTest, CloseBoxEndsInThePassAfterTheClick) {
+  // Step the passes by hand: the close message, then the queued close event.
+  app::ProgramState s = state();
+  hl::close_box();
+  const int first = tk::wait_event();
+  EXPECT_NE(first, tk::kEventClose);
+  EXPECT_TRUE(app::finish_pass(s, first));
+  app::begin_pass(s);
+  EXPECT_TRUE(hl::has_pending());
+  EXPECT_EQ(tk::wait_event(), tk::kEventClose);
+  EXPECT_FALSE(app::finish_pass(s, tk::kEventClose));
+  EXPECT_EQ(s.quit_flag, 1);
+}
+
+TEST_F(ProgramTest, MenuItems) {
+  run("menu 3");
+  EXPECT_TRUE(hl::opened_urls().empty());
+  run("menu 0");
+  EXPECT_EQ(hl::opened_urls(), std::vector<std::string>{"https://www.varnek.example/"});
+  EXPECT_TRUE(session_.running());
+  EXPECT_EQ(text(108), "");  // a menu event runs no computation
+}
+
+TEST_F(ProgramTest, MouseMovesMakePassesAndTheChartComesBackEvery100th) {
+  // Make the chart out of date, so that only the periodic redraw shows it.
+  app::ProgramState s = state();
+  s.line_rate_kbps = 640.0f;  // baserate 10: legend PAM-8 first, green
+  ASSERT_NE(hl::pixel(620, 55), kGreen);
+  const int before_redraw = app::kChartRefreshPasses - 1 - s.pass_count;
+  for (int i = 0; i < before_redraw; ++i) {
+    hl::move_mouse(1);
+    ASSERT_TRUE(app::finish_pass(s, tk::wait_event()));
+    app::begin_pass(s);
+  }
+  EXPECT_EQ(s.pass_count, app::kChartRefreshPasses - 1);
+  EXPECT_NE(hl::pixel(620, 55), kGreen);
+  hl::move_mouse(1);
+  ASSERT_TRUE(app::finish_pass(s, tk::wait_event()));
+  app::begin_pass(s);
+  EXPECT_EQ(s.pass_count, 0);
+  EXPECT_EQ(hl::pixel(620, 55), kGreen);
+  EXPECT_EQ(s.current_event, tk::kMsgMouseMove);
+}
+
+TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
+  const auto passes = session_.passes();
+  run("repaint");
+  EXPECT_GE(session_.passes(), passes + 2);  // the message, then event 15
+  EXPECT_EQ(hl::pixel(30, 288), kGreen);
+  EXPECT_TRUE(session_.running());
+}
+
+// --- what the canvas shows -------------------------------------------------------
+
+TEST_F(ProgramTest, CableSketchPixels) {
+  for (int offset : {0, 330}) {
+    EXPECT_EQ(hl::pixel(30, 288 + offset), kGreen);   // conductors
+    EXPECT_EQ(hl::pixel(217, 289 + offset), kGreen);
+    EXPECT_EQ(hl::pixel(30, 301 + offset), kGreen);
+    EXPECT_NE(hl::pixel(30, 290 + offset), kGreen);
+    EXPECT_EQ(hl::pixel(100, 285 + offset), kGreen);  // resistor blocks
+    EXPECT_EQ(hl::pixel(119, 304 + offset), kGreen);
+    EXPECT_NE(hl::pixel(120, 285 + offset), kGreen);
+    EXPECT_EQ(hl::pixel(18, 289 + offset), kGreen);   // rings: 8 across ...
+    EXPECT_EQ(hl::pixel(225, 289 + offset), kGreen);
+    EXPECT_EQ(hl::pixel(222, 285 + offset), kGreen);
+    EXPECT_NE(hl::pixel(226, 289 + offset), kGreen);
+    EXPECT_NE(hl::pixel(222, 293 + offset), kGreen);
+    EXPECT_EQ(hl::pixel(20, 289 + offset), kWhite);   // ... with a 4-pixel hole
+    EXPECT_EQ(hl::pixel(23, 288 + offset), kWhite);
+    EXPECT_EQ(hl::pixel(21, 287 + offset), kWhite);
+    EXPECT_EQ(hl::pixel(22, 290 + offset), kWhite);
+    EXPECT_EQ(hl::pixel(222, 301 + offset), kWhite);
+  }
+}
+
+TEST_F(ProgramTest, ChartAtStartUpHasGridAndScale4LabelsOnly) {
+  EXPECT_EQ(hl::pixel(300, 30), kPanelGrey);
+  EXPECT_EQ(hl::pixel(684, 314), kPanelGrey);
+  EXPECT_EQ(hl::pixel(340, 274), kBlack);  // major line with its tick
+  EXPECT_EQ(hl::pixel(350, 270), kBlack);  // minor line ends on the axis
+  EXPECT_NE(hl::pixel(350, 271), kBlack);
+  EXPECT_EQ(hl::pixel(337, 70), kBlack);   // top horizontal line
+  EXPECT_EQ(hl::pixel(670, 270), kBlack);
+  EXPECT_EQ(hl::pixel(620, 55), kPanelGrey);  // no legend
+  EXPECT_GT(black_pixels(376, 276, 391, 292), 0);  // "1" at 376
+  EXPECT_EQ(black_pixels(350, 276, 370, 292), 0);  // no label at 356
+}
+
+TEST_F(ProgramTest, ChartSegmentsForBaserate1And32) {
+  run("type 0 1");
+  // PAM-16 is traced last at baserate 1: its worked segments in its colour.
+  for (auto [x, y] : {std::pair{340, 70}, {344, 71}, {344, 70}, {348, 164}, {348, 162}, {352, 194}}) {
+    EXPECT_EQ(hl::pixel(x, y), kPam16Red) << x << "," << y;
+  }
+  EXPECT_EQ(hl::pixel(620, 55), tk::rgb(20, 255, 255));  // PAM-4 legend
+  EXPECT_EQ(hl::pixel(620, 75), kGreen);                 // PAM-8
+  EXPECT_EQ(hl::pixel(620, 95), kPam16Red);              // PAM-16
+  EXPECT_EQ(hl::pixel(621, 116), kPanelGrey);  // no fourth legend (620 is a grid line)
+
+  run("type 0 32");
+  EXPECT_EQ(hl::pixel(342, 99), kPam16Red);
+  EXPECT_EQ(hl::pixel(620, 55), kPam16Red);
+  EXPECT_EQ(hl::pixel(620, 75), tk::rgb(255, 255, 0));  // PAM-32
+  EXPECT_GT(black_pixels(352, 276, 368, 292), 0);       // scale 2: "1" at 356
+}
+
+TEST_F(ProgramTest, ChartScaleChangesAndFourLegends) {
+  run("type 0 8");
+  EXPECT_EQ(black_pixels(352, 276, 368, 292), 0);  // scale 4
+  run("type 0 9");
+  EXPECT_GT(black_pixels(352, 276, 368, 292), 0);  // scale 2
+  run("type 0 33");
+  // Scale 1: "2" at 356, and "10" at 432 where scale 2 has "5" at 436.
+  EXPECT_GT(black_pixels(352, 276, 368, 292), 0);
+  EXPECT_GT(black_pixels(432, 276, 435, 292), 0);
+  run("type 0 110");
+  const tk::Colour legends[] = {kPam16Red, tk::rgb(255, 255, 0), tk::rgb(0, 255, 255), kWhite};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(hl::pixel(620, 55 + 20 * i), legends[i]) << i;
+  run("type 0 238");
+  EXPECT_EQ(hl::pixel(620, 55), kWhite);
+  EXPECT_EQ(hl::pixel(621, 76), kPanelGrey);
+}
+
+// --- JSON of ferrant-replay ----------------------------------------------------
+
+TEST(ReplayJson, FloatsAndStrings) {
+  EXPECT_EQ(replay::json_float(1.2f), "1.2");
+  EXPECT_EQ(replay::json_float(0.137f), "0.137");
+  EXPECT_EQ(replay::json_float(0.0f), "0");
+  EXPECT_EQ(replay::json_float(15232.0f), "15232");
+  EXPECT_EQ(replay::json_string("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
+  EXPECT_EQ(replay::json_string("\u2022 x"), "\"\u2022 x\"");
+  EXPECT_EQ(replay::json_string("\xff\xc3"), "\"\\ufffd\\ufffd\"");
+  EXPECT_EQ(replay::json_string("\xed\xa0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate
+}
+
+}  // namespace
