@@ -28,6 +28,12 @@
 
 namespace tk::common {
 
+// The window background, the system's 3-D (button) face colour: what a
+// client area shows where nothing was drawn.
+inline constexpr Colour kButtonFace = rgb(240, 240, 240);
+// The text background of a new drawing phase (a window context's default).
+inline constexpr Colour kDefaultTextBackground = rgb(255, 255, 255);
+
 class Canvas {
  public:
   Canvas(int width, int height, Colour background);

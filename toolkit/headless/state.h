@@ -19,10 +19,8 @@
 
 namespace tk::headless::detail {
 
-// The window's background, the system's button-face colour.
-inline constexpr Colour kButtonFace = rgb(240, 240, 240);
-// A drawing phase's text background until set_text_background().
-inline constexpr Colour kDefaultTextBackground = rgb(255, 255, 255);
+using common::kButtonFace;
+using common::kDefaultTextBackground;
 // The most characters a user can type or paste into a text field.
 inline constexpr std::size_t kTextLimit = 32767;
 // Canvas sides beyond this are cut to it (no huge allocation).
