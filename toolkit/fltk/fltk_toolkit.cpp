@@ -1,0 +1,604 @@
+// The toolkit on FLTK 1.3 and X11: start and end, the platform messages,
+// the window with its menu, the gadgets and the images. Drawing is in
+// drawing.cpp, open_url in open_url.cpp.
+#include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Tooltip.H>
+#include <FL/x.H>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "toolkit/common/backend.h"
+#include "toolkit/common/bitmap_loader.h"
+#include "toolkit/fltk/artwork.h"
+#include "toolkit/fltk/platform.h"
+#include "toolkit/fltk/widgets.h"
+#include "toolkit/toolkit.h"
+
+namespace tk {
+namespace fltk_backend {
+
+State& state() {
+  static State platform;
+  return platform;
+}
+
+Gadget::~Gadget() {
+  if (Fl_Group* parent = widget_->parent()) {
+    parent->damage(FL_DAMAGE_ALL, widget_->x(), widget_->y(), widget_->w(), widget_->h());
+    parent->remove(widget_);
+  }
+  delete widget_;
+}
+
+Gadget* find_gadget(int number) { return state().gadgets.find(number); }
+
+Fl_RGB_Image* find_image(Bitmap handle) {
+  if (handle == kNoBitmap) return nullptr;
+  for (const auto& [number, loaded] : state().images) {
+    if (reinterpret_cast<Bitmap>(loaded.image.get()) == handle) return loaded.image.get();
+  }
+  return nullptr;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+namespace {
+
+// Attaches an event to the message being handled. An event recorded outside
+// any X event (a timer of FLTK's own) gets a message of its own.
+Message& current_message() {
+  State& s = state();
+  if (s.current == nullptr) {
+    s.messages.push_back(Message{kMsgTimer});
+    s.current = &s.messages.back();
+  }
+  return *s.current;
+}
+
+void note_event(int code, int item, int type) {
+  Message& message = current_message();
+  message.has_event = true;
+  message.event_code = code;
+  message.item = item;
+  message.type = type;
+}
+
+}  // namespace
+
+void note_gadget_event(int gadget, int type) { note_event(kEventGadget, gadget, type); }
+void note_menu_event(int item) { note_event(kEventMenu, item, kTypeNone); }
+void note_window_event(int code) { common::queue_window_event(code, state().window_number); }
+
+namespace {
+
+// --- platform messages ---------------------------------------------------------
+
+// Win32 numbers of the messages an X event stands for, beyond toolkit.h's.
+constexpr int kMsgSetFocus = 0x0007;
+constexpr int kMsgKillFocus = 0x0008;
+constexpr int kMsgClose = 0x0010;
+constexpr int kMsgShowWindow = 0x0018;
+constexpr int kMsgWindowPosChanged = 0x0047;
+constexpr int kMsgMButtonDown = 0x0207;
+constexpr int kMsgMButtonUp = 0x0208;
+constexpr int kMsgMouseWheel = 0x020A;
+constexpr int kMsgMouseHWheel = 0x020E;
+constexpr int kMsgMouseLeave = 0x02A3;
+constexpr int kMsgPaste = 0x0302;
+constexpr int kMsgRenderFormat = 0x0305;
+constexpr int kMsgDestroyClipboard = 0x0307;
+constexpr int kMsgDestroy = 0x0002;
+
+// Two presses of a button this close in time (ms) and place (pixels each
+// way) make a double click, as the platform's defaults.
+constexpr unsigned long kDoubleClickTime = 500;
+constexpr int kDoubleClickDistance = 2;
+
+int button_message(const XButtonEvent& e, bool press) {
+  switch (e.button) {
+    case Button1: return press ? kMsgLButtonDown : kMsgLButtonUp;
+    case Button2: return press ? kMsgMButtonDown : kMsgMButtonUp;
+    case Button3: return press ? kMsgRButtonDown : kMsgRButtonUp;
+    case 6:
+    case 7: return kMsgMouseHWheel;
+    default: return kMsgMouseWheel;
+  }
+}
+
+int press_message(const XButtonEvent& e) {
+  State::Press& last = state().last_press;
+  const bool twice = last.can_start_double_click && last.button == e.button &&
+                     e.time - last.time <= kDoubleClickTime &&
+                     std::abs(e.x_root - last.x) <= kDoubleClickDistance &&
+                     std::abs(e.y_root - last.y) <= kDoubleClickDistance;
+  last = State::Press{e.button, e.time, e.x_root, e.y_root, !twice};
+  if (twice && e.button == Button1) return kMsgLButtonDblClk;
+  if (twice && e.button == Button3) return kMsgRButtonDblClk;
+  return button_message(e, true);
+}
+
+bool is_wheel(unsigned int button) { return button >= Button4 && button <= 7; }
+
+// The message an X event is, or -1 when it is none: events of other windows,
+// and those the toolkit causes itself (exposure of its own copies, property
+// changes, keymap and mapping notices) or that repeat one (a wheel notch's
+// release).
+int message_of(const XEvent& e) {
+  if (e.type == NoExpose || e.type == GraphicsExpose || e.type == PropertyNotify ||
+      e.type == KeymapNotify || e.type == MappingNotify) {
+    return -1;
+  }
+  if (fl_find(e.xany.window) == nullptr) return -1;
+  switch (e.type) {
+    case KeyPress: return kMsgKeyDown;
+    case KeyRelease: return kMsgKeyUp;
+    case ButtonPress: return press_message(e.xbutton);
+    case ButtonRelease: return is_wheel(e.xbutton.button) ? -1 : button_message(e.xbutton, false);
+    case MotionNotify:
+    case EnterNotify: return kMsgMouseMove;
+    case LeaveNotify: return kMsgMouseLeave;
+    case FocusIn: return kMsgSetFocus;
+    case FocusOut: return kMsgKillFocus;
+    case Expose: return kMsgPaint;
+    case ConfigureNotify: return kMsgWindowPosChanged;
+    case MapNotify:
+    case UnmapNotify: return kMsgShowWindow;
+    case DestroyNotify: return kMsgDestroy;
+    case SelectionNotify: return kMsgPaste;
+    case SelectionRequest: return kMsgRenderFormat;
+    case SelectionClear: return kMsgDestroyClipboard;
+    case ClientMessage: {
+      static const Atom wm_protocols = XInternAtom(fl_display, "WM_PROTOCOLS", False);
+      static const Atom wm_delete_window = XInternAtom(fl_display, "WM_DELETE_WINDOW", False);
+      const bool close = e.xclient.message_type == wm_protocols &&
+                         static_cast<Atom>(e.xclient.data.l[0]) == wm_delete_window;
+      return close ? kMsgClose : kMsgNull;
+    }
+    default: return kMsgNull;
+  }
+}
+
+// Window events of the program's window that X reports directly: exposure
+// (the system repaints), activation, minimising and restoring. Moves and
+// sizes come through MainWindow::resize.
+void queue_window_events_of(const XEvent& e) {
+  State& s = state();
+  if (!s.window || !s.window->shown() || e.xany.window != fl_xid(s.window.get())) return;
+  switch (e.type) {
+    case Expose:
+      note_window_event(kEventRepaint);
+      break;
+    case FocusIn:
+      if (e.xfocus.mode != NotifyGrab && e.xfocus.mode != NotifyUngrab && !s.window_active) {
+        s.window_active = true;
+        note_window_event(kEventActivate);
+      }
+      break;
+    case FocusOut:
+      if (e.xfocus.mode != NotifyGrab && e.xfocus.mode != NotifyUngrab) s.window_active = false;
+      break;
+    case UnmapNotify:
+      s.window_minimised = true;
+      note_window_event(kEventMinimize);
+      break;
+    case MapNotify:
+      if (s.window_minimised) {
+        s.window_minimised = false;
+        note_window_event(kEventRestore);
+        note_window_event(kEventSize);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// Sees every X event before FLTK handles it and counts the messages.
+int count_message(void* event, void*) {
+  const XEvent& e = *static_cast<const XEvent*>(event);
+  const int code = message_of(e);
+  if (code < 0) return 0;
+  State& s = state();
+  s.messages.push_back(Message{code});
+  s.current = &s.messages.back();
+  queue_window_events_of(e);
+  return 0;  // FLTK handles it as usual
+}
+
+// The reason the X server cannot be reached, for the start-up message.
+std::string display_failure() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return "no display (DISPLAY is not set)";
+  return std::string("no display (cannot connect to the X server \"") + name + "\")";
+}
+
+void set_up_fltk() {
+  Fl::scheme("none");
+  Fl::background(240, 240, 240);
+  Fl::background2(255, 255, 255);
+  Fl::foreground(0, 0, 0);
+  Fl::set_font(FL_HELVETICA, kGuiFontName);
+  FL_NORMAL_SIZE = kGuiFontSize;
+  Fl::visible_focus(1);
+  Fl::dnd_text_ops(0);  // no dragging of text out of or into the fields
+  Fl_Tooltip::disable();
+  Fl::add_system_handler(count_message, nullptr);
+}
+
+}  // namespace
+
+// A window manager owns the WM_Sn selection of the screen it manages.
+bool window_manager_running() {
+  const std::string name = "WM_S" + std::to_string(fl_screen);
+  const Atom selection = XInternAtom(fl_display, name.c_str(), False);
+  return XGetSelectionOwner(fl_display, selection) != None;
+}
+
+namespace {
+
+// Gives the window the program's icon (the window keeps a copy).
+void set_program_icon(Fl_Window& window) {
+  const artwork::Picture picture = artwork::program_icon();
+  const std::vector<unsigned char> rgba = artwork::to_rgba(picture);
+  const Fl_RGB_Image icon(rgba.data(), picture.width, picture.height, 4);
+  window.icon(&icon);
+}
+
+void reset_platform() {
+  State& s = state();
+  s.drawing = DrawingPhase{};
+  s.gadgets.clear();
+  s.window.reset();
+  s.images.clear();
+  s.current_menu_title = -1;
+  s.last_focused_gadget = kAnonymous;
+  s.messages.clear();
+  s.current = nullptr;
+  s.window_active = false;
+  s.window_minimised = false;
+  s.last_press = State::Press{};
+}
+
+}  // namespace
+}  // namespace fltk_backend
+
+using fltk_backend::Gadget;
+using fltk_backend::State;
+using fltk_backend::state;
+
+// --- lifecycle -------------------------------------------------------------------
+
+bool init_toolkit() {
+  State& s = state();
+  if (s.initialised) close_toolkit();
+  common::reset_events();
+  if (fl_display == nullptr) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+      s.last_error = fltk_backend::display_failure();
+      return false;
+    }
+    fl_open_display(display);
+    fltk_backend::set_up_fltk();
+  }
+  s.last_error.clear();
+  s.initialised = true;
+  return true;
+}
+
+// The display stays open for the process: FLTK keeps fonts and other
+// resources of it, so a later init_toolkit() goes on with the same one.
+void close_toolkit() {
+  fltk_backend::reset_platform();
+  common::reset_events();
+  state().initialised = false;
+  if (fl_display != nullptr) XFlush(fl_display);
+}
+
+std::string last_error() { return state().last_error; }
+
+// One handled X event per call. FLTK handles everything that is queued in one
+// Fl::wait(), so messages may already wait here; otherwise it blocks until
+// an X event for the program arrives. Repaints and timers of FLTK's own that
+// are no message do not end the wait. Without a window nothing can arrive:
+// kMsgNull at once.
+int backend::pump_message() {
+  State& s = state();
+  while (s.messages.empty()) {
+    if (!s.initialised || !s.window) return kMsgNull;
+    s.current = nullptr;
+    Fl::wait();
+  }
+  s.current = nullptr;
+  const fltk_backend::Message message = s.messages.front();
+  s.messages.pop_front();
+  if (message.has_event) common::record_event(message.event_code, message.item, message.type);
+  return message.code;
+}
+
+// --- window and menu --------------------------------------------------------------
+
+bool create_window(int window, int x, int y, int width, int height, std::string_view title,
+                   std::uint32_t style) {
+  State& s = state();
+  if (!s.initialised) {
+    s.last_error = "the toolkit is not initialised";
+    return false;
+  }
+  // One window: a new one replaces the old with its gadgets.
+  s.gadgets.clear();
+  s.window.reset();
+  s.current_menu_title = -1;
+  s.last_focused_gadget = kAnonymous;
+  const int client_width = std::clamp(width, 1, fltk_backend::kMaxSide);
+  const int client_height = std::clamp(height, 1, fltk_backend::kMaxSide);
+  const std::string title_text(title);
+  s.window = std::make_unique<fltk_backend::MainWindow>(window, x, y, client_width, client_height,
+                                                        title_text.c_str());
+  s.window_number = window;
+  fltk_backend::MainWindow& w = *s.window;
+  w.copy_label(title_text.c_str());
+  w.border((style & kStyleCaption) != 0 ? 1 : 0);
+  if ((style & kStyleThickFrame) != 0) {
+    w.size_range(fltk_backend::kMinWindowWidth, fltk_backend::kMinWindowHeight);
+  } else {
+    w.size_range(client_width, client_height, client_width, client_height);
+  }
+  fltk_backend::set_program_icon(w);
+  w.xclass("ferrant-calc");
+  w.show();
+  // FLTK keeps room for a title bar above a framed window. Without a window
+  // manager there is no frame: the window's own corner goes where asked.
+  if (!fltk_backend::window_manager_running()) XMoveWindow(fl_display, fl_xid(&w), x, y);
+  // Creating the window sizes and moves it; showing it activates it. The
+  // same window events as on every backend, so start-up ends on them.
+  w.set_announced();
+  common::queue_window_event(kEventSize, window);
+  common::queue_window_event(kEventMove, window);
+  common::queue_window_event(kEventActivate, window);
+  return true;
+}
+
+void create_menu_bar(int /*menu*/, int window) {
+  State& s = state();
+  if (!s.window || s.window_number != window) return;
+  Fl_Menu_Bar& bar = s.window->attach_menu_bar();
+  bar.clear();
+  s.current_menu_title = -1;
+}
+
+void add_menu_title(std::string_view text) {
+  State& s = state();
+  if (!s.window || s.window->menu_bar() == nullptr) return;
+  Fl_Menu_Bar& bar = *s.window->menu_bar();
+  // A title is a submenu at the end of the bar; an empty one still shows.
+  const std::string path = fltk_backend::literal_menu_path(text);
+  s.current_menu_title = bar.add(path.c_str(), 0, nullptr, nullptr, FL_SUBMENU);
+  s.window->menu_bar_has_titles();
+}
+
+namespace {
+
+void on_menu_item(Fl_Widget*, void* item) {
+  fltk_backend::note_menu_event(static_cast<int>(reinterpret_cast<std::intptr_t>(item)));
+}
+
+}  // namespace
+
+void add_menu_item(int item, std::string_view text) {
+  State& s = state();
+  if (!s.window || s.window->menu_bar() == nullptr || s.current_menu_title < 0) return;
+  Fl_Menu_Bar& bar = *s.window->menu_bar();
+  // The current title's items end at its terminating null item: insert there.
+  const Fl_Menu_Item* items = bar.menu();
+  int end = s.current_menu_title + 1;
+  for (int depth = 1; depth > 0; ++end) {
+    if (items[end].label() == nullptr) {
+      --depth;
+    } else if (items[end].submenu()) {
+      ++depth;
+    }
+  }
+  const std::string label = fltk_backend::literal_menu_path(text);
+  bar.insert(end - 1, label.c_str(), 0, on_menu_item,
+             reinterpret_cast<void*>(static_cast<std::intptr_t>(item)));
+}
+
+// --- gadgets ----------------------------------------------------------------------
+
+namespace {
+
+// Adds a control to the window as the gadget of the number, after destroying
+// the gadget that had it. Without a window the control is not made.
+template <class Control, class Make>
+Control* add_gadget(int number, fltk_backend::GadgetKind kind, int x, int y, int w, int h, Make make) {
+  State& s = state();
+  if (!s.window) return nullptr;
+  s.gadgets.erase(number);
+  const int top = s.window->client_top();
+  Control* control = make(x, y + top, std::clamp(w, 0, fltk_backend::kMaxSide),
+                          std::clamp(h, 0, fltk_backend::kMaxSide));
+  s.window->add(control);
+  control->redraw();
+  s.gadgets.insert(number, kind, std::make_unique<Gadget>(kind, control));
+  return control;
+}
+
+}  // namespace
+
+void create_frame(int number, int x, int y, int w, int h, std::string_view caption) {
+  auto* frame = add_gadget<fltk_backend::Frame>(
+      number, fltk_backend::GadgetKind::Frame, x, y, w, h,
+      [](int X, int Y, int W, int H) { return new fltk_backend::Frame(X, Y, W, H); });
+  if (frame != nullptr) frame->set_text(caption);
+}
+
+void create_label(int number, int x, int y, int w, int h, std::string_view text, std::uint32_t flags) {
+  const bool sunken = (flags & kFlagSunken) != 0;
+  auto* label = add_gadget<fltk_backend::Label>(
+      number, fltk_backend::GadgetKind::Label, x, y, w, h,
+      [sunken](int X, int Y, int W, int H) { return new fltk_backend::Label(X, Y, W, H, sunken); });
+  if (label != nullptr) label->set_text(text);
+}
+
+void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
+                       std::uint32_t flags) {
+  const bool digits_only = (flags & kFlagNumber) != 0;
+  auto* field = add_gadget<fltk_backend::TextField>(
+      number, fltk_backend::GadgetKind::TextField, x, y, w, h, [number, digits_only](int X, int Y, int W, int H) {
+        return new fltk_backend::TextField(number, X, Y, W, H, digits_only);
+      });
+  if (field != nullptr) {
+    const std::string content(text);
+    field->value(content.c_str(), static_cast<int>(content.size()));  // creation raises no event
+  }
+}
+
+void create_combo_box(int number, int x, int y, int w, int h) {
+  add_gadget<fltk_backend::ComboBox>(number, fltk_backend::GadgetKind::ComboBox, x, y, w, h,
+                                     [number](int X, int Y, int W, int H) {
+                                       return new fltk_backend::ComboBox(number, X, Y, W, H);
+                                     });
+}
+
+void add_combo_item(int number, int position, std::string_view text) {
+  Gadget* gadget = fltk_backend::find_gadget(number);
+  if (gadget == nullptr || gadget->kind() != fltk_backend::GadgetKind::ComboBox) return;
+  gadget->as<fltk_backend::ComboBox>()->insert_item(position, text);
+}
+
+void create_button(int number, int x, int y, int w, int h, std::string_view text) {
+  auto* button = add_gadget<fltk_backend::PushButton>(
+      number, fltk_backend::GadgetKind::Button, x, y, w, h,
+      [number](int X, int Y, int W, int H) { return new fltk_backend::PushButton(number, X, Y, W, H); });
+  if (button != nullptr) button->set_text(text);
+}
+
+void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
+  Fl_RGB_Image* image = fltk_backend::find_image(bitmap);
+  if (image != nullptr) {
+    w = image->w();
+    h = image->h();
+  }
+  const Bitmap shown = image != nullptr ? bitmap : kNoBitmap;
+  add_gadget<fltk_backend::ImageView>(number, fltk_backend::GadgetKind::ImageView, x, y, w, h,
+                                      [number, image, shown](int X, int Y, int W, int H) {
+                                        return new fltk_backend::ImageView(number, X, Y, W, H, image, shown);
+                                      });
+}
+
+Bitmap load_bitmap(int image, std::string_view file_name) {
+  State& s = state();
+  auto decoded = common::load_image_file(std::string(file_name));
+  if (!decoded) {
+    s.last_error = "cannot load the image \"" + std::string(file_name) +
+                   "\": missing, unreadable, or not a supported bitmap or icon file";
+    return kNoBitmap;
+  }
+  // A number in use frees its old image; views that showed it show none.
+  if (auto old = s.images.find(image); old != s.images.end()) {
+    const Bitmap old_handle = reinterpret_cast<Bitmap>(old->second.image.get());
+    for (const auto& entry : s.gadgets.entries()) {
+      if (entry.kind != fltk_backend::GadgetKind::ImageView) continue;
+      auto* view = entry.gadget->as<fltk_backend::ImageView>();
+      if (view->bitmap() == old_handle) view->forget_image();
+    }
+    s.images.erase(old);
+  }
+  fltk_backend::LoadedImage loaded;
+  const bool opaque = std::all_of(decoded->argb.begin(), decoded->argb.end(),
+                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+  const int depth = opaque ? 3 : 4;
+  loaded.pixels.reserve(decoded->argb.size() * static_cast<std::size_t>(depth));
+  for (const std::uint32_t p : decoded->argb) {
+    loaded.pixels.push_back(static_cast<unsigned char>(p >> 16));
+    loaded.pixels.push_back(static_cast<unsigned char>(p >> 8));
+    loaded.pixels.push_back(static_cast<unsigned char>(p));
+    if (!opaque) loaded.pixels.push_back(static_cast<unsigned char>(p >> 24));
+  }
+  loaded.image = std::make_unique<Fl_RGB_Image>(loaded.pixels.data(), decoded->width, decoded->height, depth);
+  const Bitmap handle = reinterpret_cast<Bitmap>(loaded.image.get());
+  s.images.insert_or_assign(image, std::move(loaded));
+  return handle;
+}
+
+void set_gadget_text(int number, std::string_view text) {
+  Gadget* gadget = fltk_backend::find_gadget(number);
+  if (gadget == nullptr) return;
+  switch (gadget->kind()) {
+    case fltk_backend::GadgetKind::TextField: {
+      const std::string content(text);
+      gadget->as<fltk_backend::TextField>()->value(content.c_str(), static_cast<int>(content.size()));
+      // The field notifies its change at once (synchronously), like typing.
+      common::record_event(kEventGadget, number, kTypeEditUpdate);
+      common::record_event(kEventGadget, number, kTypeEditChange);
+      break;
+    }
+    case fltk_backend::GadgetKind::ComboBox: {
+      auto* combo = gadget->as<fltk_backend::ComboBox>();
+      if (text.empty()) {
+        combo->select(-1);
+        break;
+      }
+      const auto& items = combo->items();
+      const auto match = std::find_if(items.begin(), items.end(), [text](const std::string& item) {
+        return fltk_backend::equal_ignoring_case(item, text);
+      });
+      if (match != items.end()) combo->select(static_cast<int>(match - items.begin()));
+      break;
+    }
+    case fltk_backend::GadgetKind::Label:
+      gadget->as<fltk_backend::Label>()->set_text(text);
+      break;
+    case fltk_backend::GadgetKind::Frame:
+      gadget->as<fltk_backend::Frame>()->set_text(text);
+      break;
+    case fltk_backend::GadgetKind::Button:
+      gadget->as<fltk_backend::PushButton>()->set_text(text);
+      break;
+    case fltk_backend::GadgetKind::ImageView:
+      gadget->as<fltk_backend::ImageView>()->set_text(text);
+      break;
+  }
+}
+
+std::string get_gadget_text(int number) {
+  const Gadget* gadget = fltk_backend::find_gadget(number);
+  if (gadget == nullptr) return {};
+  switch (gadget->kind()) {
+    case fltk_backend::GadgetKind::TextField: {
+      const auto* field = gadget->as<fltk_backend::TextField>();
+      return std::string(field->value(), static_cast<std::size_t>(field->size()));
+    }
+    case fltk_backend::GadgetKind::ComboBox: {
+      const auto* combo = gadget->as<fltk_backend::ComboBox>();
+      const int index = combo->selected();
+      return index >= 0 ? combo->items()[static_cast<std::size_t>(index)] : std::string();
+    }
+    case fltk_backend::GadgetKind::Label: return gadget->as<fltk_backend::Label>()->text();
+    case fltk_backend::GadgetKind::Frame: return gadget->as<fltk_backend::Frame>()->text();
+    case fltk_backend::GadgetKind::Button: return gadget->as<fltk_backend::PushButton>()->text();
+    case fltk_backend::GadgetKind::ImageView: return gadget->as<fltk_backend::ImageView>()->text();
+  }
+  return {};
+}
+
+std::int64_t get_gadget_state(int number) {
+  const Gadget* gadget = fltk_backend::find_gadget(number);
+  if (gadget == nullptr) return 0;
+  switch (gadget->kind()) {
+    case fltk_backend::GadgetKind::ComboBox: return gadget->as<fltk_backend::ComboBox>()->selected();
+    case fltk_backend::GadgetKind::ImageView: return gadget->as<fltk_backend::ImageView>()->bitmap();
+    default: return 0;  // a push button is never checked
+  }
+}
+
+}  // namespace tk

@@ -1,0 +1,143 @@
+// The FLTK backend's platform state, internal to the backend: the window with
+// its retained drawing, the gadgets, the loaded images, the platform messages
+// handled but not yet reported, and the drawing phase.
+//
+// Messages. A platform message is one X event for one of the program's
+// windows (input, focus, exposure, structure, client messages, selections),
+// leaving out the events that the toolkit's own drawing and property changes
+// cause. FLTK handles all queued X events in one Fl::wait() and runs nested
+// loops inside some of them (an open combo list, the menu), so the backend
+// counts each X event as it arrives (a system handler), attaches to it the
+// gadget or menu events its handling records, and pump_message() then reports
+// the counted messages one per call.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/common/canvas.h"
+#include "toolkit/common/gadget_table.h"
+#include "toolkit/toolkit.h"
+
+class Fl_Widget;
+class Fl_RGB_Image;
+
+namespace tk::fltk_backend {
+
+using common::GadgetKind;
+
+// The system's 3-D face colour: the window background.
+inline constexpr Colour kButtonFace = rgb(240, 240, 240);
+// A drawing phase's text background until set_text_background().
+inline constexpr Colour kDefaultTextBackground = rgb(255, 255, 255);
+// Height the menu bar takes from the client area once it has titles.
+inline constexpr int kMenuBarHeight = 20;
+// The one GUI font (Liberation Sans, Arial's metrics) and its pixel size: the
+// longest texts of the 16-pixel labels fit their boxes at this size.
+inline constexpr const char* kGuiFontName = " Liberation Sans";
+inline constexpr int kGuiFontSize = 11;
+// Window and canvas sides are cut to this (no absurd allocation).
+inline constexpr int kMaxSide = 8192;
+// The smallest size the user can shrink the window to.
+inline constexpr int kMinWindowWidth = 120;
+inline constexpr int kMinWindowHeight = 80;
+
+class MainWindow;
+
+// One handled platform message waiting to be reported.
+struct Message {
+  int code = kMsgNull;     // the platform's (Win32-numbered) identifier
+  bool has_event = false;  // a gadget or menu event recorded while handling it
+  int event_code = 0;
+  int item = 0;
+  int type = kTypeNone;
+};
+
+// A gadget's control. Destroying the gadget removes the control from the
+// window (repainting what it covered) and deletes it.
+class Gadget {
+ public:
+  Gadget(GadgetKind kind, Fl_Widget* widget) : kind_(kind), widget_(widget) {}
+  ~Gadget();
+  Gadget(const Gadget&) = delete;
+  Gadget& operator=(const Gadget&) = delete;
+
+  GadgetKind kind() const { return kind_; }
+  Fl_Widget* widget() const { return widget_; }
+  template <class Control>
+  Control* as() const {
+    return static_cast<Control*>(widget_);
+  }
+
+ private:
+  GadgetKind kind_;
+  Fl_Widget* widget_;
+};
+
+struct LoadedImage {
+  std::unique_ptr<Fl_RGB_Image> image;
+  std::vector<unsigned char> pixels;  // the image's RGB or RGBA bytes
+};
+
+struct DrawingPhase {
+  bool open = false;
+  bool has_target = false;
+  Colour text_background = kDefaultTextBackground;
+  // Canvas area the phase's calls touched: [x0, x1) x [y0, y1).
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+struct State {
+  bool initialised = false;
+  std::string last_error;
+  // Declared in this order so that the gadgets go before the window that
+  // holds them, and the window before the images its gadgets show.
+  std::map<int, LoadedImage> images;  // by image number
+  std::unique_ptr<MainWindow> window;
+  int window_number = 0;
+  common::GadgetTable<Gadget> gadgets;
+  int current_menu_title = -1;      // index into the menu bar's titles
+  int last_focused_gadget = kAnonymous;  // restored when the window is activated
+  std::deque<Message> messages;     // handled, not yet reported
+  Message* current = nullptr;       // the message being handled, if any
+  DrawingPhase drawing;
+  // The program's window as X last reported it.
+  bool window_active = false;
+  bool window_minimised = false;
+  // The last button press, to tell double clicks.
+  struct Press {
+    unsigned int button = 0;
+    unsigned long time = 0;
+    int x = 0, y = 0;
+    bool can_start_double_click = false;
+  } last_press;
+};
+
+State& state();
+
+// --- reports from the controls (while a message is handled) ----------------
+
+// A gadget event (kEventGadget) of the message being handled.
+void note_gadget_event(int gadget, int type);
+// A menu event (kEventMenu) of the message being handled.
+void note_menu_event(int item);
+// A window event of the program's window, queued at once.
+void note_window_event(int code);
+
+// --- helpers shared by the backend's files ----------------------------------
+
+// The gadget with this number, or nullptr.
+Gadget* find_gadget(int number);
+// The loaded image a bitmap handle names, or nullptr.
+Fl_RGB_Image* find_image(Bitmap handle);
+// Whether a window manager frames the program's windows.
+bool window_manager_running();
+// Whole-text comparison ignoring the case of ASCII letters (a combo box's
+// exact search).
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
+}  // namespace tk::fltk_backend

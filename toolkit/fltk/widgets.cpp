@@ -1,0 +1,523 @@
+#include "toolkit/fltk/widgets.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Image.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace tk::fltk_backend {
+namespace {
+
+// Pixels the mouse must move with the left button held before an image view
+// reports a drag (the platform's drag rectangle reaches 2 pixels each way).
+constexpr int kDragDistance = 2;
+// Items one Page Up / Page Down moves through in a closed list.
+constexpr int kListPage = 30;
+
+void set_gui_font() { fl_font(FL_HELVETICA, kGuiFontSize); }
+
+// Baseline of a line of text whose cell starts at top.
+int baseline_below(int top) { return top + fl_height() - fl_descent(); }
+
+std::string doubled(std::string_view text, std::string_view specials) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    if (specials.find(c) != std::string_view::npos) result.push_back(c);
+    result.push_back(c);
+  }
+  return result;
+}
+
+char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string literal_label(std::string_view text) { return doubled(text, "@&"); }
+
+std::string literal_menu_path(std::string_view text) {
+  std::string result;
+  for (const char c : literal_label(text)) {
+    if (c == '\\' || c == '/' || (c == '_' && result.empty())) result.push_back('\\');
+    result.push_back(c);
+  }
+  return result;
+}
+
+// --- MainWindow ---------------------------------------------------------------
+
+namespace {
+
+void on_window_callback(Fl_Widget*, void*) {
+  // The close box (WM_DELETE_WINDOW) asks the program; the window stays.
+  // Escape, which FLTK also routes here, does nothing.
+  if (Fl::event() == FL_CLOSE) note_window_event(kEventClose);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(int number, int x, int y, int client_width, int client_height,
+                       const char* title)
+    : Fl_Double_Window(x, y, client_width, client_height, title),
+      number_(number),
+      canvas_(client_width, client_height, kButtonFace),
+      shown_(client_width, client_height, kButtonFace) {
+  end();  // children are added explicitly, in creation order
+  box(FL_FLAT_BOX);
+  color(FL_BACKGROUND_COLOR);
+  callback(on_window_callback);
+  resizable(nullptr);  // resizing moves no gadget
+}
+
+Fl_Menu_Bar& MainWindow::attach_menu_bar() {
+  if (menu_bar_ == nullptr) {
+    menu_bar_ = new Fl_Menu_Bar(0, 0, w(), kMenuBarHeight);
+    menu_bar_->box(FL_FLAT_BOX);
+    menu_bar_->textfont(FL_HELVETICA);
+    menu_bar_->textsize(kGuiFontSize);
+    menu_bar_->hide();  // an empty menu bar takes no room
+    insert(*menu_bar_, 0);
+  }
+  return *menu_bar_;
+}
+
+void MainWindow::menu_bar_has_titles() {
+  if (menu_bar_ == nullptr || client_top_ == kMenuBarHeight) return;
+  client_top_ = kMenuBarHeight;
+  for (int n = 0; n < children(); ++n) {
+    Fl_Widget* c = child(n);
+    if (c != menu_bar_) c->position(c->x(), c->y() + kMenuBarHeight);
+  }
+  menu_bar_->show();
+  redraw();
+}
+
+void MainWindow::commit_drawing(int x0, int y0, int x1, int y1) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, canvas_.width());
+  y1 = std::min(y1, canvas_.height());
+  int cx0 = INT_MAX, cy0 = INT_MAX, cx1 = INT_MIN, cy1 = INT_MIN;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      if (canvas_.pixel(x, y) != shown_.pixel(x, y) || canvas_.painted(x, y) != shown_.painted(x, y)) {
+        cx0 = std::min(cx0, x);
+        cx1 = std::max(cx1, x + 1);
+        cy0 = std::min(cy0, y);
+        cy1 = std::max(cy1, y + 1);
+      }
+    }
+  }
+  if (cx0 >= cx1) return;  // the same pixels again: nothing to repaint
+  shown_ = canvas_;
+  damage(FL_DAMAGE_ALL, cx0, cy0 + client_top_, cx1 - cx0, cy1 - cy0);
+}
+
+int MainWindow::handle(int event) {
+  switch (event) {
+    case FL_FOCUS:
+      // Activation gives the focus back to the gadget that had it; the
+      // window never hands it to a gadget by itself.
+      if (Gadget* last = find_gadget(state().last_focused_gadget)) {
+        if (last->widget()->take_focus()) return 1;
+      }
+      return 1;
+    case FL_KEYBOARD:
+      if (Fl::event_key() == FL_Tab && (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) == 0) {
+        move_focus((Fl::event_state() & FL_SHIFT) == 0);
+        return 1;
+      }
+      return 0;  // arrow keys stay with the gadgets
+    default:
+      return Fl_Double_Window::handle(event);
+  }
+}
+
+void MainWindow::move_focus(bool forward) {
+  std::vector<Fl_Widget*> stops;
+  for (const auto& entry : state().gadgets.entries()) {
+    Fl_Widget* w = entry.gadget->widget();
+    if (common::takes_focus(entry.kind) && w->visible() && w->active()) stops.push_back(w);
+  }
+  if (stops.empty()) return;
+  const auto count = static_cast<int>(stops.size());
+  int current = -1;
+  for (int n = 0; n < count; ++n) {
+    if (stops[static_cast<std::size_t>(n)]->contains(Fl::focus())) current = n;
+  }
+  for (int step = 1; step <= count; ++step) {
+    int next = 0;
+    if (current < 0) {
+      next = forward ? step - 1 : count - step;
+    } else {
+      next = ((forward ? current + step : current - step) % count + count) % count;
+    }
+    if (stops[static_cast<std::size_t>(next)]->take_focus()) return;
+  }
+}
+
+void MainWindow::draw() {
+  if (damage() & ~FL_DAMAGE_CHILD) {
+    Fl_Double_Window::draw();
+    int x = 0, y = 0, w = 0, h = 0;
+    fl_clip_box(0, 0, this->w(), this->h(), x, y, w, h);
+    paint_canvas(x, y, w, h);
+    return;
+  }
+  // Only some gadgets changed. Everything they cover is drawn again in
+  // creation order, so overlapping gadgets keep their layering and the
+  // drawing stays on top.
+  int x0 = INT_MAX, y0 = INT_MAX, x1 = INT_MIN, y1 = INT_MIN;
+  for (int n = 0; n < children(); ++n) {
+    const Fl_Widget* c = child(n);
+    if (c->damage() == 0 || !c->visible()) continue;
+    x0 = std::min(x0, c->x());
+    y0 = std::min(y0, c->y());
+    x1 = std::max(x1, c->x() + c->w());
+    y1 = std::max(y1, c->y() + c->h());
+  }
+  if (x0 < x1 && y0 < y1) {
+    fl_push_clip(x0, y0, x1 - x0, y1 - y0);
+    draw_box();
+    for (int n = 0; n < children(); ++n) draw_child(*child(n));
+    paint_canvas(x0, y0, x1 - x0, y1 - y0);
+    fl_pop_clip();
+  }
+  for (int n = 0; n < children(); ++n) child(n)->clear_damage();
+}
+
+void MainWindow::paint_canvas(int x, int y, int w, int h) const {
+  const int row_begin = std::max(y, client_top_);
+  const int row_end = std::min(y + h, client_top_ + canvas_.height());
+  const int column_begin = std::max(x, 0);
+  const int column_end = std::min(x + w, canvas_.width());
+  std::vector<uchar> run;
+  for (int wy = row_begin; wy < row_end; ++wy) {
+    const int cy = wy - client_top_;
+    int cx = column_begin;
+    while (cx < column_end) {
+      if (!canvas_.painted(cx, cy)) {
+        ++cx;
+        continue;
+      }
+      const int start = cx;
+      run.clear();
+      while (cx < column_end && canvas_.painted(cx, cy)) {
+        const Colour c = canvas_.pixel(cx, cy);
+        run.push_back(static_cast<uchar>(c & 0xFF));
+        run.push_back(static_cast<uchar>((c >> 8) & 0xFF));
+        run.push_back(static_cast<uchar>((c >> 16) & 0xFF));
+        ++cx;
+      }
+      fl_draw_image(run.data(), start, wy, cx - start, 1, 3);
+    }
+  }
+}
+
+void MainWindow::resize(int x, int y, int w, int h) {
+  const bool sized = w != this->w() || h != this->h();
+  const bool moved = x != this->x() || y != this->y();
+  Fl_Double_Window::resize(x, y, w, h);
+  if (menu_bar_ != nullptr) menu_bar_->size(w, menu_bar_->h());
+  if (announced_ && sized) note_window_event(kEventSize);
+  if (announced_ && moved) note_window_event(kEventMove);
+}
+
+// --- Label ----------------------------------------------------------------------
+
+Label::Label(int x, int y, int w, int h, bool sunken) : Fl_Widget(x, y, w, h), sunken_(sunken) {
+  box(sunken ? FL_DOWN_FRAME : FL_NO_BOX);
+  color(FL_BACKGROUND_COLOR);
+}
+
+void Label::set_text(std::string_view text) {
+  if (text == text_) return;
+  text_ = text;
+  redraw();
+}
+
+void Label::draw() {
+  if (!sunken_ && text_.empty()) return;  // hides nothing, blocks nothing
+  fl_color(color());
+  fl_rectf(x(), y(), w(), h());
+  if (sunken_) draw_box(FL_DOWN_FRAME, color());
+  if (text_.empty()) return;
+  // A sunken box keeps its text one pixel clear of the border.
+  const int inset = sunken_ ? Fl::box_dx(FL_DOWN_FRAME) + 1 : 0;
+  const int inner_w = w() - 2 * inset;
+  const int inner_h = h() - 2 * inset;
+  if (inner_w <= 0 || inner_h <= 0) return;
+  fl_push_clip(x() + inset, y() + inset, inner_w, inner_h);
+  set_gui_font();
+  fl_color(FL_FOREGROUND_COLOR);
+  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + inset, baseline_below(y() + inset));
+  fl_pop_clip();
+}
+
+// --- Frame ----------------------------------------------------------------------
+
+Frame::Frame(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+  box(FL_NO_BOX);
+  color(FL_BACKGROUND_COLOR);
+}
+
+void Frame::set_text(std::string_view text) {
+  if (text == text_) return;
+  text_ = text;
+  redraw();
+}
+
+void Frame::draw() {
+  set_gui_font();
+  const int text_height = fl_height();
+  const int line_y = y() + text_height / 2;
+  const int line_h = h() - (line_y - y());
+  if (w() > 0 && line_h > 0) fl_draw_box(FL_ENGRAVED_FRAME, x(), line_y, w(), line_h, color());
+  if (text_.empty()) return;
+  constexpr int kCaptionIndent = 8;
+  constexpr int kCaptionGap = 2;
+  const int text_width = static_cast<int>(fl_width(text_.data(), static_cast<int>(text_.size())));
+  const int space = w() - 2 * kCaptionIndent;
+  if (space <= 0) return;
+  fl_push_clip(x() + kCaptionIndent - kCaptionGap, y(), space + 2 * kCaptionGap, text_height);
+  fl_color(color());
+  fl_rectf(x() + kCaptionIndent - kCaptionGap, y(), text_width + 2 * kCaptionGap, text_height);
+  fl_color(FL_FOREGROUND_COLOR);
+  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + kCaptionIndent, baseline_below(y()));
+  fl_pop_clip();
+}
+
+// --- TextField ------------------------------------------------------------------
+
+TextField::TextField(int number, int x, int y, int w, int h, bool digits_only)
+    : Fl_Input(x, y, w, h), number_(number), digits_only_(digits_only) {
+  box(FL_DOWN_BOX);
+  textfont(FL_HELVETICA);
+  textsize(kGuiFontSize);
+  when(FL_WHEN_CHANGED);
+  callback(changed);
+}
+
+void TextField::changed(Fl_Widget* widget, void*) {
+  const int number = static_cast<TextField*>(widget)->number_;
+  note_gadget_event(number, kTypeEditUpdate);
+  note_gadget_event(number, kTypeEditChange);
+}
+
+int TextField::handle(int event) {
+  switch (event) {
+    case FL_KEYBOARD: {
+      // Digits only: a typed character that is not a digit is refused.
+      // Control keys and shortcuts (Ctrl+V pastes unfiltered) pass.
+      const char* text = Fl::event_text();
+      const int length = Fl::event_length();
+      const bool command = (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) != 0;
+      if (digits_only_ && !command && length > 0 && static_cast<unsigned char>(text[0]) >= 0x20 &&
+          text[0] != 0x7F &&
+          !std::all_of(text, text + length, [](char c) { return c >= '0' && c <= '9'; })) {
+        fl_beep();
+        return 1;
+      }
+      return Fl_Input::handle(event);
+    }
+    case FL_FOCUS: {
+      const int result = Fl_Input::handle(event);
+      state().last_focused_gadget = number_;
+      note_gadget_event(number_, kTypeEditSetFocus);
+      note_gadget_event(number_, kTypeFocusGained);
+      return result;
+    }
+    case FL_UNFOCUS: {
+      const int result = Fl_Input::handle(event);
+      note_gadget_event(number_, kTypeEditKillFocus);
+      note_gadget_event(number_, kTypeFocusLost);
+      return result;
+    }
+    default:
+      return Fl_Input::handle(event);
+  }
+}
+
+// --- ComboBox -------------------------------------------------------------------
+
+ComboBox::ComboBox(int number, int x, int y, int w, int h) : Fl_Choice(x, y, w, h), number_(number) {
+  textfont(FL_HELVETICA);
+  textsize(kGuiFontSize);
+  when(FL_WHEN_NEVER);
+}
+
+void ComboBox::insert_item(int position, std::string_view text) {
+  const int count = static_cast<int>(items_.size());
+  if (position == -1) position = count;
+  if (position < 0 || position > count) return;  // the platform refuses it
+  int kept = selected();
+  Fl_Menu_::insert(position, literal_menu_path(text).c_str(), 0, nullptr);
+  items_.insert(items_.begin() + position, std::string(text));
+  if (kept >= position) ++kept;  // the selection stays on its item
+  select(kept);
+}
+
+void ComboBox::select(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
+    value(-1);
+  } else {
+    value(index);
+  }
+  redraw();
+}
+
+void ComboBox::select_by_user(int index) {
+  if (index == selected()) return;
+  select(index);
+  note_gadget_event(number_, kTypeComboSelChange);
+}
+
+void ComboBox::open_list() {
+  note_gadget_event(number_, kTypeComboDropDown);
+  // The open list is white, as the closed box's text area.
+  const Fl_Color own = color();
+  color(FL_BACKGROUND2_COLOR);
+  const Fl_Menu_Item* picked = menu()->pulldown(x(), y(), w(), h(), mvalue(), this);
+  color(own);
+  if (picked != nullptr && !picked->submenu()) {
+    select_by_user(static_cast<int>(picked - menu()));
+    note_gadget_event(number_, kTypeComboSelEndOk);
+  } else {
+    note_gadget_event(number_, kTypeComboSelEndCancel);
+  }
+  note_gadget_event(number_, kTypeComboCloseUp);
+  redraw();
+}
+
+int ComboBox::handle(int event) {
+  const int count = static_cast<int>(items_.size());
+  switch (event) {
+    case FL_PUSH:
+      if (Fl::event_button() != FL_LEFT_MOUSE) return 1;
+      if (Fl::focus() != this) take_focus();
+      open_list();
+      return 1;
+    case FL_KEYBOARD: {
+      const int key = Fl::event_key();
+      const int modifiers = Fl::event_state() & (FL_CTRL | FL_ALT | FL_META);
+      if (key == ' ' || key == FL_F + 4 || (key == FL_Down && modifiers == FL_ALT)) {
+        open_list();
+        return 1;
+      }
+      if (modifiers != 0 || count == 0) return 0;
+      const int current = selected();
+      switch (key) {
+        case FL_Up: select_by_user(std::max(current - 1, 0)); return 1;
+        case FL_Down: select_by_user(std::min(current + 1, count - 1)); return 1;
+        case FL_Page_Up: select_by_user(std::max(current - kListPage, 0)); return 1;
+        case FL_Page_Down: select_by_user(std::min(std::max(current, 0) + kListPage, count - 1)); return 1;
+        case FL_Home: select_by_user(0); return 1;
+        case FL_End: select_by_user(count - 1); return 1;
+        default: break;
+      }
+      // A character selects the next item that starts with it.
+      const char* text = Fl::event_text();
+      if (Fl::event_length() != 1 || static_cast<unsigned char>(text[0]) < 0x21) return 0;
+      for (int step = 1; step <= count; ++step) {
+        const int index = (current + step + count) % count;
+        const std::string& item = items_[static_cast<std::size_t>(index)];
+        if (!item.empty() && fold_ascii(item[0]) == fold_ascii(text[0])) {
+          select_by_user(index);
+          break;
+        }
+      }
+      return 1;
+    }
+    case FL_FOCUS:
+      state().last_focused_gadget = number_;
+      note_gadget_event(number_, kTypeComboSetFocus);
+      return Fl_Choice::handle(event);
+    case FL_UNFOCUS:
+      note_gadget_event(number_, kTypeComboKillFocus);
+      return Fl_Choice::handle(event);
+    case FL_SHORTCUT:
+      return 0;  // items have no shortcuts
+    default:
+      return Fl_Choice::handle(event);
+  }
+}
+
+// --- PushButton -----------------------------------------------------------------
+
+PushButton::PushButton(int number, int x, int y, int w, int h) : Fl_Button(x, y, w, h), number_(number) {
+  labelfont(FL_HELVETICA);
+  labelsize(kGuiFontSize);
+  callback(clicked);
+}
+
+void PushButton::clicked(Fl_Widget* widget, void*) {
+  note_gadget_event(static_cast<PushButton*>(widget)->number_, kTypeClicked);
+}
+
+void PushButton::set_text(std::string_view text) {
+  text_ = text;
+  // "&" keeps its meaning (the mnemonic) as on the platform; "@" is literal.
+  std::string label;
+  for (const char c : text) {
+    if (c == '@') label.push_back('@');
+    label.push_back(c);
+  }
+  copy_label(label.c_str());
+  redraw();
+}
+
+int PushButton::handle(int event) {
+  if (event == FL_FOCUS) state().last_focused_gadget = number_;
+  return Fl_Button::handle(event);
+}
+
+// --- ImageView ------------------------------------------------------------------
+
+ImageView::ImageView(int number, int x, int y, int w, int h, Fl_RGB_Image* image, Bitmap bitmap)
+    : Fl_Widget(x, y, w, h), number_(number), image_(image), bitmap_(bitmap) {
+  box(FL_NO_BOX);
+}
+
+void ImageView::forget_image() {
+  image_ = nullptr;
+  bitmap_ = kNoBitmap;
+  redraw();
+}
+
+void ImageView::draw() {
+  if (image_ != nullptr) image_->draw(x(), y());
+}
+
+int ImageView::handle(int event) {
+  switch (event) {
+    case FL_PUSH: {
+      press_x_ = Fl::event_x();
+      press_y_ = Fl::event_y();
+      const bool twice = Fl::event_clicks() > 0;
+      if (Fl::event_button() == FL_LEFT_MOUSE) {
+        note_gadget_event(number_, twice ? kTypeDoubleClick : kTypeClicked);
+      } else if (Fl::event_button() == FL_RIGHT_MOUSE) {
+        note_gadget_event(number_, twice ? kTypeRightDoubleClick : kTypeRightClick);
+      }
+      return 1;
+    }
+    case FL_DRAG:
+      if ((Fl::event_state() & FL_BUTTON1) != 0 &&
+          (std::abs(Fl::event_x() - press_x_) > kDragDistance ||
+           std::abs(Fl::event_y() - press_y_) > kDragDistance)) {
+        note_gadget_event(number_, kTypeDrag);
+      }
+      return 1;
+    case FL_RELEASE:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace tk::fltk_backend

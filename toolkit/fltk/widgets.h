@@ -1,0 +1,170 @@
+// The FLTK controls behind the gadgets, and the main window that holds them
+// and paints the retained drawing over them.
+#pragma once
+
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Widget.H>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/common/canvas.h"
+#include "toolkit/fltk/platform.h"
+
+class Fl_RGB_Image;
+
+namespace tk::fltk_backend {
+
+// Texts handed to FLTK's label and menu parsers: "@" starts a symbol and
+// "&" marks a shortcut there, so both are doubled to stand for themselves.
+std::string literal_label(std::string_view text);
+// An item text for Fl_Menu_::insert, which also splits at "/" and reads "\"
+// and a leading "_": those are escaped as well.
+std::string literal_menu_path(std::string_view text);
+
+// The top-level window. Its client area starts below the menu bar; every
+// gadget and drawing coordinate is relative to that. Children are never moved
+// by resizing. Tab and Shift+Tab move the focus through the gadgets that take
+// it, in creation order; arrow keys never move the focus.
+class MainWindow final : public Fl_Double_Window {
+ public:
+  MainWindow(int number, int x, int y, int client_width, int client_height, const char* title);
+
+  int number() const { return number_; }
+  // Window y of client row 0: the menu bar's height once it has titles.
+  int client_top() const { return client_top_; }
+  // Adds the menu bar (empty, taking no height yet).
+  Fl_Menu_Bar& attach_menu_bar();
+  Fl_Menu_Bar* menu_bar() const { return menu_bar_; }
+  // The menu bar got its first title: it now takes its height from the client
+  // area, and the gadgets keep their client coordinates.
+  void menu_bar_has_titles();
+
+  // The retained drawing (client coordinates) and the part of it on screen.
+  common::Canvas& canvas() { return canvas_; }
+  // Brings the screen up to date with the canvas within [x0, x1) x [y0, y1).
+  void commit_drawing(int x0, int y0, int x1, int y1);
+
+  // Size and move events are queued only once the window has been announced.
+  void set_announced() { announced_ = true; }
+
+  int handle(int event) override;
+  void draw() override;
+  void resize(int x, int y, int w, int h) override;
+
+ private:
+  void move_focus(bool forward);
+  // Paints the canvas's painted pixels within the window rectangle.
+  void paint_canvas(int x, int y, int w, int h) const;
+
+  int number_;
+  int client_top_ = 0;
+  bool announced_ = false;
+  Fl_Menu_Bar* menu_bar_ = nullptr;
+  common::Canvas canvas_;
+  common::Canvas shown_;  // the canvas as last committed to the screen
+};
+
+// Left-aligned text at the top of its box, clipped to it; optionally in a
+// sunken border. A label with text paints its whole box, hiding what an
+// earlier, overlapping gadget shows there; an empty borderless label paints
+// nothing. Labels take no events.
+class Label final : public Fl_Widget {
+ public:
+  Label(int x, int y, int w, int h, bool sunken);
+  void set_text(std::string_view text);
+  const std::string& text() const { return text_; }
+  void draw() override;
+
+ private:
+  std::string text_;
+  bool sunken_;
+};
+
+// A group box: an etched rectangle with the caption set into its top edge.
+// Transparent inside; no events.
+class Frame final : public Fl_Widget {
+ public:
+  Frame(int x, int y, int w, int h);
+  void set_text(std::string_view text);
+  const std::string& text() const { return text_; }
+  void draw() override;
+
+ private:
+  std::string text_;
+};
+
+// Single-line edit field, scrolling horizontally. With the digits-only flag
+// typed characters other than digits are refused; pasted text is not
+// filtered. Reports focus gain and loss and every change of its content.
+class TextField final : public Fl_Input {
+ public:
+  TextField(int number, int x, int y, int w, int h, bool digits_only);
+  int handle(int event) override;
+
+ private:
+  static void changed(Fl_Widget* widget, void*);
+  int number_;
+  bool digits_only_;
+};
+
+// Pick-only drop-down list, exactly its given height. Reports focus gain and
+// loss, the list opening and closing, and selections by the user.
+class ComboBox final : public Fl_Choice {
+ public:
+  ComboBox(int number, int x, int y, int w, int h);
+  // position -1 appends; a position past the end adds nothing.
+  void insert_item(int position, std::string_view text);
+  // Selects index (-1: none) without an event.
+  void select(int index);
+  int selected() const { return value(); }
+  const std::vector<std::string>& items() const { return items_; }
+  int handle(int event) override;
+
+ private:
+  void open_list();
+  void select_by_user(int index);
+  int number_;
+  std::vector<std::string> items_;
+};
+
+// Push button: reports clicks.
+class PushButton final : public Fl_Button {
+ public:
+  PushButton(int number, int x, int y, int w, int h);
+  void set_text(std::string_view text);
+  const std::string& text() const { return text_; }
+  int handle(int event) override;
+
+ private:
+  static void clicked(Fl_Widget* widget, void*);
+  int number_;
+  std::string text_;
+};
+
+// Shows a bitmap at its own size (nothing without one). Reports left and
+// right clicks, double clicks and drags with the left button.
+class ImageView final : public Fl_Widget {
+ public:
+  ImageView(int number, int x, int y, int w, int h, Fl_RGB_Image* image, Bitmap bitmap);
+  Bitmap bitmap() const { return bitmap_; }
+  void forget_image();  // the bitmap was freed
+  void set_text(std::string_view text) { text_ = text; }
+  const std::string& text() const { return text_; }
+  void draw() override;
+  int handle(int event) override;
+
+ private:
+  int number_;
+  Fl_RGB_Image* image_;
+  Bitmap bitmap_;
+  std::string text_;
+  int press_x_ = 0, press_y_ = 0;
+};
+
+}  // namespace tk::fltk_backend
