@@ -1,6 +1,7 @@
 #include "chart/psd.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "model/reach.h"
@@ -58,8 +59,27 @@ float floor_depth(int frequency_khz) {
   return static_cast<float>(-10.0 * static_cast<double>(log_power));
 }
 
+namespace {
+
+// The floor at every traced frequency, the same for every curve and call.
+float traced_floor_depth(int frequency_khz) {
+  static const std::array<float, kMaxFrequencyKhz / kStepKhz + 1> kFloorDepths = [] {
+    std::array<float, kMaxFrequencyKhz / kStepKhz + 1> depths{};
+    for (std::size_t i = 0; i < depths.size(); ++i) {
+      depths[i] = floor_depth(static_cast<int>(i) * kStepKhz);
+    }
+    return depths;
+  }();
+  if (frequency_khz >= 0 && frequency_khz <= kMaxFrequencyKhz && frequency_khz % kStepKhz == 0) {
+    return kFloorDepths[static_cast<std::size_t>(frequency_khz / kStepKhz)];
+  }
+  return floor_depth(frequency_khz);
+}
+
+}  // namespace
+
 float psd_depth(int frequency_khz, float symbol_rate_kbaud) {
-  return std::min(main_depth(frequency_khz, symbol_rate_kbaud), floor_depth(frequency_khz));
+  return std::min(main_depth(frequency_khz, symbol_rate_kbaud), traced_floor_depth(frequency_khz));
 }
 
 int nearest(double value) { return static_cast<int>(model::round_half_even(value)); }

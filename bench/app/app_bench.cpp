@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/window_layout.h"
+#include "chart/psd.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 
@@ -58,6 +59,35 @@ void BM_BaserateEvent(benchmark::State& bench) {
   benchmark::DoNotOptimize(program.state().distance_m);
 }
 BENCHMARK(BM_BaserateEvent)->Arg(0)->Arg(10)->Arg(110)->Arg(238)->Unit(benchmark::kMicrosecond);
+
+// Where the time of a baserate event goes: the chart's arithmetic alone ...
+void BM_ChartCurveMath(benchmark::State& bench) {
+  const auto line_rate = static_cast<float>(bench.range(0) * 64);
+  const int scale = chart::chart_scale(line_rate);
+  for (auto _ : bench) {
+    for (const chart::Constellation& c : chart::kConstellations) {
+      if (!chart::is_traced(c, line_rate)) continue;
+      benchmark::DoNotOptimize(chart::trace_segments(line_rate, c.bits_per_symbol, scale));
+    }
+  }
+}
+BENCHMARK(BM_ChartCurveMath)->Arg(10)->Arg(110)->Unit(benchmark::kMicrosecond);
+
+// ... and the backend's fill of the chart panel (385 x 285 pixels).
+void BM_ChartPanelFill(benchmark::State& bench) {
+  IdleProgram program;
+  if (!program.ok()) {
+    bench.SkipWithError("cannot start the program");
+    return;
+  }
+  for (auto _ : bench) {
+    tk::begin_window_drawing(app::kMainWindow);
+    tk::draw_box(chart::kPanelX, chart::kPanelY, chart::kPanelWidth, chart::kPanelHeight,
+                 chart::kPanelColour);
+    tk::end_drawing();
+  }
+}
+BENCHMARK(BM_ChartPanelFill)->Unit(benchmark::kMicrosecond);
 
 // The same event as the user makes it: paste a baserate into the focused
 // field, then every pass until the program is idle again.

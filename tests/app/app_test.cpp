@@ -90,25 +90,6 @@ TEST_F(ProgramTest, InitialTextsAndSelections) {
   EXPECT_TRUE(session_.running());
 }
 
-TEST_F(ProgramTest, InitialState) {
-  const app::ProgramState& s = state();
-  EXPECT_EQ(s.baserate, 0);
-  EXPECT_EQ(s.max_baserate, 238);
-  EXPECT_EQ(s.reach_factor, 1.2f);
-  EXPECT_EQ(s.reach_factor_2, 1.2f);
-  EXPECT_EQ(s.ohm_per_m, 0.137f);
-  EXPECT_EQ(s.ohm_per_m_2, 0.137f);
-  EXPECT_EQ(s.rate_coef, 0.3f);
-  EXPECT_EQ(s.rate_coef_2, 0.3f);
-  EXPECT_EQ(s.distance_m, 0.0f);
-  EXPECT_EQ(s.target_distance_m, 0.0f);
-  EXPECT_EQ(s.line_rate_kbps, 0.0f);
-  EXPECT_EQ(s.layout_y, 580);
-  EXPECT_EQ(s.quit_flag, 0);
-  EXPECT_EQ(s.reach_table[0], 0.0f);
-  EXPECT_EQ(s.reach_table[1], 7163.0f);
-}
-
 TEST_F(ProgramTest, WindowLayoutMenuAndFocusOrder) {
   std::vector<int> expected;
   for (const app::GadgetRow& row : app::kGadgetTable) {
@@ -220,17 +201,7 @@ TEST_F(ProgramTest, BaserateClampsAndRereads) {
   EXPECT_EQ(text(102), "3200kbit/s");
   run("type 0 12abc");  // the field refuses typed letters
   EXPECT_EQ(text(0), "12");
-}
-
-TEST_F(ProgramTest, PastedBaserateTexts) {
-  run("paste 0 $EE");
-  EXPECT_EQ(text(0), "$EE");
-  EXPECT_EQ(state().baserate, 238);
-  EXPECT_EQ(text(102), "15232kbit/s");
-  run("paste 0 %101");
-  EXPECT_EQ(state().baserate, 5);
-  EXPECT_EQ(text(102), "320kbit/s");
-  run("paste 0  \t1.5");
+  run("paste 0  \t1.5");  // blanks skipped, stops at the point
   EXPECT_EQ(state().baserate, 1);
 }
 
@@ -370,6 +341,20 @@ TEST_F(ProgramTest, CableEntryChangesOnlyItsPanel) {
   EXPECT_EQ(state().ohm_per_m, before.ohm_per_m);
   EXPECT_EQ(state().reach_factor_2, before.reach_factor_2);
   EXPECT_EQ(text(108), "46802");
+}
+
+TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
+  run("pick 1 1");
+  tk::set_gadget_text(1, "");  // clears the selection, raises no event
+  ASSERT_EQ(hl::state(1), -1);
+  run("openclose 1\ntype 0 3");
+  EXPECT_EQ(state().reach_factor, 0.0f);
+  EXPECT_EQ(state().ohm_per_m, 0.137f);
+  EXPECT_EQ(state().rate_coef, 0.25f);  // kept from the 0.5 mm entry
+  EXPECT_EQ(text(106), "mm = 0.196mm2 = AWG-24");
+  EXPECT_EQ(text(200), "Cable Resistance = 87 Ohm/km");
+  EXPECT_LT(state().distance_m, 1000.0f);  // multiplier 1 - 2.71^(-3/50)
+  EXPECT_GT(state().distance_m, 0.0f);
 }
 
 TEST_F(ProgramTest, LoopResistanceFollowsTheReach) {
