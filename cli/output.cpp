@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace cli {
@@ -46,7 +47,10 @@ void append_int(std::string& out, std::int64_t value) {
 }
 
 void append_csv_field(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  const bool needs_quotes = std::any_of(field.begin(), field.end(), [](char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+  });
+  if (!needs_quotes) {
     out += field;
     return;
   }
@@ -62,6 +66,15 @@ void append_json_string(std::string& out, std::string_view text) {
   constexpr char kHex[] = "0123456789abcdef";
   out += '"';
   for (std::size_t i = 0; i < text.size();) {
+    // Printable ASCII other than quote and backslash goes out as it is.
+    std::size_t run_end = i;
+    while (run_end < text.size() && text[run_end] >= 0x20 && text[run_end] < 0x7F && text[run_end] != '"' &&
+           text[run_end] != '\\') {
+      ++run_end;
+    }
+    out.append(text.substr(i, run_end - i));
+    i = run_end;
+    if (i == text.size()) break;
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte >= 0x80) {
       const std::size_t length = utf8_sequence_length(text.substr(i));

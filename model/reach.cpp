@@ -41,13 +41,28 @@ double table_reach(int baserate) {
   return kReachTable[static_cast<std::size_t>(clamp_baserate(baserate))];
 }
 
-}  // namespace
-
-double cable_multiplier(int baserate, float reach_factor) {
-  const double p = fading_power(baserate);
+// rf - excess, with the excess (rf - 1) - (rf - 1) * p rounded to a float.
+double multiplier_from_power(double p, float reach_factor) {
   const double rf_minus_1 = static_cast<double>(reach_factor) - 1.0;
   const auto excess = static_cast<float>(rf_minus_1 - rf_minus_1 * p);
   return static_cast<double>(reach_factor) - static_cast<double>(excess);
+}
+
+// One row of the scan from the baserate's multiplier: whole metres, derated
+// from the rounded value for the Pellion model.
+inline std::int64_t row_reach(int baserate, double multiplier, float rate_coef, bool pellion) {
+  std::int64_t reach = round_half_even(multiplier * table_reach(baserate));
+  if (pellion && baserate <= kPellionMaxBaserate) {
+    const double derating = 1.0 - (static_cast<double>(rate_coef) / kPellionMaxBaserate) * baserate;
+    reach = round_half_even(derating * static_cast<double>(reach));
+  }
+  return reach;
+}
+
+}  // namespace
+
+double cable_multiplier(int baserate, float reach_factor) {
+  return multiplier_from_power(fading_power(baserate), reach_factor);
 }
 
 Panel1Result compute_panel1(int baserate, float reach_factor, float rate_coef) {
@@ -78,23 +93,21 @@ Panel1Result compute_panel1(int baserate, float reach_factor, float rate_coef) {
 std::int64_t scan_row_reach(int baserate, float reach_factor, float rate_coef,
                             int max_baserate) {
   const int k = clamp_baserate(baserate);
-  std::int64_t row_reach = round_half_even(cable_multiplier(k, reach_factor) * table_reach(k));
-  if (max_baserate == kPellionMaxBaserate && k <= kPellionMaxBaserate) {
-    // Derates the already rounded whole number of metres.
-    const double derating = 1.0 - (static_cast<double>(rate_coef) / kPellionMaxBaserate) * k;
-    row_reach = round_half_even(derating * static_cast<double>(row_reach));
-  }
-  return row_reach;
+  return row_reach(k, cable_multiplier(k, reach_factor), rate_coef, max_baserate == kPellionMaxBaserate);
 }
 
 int scan_possible_baserate(float target_distance_m, float reach_factor,
                            float rate_coef, int max_baserate) {
   const int limit = clamp_baserate(max_baserate);
+  const bool pellion = limit == kPellionMaxBaserate;
   const std::int64_t target = round_half_even(target_distance_m);
   int possible_baserate = 0;
+  double multiplier = 0;
   // Visits every baserate up to the limit; the last one that passes wins.
   for (int k = 0; k <= limit; ++k) {
-    if (scan_row_reach(k, reach_factor, rate_coef, limit) > target) possible_baserate = k;
+    // The multiplier stays the same from the end of the fade on.
+    if (k <= kFadeEndBaserate) multiplier = cable_multiplier(k, reach_factor);
+    if (row_reach(k, multiplier, rate_coef, pellion) > target) possible_baserate = k;
   }
   return possible_baserate;
 }
@@ -141,17 +154,6 @@ std::int64_t loop_resistance_ohm(float distance_m, float ohm_per_m) {
 
 std::string loop_resistance_text(float distance_m, float ohm_per_m) {
   return tk::format_int(loop_resistance_ohm(distance_m, ohm_per_m)) + " Ohm";
-}
-
-std::int64_t round_half_even(double value) {
-  // nearbyint rounds in the current rounding mode, which the program never
-  // changes from the default: to nearest, halves to even.
-  const double rounded = std::nearbyint(value);
-  constexpr double kTwoPow63 = 9223372036854775808.0;
-  if (std::isnan(rounded)) return 0;
-  if (rounded >= kTwoPow63) return std::numeric_limits<std::int64_t>::max();
-  if (rounded < -kTwoPow63) return std::numeric_limits<std::int64_t>::min();
-  return static_cast<std::int64_t>(rounded);
 }
 
 }  // namespace model

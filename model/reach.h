@@ -7,7 +7,9 @@
 // and every conversion to a whole number rounds to nearest, halves to even.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,24 @@ std::string loop_resistance_text(float distance_m, float ohm_per_m);
 
 // Round to the nearest integer, an exact half to the even one. NaN gives 0;
 // values beyond the 64-bit range saturate.
-std::int64_t round_half_even(double value);
+inline std::int64_t round_half_even(double value) {
+  // Below 2^51 in magnitude, adding and taking away 1.5 * 2^52 leaves the
+  // value rounded to an integer by the addition itself, which rounds to
+  // nearest, halves to even (the default rounding mode, which the program
+  // never changes; double arithmetic in SSE registers, no contraction, no
+  // fast-math). Inline and cheaper than nearbyint: the scan rounds 239 times.
+  constexpr double kTwoPow51 = 2251799813685248.0;
+  constexpr double kRoundingShift = 6755399441055744.0;  // 1.5 * 2^52
+  if (value > -kTwoPow51 && value < kTwoPow51) {
+    return static_cast<std::int64_t>((value + kRoundingShift) - kRoundingShift);
+  }
+  // Larger magnitudes: nearbyint, in the same default rounding mode.
+  const double rounded = std::nearbyint(value);
+  constexpr double kTwoPow63 = 9223372036854775808.0;
+  if (rounded >= kTwoPow63) return std::numeric_limits<std::int64_t>::max();
+  if (rounded < -kTwoPow63) return std::numeric_limits<std::int64_t>::min();
+  if (rounded == rounded) return static_cast<std::int64_t>(rounded);
+  return 0;  // NaN
+}
 
 }  // namespace model

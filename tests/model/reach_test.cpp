@@ -171,6 +171,8 @@ TEST(RoundHalfEven, HalvesAndLimits) {
   EXPECT_EQ(model::round_half_even(3.5), 4);
   EXPECT_EQ(model::round_half_even(-2.5), -2);
   EXPECT_EQ(model::round_half_even(2.5000001), 3);
+  EXPECT_EQ(model::round_half_even(2251799813685249.5), 2251799813685250);  // 2^51 + 1.5
+  EXPECT_EQ(model::round_half_even(-2251799813685248.5), -2251799813685248);
   EXPECT_EQ(model::round_half_even(std::nan("")), 0);
   EXPECT_EQ(model::round_half_even(1e300), INT64_MAX);
   EXPECT_EQ(model::round_half_even(-1e300), INT64_MIN);
