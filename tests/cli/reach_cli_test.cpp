@@ -36,7 +36,10 @@ Run run(std::initializer_list<std::string> args, const std::string& input = "") 
   const std::string in = base + ".in", out = base + ".out", err = base + ".err";
   std::ofstream(in, std::ios::binary) << input;
   std::string command = shell_quote(FERRANT_REACH_PATH);
-  for (const auto& arg : args) command += " " + shell_quote(arg);
+  for (const auto& arg : args) {
+    command += ' ';
+    command += shell_quote(arg);
+  }
   command += " <" + shell_quote(in) + " >" + shell_quote(out) + " 2>" + shell_quote(err);
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
