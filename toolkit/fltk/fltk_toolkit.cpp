@@ -84,7 +84,9 @@ namespace {
 // Win32 numbers of the messages an X event stands for, beyond toolkit.h's.
 constexpr int kMsgSetFocus = 0x0007;
 constexpr int kMsgKillFocus = 0x0008;
-constexpr int kMsgClose = 0x0010;
+// The close box arrives as a system command; the close request it leads to
+// is the queued window event, never a raw message code of 16.
+constexpr int kMsgSysCommand = 0x0112;
 constexpr int kMsgShowWindow = 0x0018;
 constexpr int kMsgWindowPosChanged = 0x0047;
 constexpr int kMsgMButtonDown = 0x0207;
@@ -160,7 +162,7 @@ int message_of(const XEvent& e) {
       static const Atom wm_delete_window = XInternAtom(fl_display, "WM_DELETE_WINDOW", False);
       const bool close = e.xclient.message_type == wm_protocols &&
                          static_cast<Atom>(e.xclient.data.l[0]) == wm_delete_window;
-      return close ? kMsgClose : kMsgNull;
+      return close ? kMsgSysCommand : kMsgNull;
     }
     default: return kMsgNull;
   }
@@ -174,7 +176,7 @@ void queue_window_events_of(const XEvent& e) {
   if (!s.window || !s.window->shown() || e.xany.window != fl_xid(s.window.get())) return;
   switch (e.type) {
     case Expose:
-      note_window_event(kEventRepaint);
+      if (e.xexpose.count == 0) note_window_event(kEventRepaint);  // the last of a series
       break;
     case FocusIn:
       if (e.xfocus.mode != NotifyGrab && e.xfocus.mode != NotifyUngrab && !s.window_active) {
@@ -222,7 +224,8 @@ std::string display_failure() {
 
 void set_up_fltk() {
   Fl::scheme("none");
-  Fl::background(240, 240, 240);
+  Fl::background(static_cast<uchar>(kButtonFace & 0xFF), static_cast<uchar>((kButtonFace >> 8) & 0xFF),
+                 static_cast<uchar>((kButtonFace >> 16) & 0xFF));
   Fl::background2(255, 255, 255);
   Fl::foreground(0, 0, 0);
   Fl::set_font(FL_HELVETICA, kGuiFontName);

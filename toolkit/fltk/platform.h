@@ -30,10 +30,8 @@ namespace tk::fltk_backend {
 
 using common::GadgetKind;
 
-// The system's 3-D face colour: the window background.
-inline constexpr Colour kButtonFace = rgb(240, 240, 240);
-// A drawing phase's text background until set_text_background().
-inline constexpr Colour kDefaultTextBackground = rgb(255, 255, 255);
+using common::kButtonFace;
+using common::kDefaultTextBackground;
 // Height the menu bar takes from the client area once it has titles.
 inline constexpr int kMenuBarHeight = 20;
 // The one GUI font (Liberation Sans, Arial's metrics) and its pixel size: the

@@ -138,6 +138,13 @@ int MainWindow::handle(int event) {
   }
 }
 
+bool give_focus(Fl_Widget& widget) {
+  // The gadget losing the focus hears of it first, as on the platform, so
+  // that the gaining gadget's notification is the message's last one.
+  if (Fl::focus() != nullptr && !widget.contains(Fl::focus())) Fl::focus(nullptr);
+  return widget.take_focus() != 0;
+}
+
 void MainWindow::move_focus(bool forward) {
   std::vector<Fl_Widget*> stops;
   for (const auto& entry : state().gadgets.entries()) {
@@ -157,7 +164,7 @@ void MainWindow::move_focus(bool forward) {
     } else {
       next = ((forward ? current + step : current - step) % count + count) % count;
     }
-    if (stops[static_cast<std::size_t>(next)]->take_focus()) return;
+    if (give_focus(*stops[static_cast<std::size_t>(next)])) return;
   }
 }
 
@@ -247,15 +254,16 @@ void Label::draw() {
   fl_rectf(x(), y(), w(), h());
   if (sunken_) draw_box(FL_DOWN_FRAME, color());
   if (text_.empty()) return;
-  // A sunken box keeps its text one pixel clear of the border.
-  const int inset = sunken_ ? Fl::box_dx(FL_DOWN_FRAME) + 1 : 0;
+  const int inset = sunken_ ? Fl::box_dx(FL_DOWN_FRAME) : 0;
   const int inner_w = w() - 2 * inset;
   const int inner_h = h() - 2 * inset;
   if (inner_w <= 0 || inner_h <= 0) return;
+  // In a sunken box the text keeps one pixel clear of the border's left side.
+  const int text_x = x() + (sunken_ ? inset + 1 : 0);
   fl_push_clip(x() + inset, y() + inset, inner_w, inner_h);
   set_gui_font();
   fl_color(FL_FOREGROUND_COLOR);
-  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + inset, baseline_below(y() + inset));
+  fl_draw(text_.data(), static_cast<int>(text_.size()), text_x, baseline_below(y() + inset));
   fl_pop_clip();
 }
 
@@ -399,7 +407,7 @@ int ComboBox::handle(int event) {
   switch (event) {
     case FL_PUSH:
       if (Fl::event_button() != FL_LEFT_MOUSE) return 1;
-      if (Fl::focus() != this) take_focus();
+      if (Fl::focus() != this) give_focus(*this);
       open_list();
       return 1;
     case FL_KEYBOARD: {

@@ -27,6 +27,9 @@ std::string literal_label(std::string_view text);
 // and a leading "_": those are escaped as well.
 std::string literal_menu_path(std::string_view text);
 
+// Moves the keyboard focus to the widget: the old focus is told first.
+bool give_focus(Fl_Widget& widget);
+
 // The top-level window. Its client area starts below the menu bar; every
 // gadget and drawing coordinate is relative to that. Children are never moved
 // by resizing. Tab and Shift+Tab move the focus through the gadgets that take

@@ -1,0 +1,55 @@
+// The committed logo and icon are the output of the designs in artwork.cpp,
+// and the designs fit where the program shows them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "toolkit/common/bitmap_loader.h"
+#include "toolkit/fltk/artwork.h"
+
+namespace {
+
+namespace artwork = tk::fltk_backend::artwork;
+
+// Channels may differ by a step where the maths library rounds differently.
+void expect_same_picture(const tk::common::DecodedImage& file, const artwork::Picture& design, bool with_alpha) {
+  ASSERT_EQ(file.width, design.width);
+  ASSERT_EQ(file.height, design.height);
+  int differing = 0;
+  for (std::size_t i = 0; i < design.argb.size(); ++i) {
+    for (int shift : {0, 8, 16, 24}) {
+      if (shift == 24 && !with_alpha) continue;
+      const int a = static_cast<int>(file.argb[i] >> shift & 0xFF);
+      const int b = static_cast<int>(design.argb[i] >> shift & 0xFF);
+      differing += std::abs(a - b) > 2 ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(differing, 0) << "regenerate assets/ with ferrant-make-artwork";
+}
+
+TEST(Artwork, CommittedFilesAreTheDesigns) {
+  const auto logo = tk::common::load_image_file(std::string(FERRANT_ASSETS_DIR) + "/Varnek.bmp");
+  ASSERT_TRUE(logo.has_value());
+  expect_same_picture(*logo, artwork::logo(), false);
+  const auto icon = tk::common::load_image_file(std::string(FERRANT_ASSETS_DIR) + "/ferrant.ico");
+  ASSERT_TRUE(icon.has_value());
+  expect_same_picture(*icon, artwork::program_icon(), true);
+}
+
+TEST(Artwork, LogoFitsBesidePanelTwoAndIconIsTransparentAtItsCorners) {
+  // From (438, 530): clear of the Quit button at (605, 625) and the frame's
+  // bottom edge at 650.
+  EXPECT_LE(438 + artwork::kLogoWidth, 605);
+  EXPECT_LE(530 + artwork::kLogoHeight, 625);
+  const artwork::Picture logo = artwork::logo();
+  for (const std::uint32_t p : logo.argb) ASSERT_EQ(p >> 24, 0xFFU);  // opaque, as a bitmap is
+  const artwork::Picture icon = artwork::program_icon();
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.height, 32);
+  EXPECT_EQ(icon.argb.front() >> 24, 0U);
+  EXPECT_EQ(icon.argb.back() >> 24, 0U);
+  EXPECT_EQ(icon.argb[16 * 32 + 16] >> 24, 0xFFU);
+}
+
+}  // namespace
