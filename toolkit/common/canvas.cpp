@@ -85,9 +85,20 @@ void Canvas::span(int y, int x_begin, int x_end, Colour colour) {
   if (y < 0 || y >= height_) {
     return;
   }
-  for (int x = std::max(x_begin, 0); x < std::min(x_end, width_); ++x) {
-    set(x, y, colour);
+  const int begin = std::max(x_begin, 0);
+  const int end = std::min(x_end, width_);
+  if (begin >= end) {
+    return;
   }
+  // Whole rows at once: the chart panel alone is 385 x 285 pixels, filled on
+  // every baserate entry.
+  const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+  std::fill(pixels_.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(begin)),
+            pixels_.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(end)),
+            colour & kColourMask);
+  std::fill(painted_.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(begin)),
+            painted_.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(end)),
+            std::uint8_t{1});
 }
 
 void Canvas::box(int x, int y, int w, int h, Colour colour) {
