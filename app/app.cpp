@@ -235,9 +235,8 @@ void on_baserate_input(ProgramState& state) {
 
 void on_distance_input(ProgramState& state) {
   state.target_distance_m = static_cast<float>(read_clamped_field(kDistanceField, model::kMaxDistanceM));
-  const std::int64_t feet =
-      model::round_half_even(static_cast<double>(state.target_distance_m) * model::kFeetPerMetre);
-  write_label(kDistanceFeetLabel, tk::format_int(feet) + std::string(kFeetUnit));
+  write_label(kDistanceFeetLabel,
+              tk::format_int(model::distance_feet(state.target_distance_m)) + std::string(kFeetUnit));
 }
 
 void on_model_choice(ProgramState& state) {
