@@ -172,12 +172,25 @@ class FltkBackend : public ::testing::Test {
     return pixels;
   }
 
-  // Runs the function from inside FLTK's loop after the given delay: the
-  // way to act while a list or menu runs its own loop.
-  static void later(double seconds, void (*action)(void*), void* data) { Fl::add_timeout(seconds, action, data); }
+  // Runs the action from inside the loop that an open list or menu runs, as
+  // soon as it is open (it holds FLTK's grab then).
+  void when_menu_open(void (*action)(FltkBackend&)) {
+    pending_action_ = action;
+    Fl::add_timeout(0.05, poll_menu, this);
+  }
+  static void poll_menu(void* self) {
+    auto* test = static_cast<FltkBackend*>(self);
+    if (Fl::grab() == nullptr) {
+      Fl::repeat_timeout(0.05, poll_menu, self);
+      return;
+    }
+    test->pending_action_(*test);
+    XFlush(test->display_);
+  }
 
   Display* display_ = nullptr;
   Window window_ = 0;
+  void (*pending_action_)(FltkBackend&) = nullptr;
 };
 
 TEST_F(FltkBackend, WindowGeometryMenuAndGadgetPlacement) {
@@ -318,7 +331,14 @@ TEST_F(FltkBackend, ComboTextsAndSelections) {
   tk::add_combo_item(4, 0, "Zeroth");
   EXPECT_EQ(tk::get_gadget_text(4), "Pellion");
   tk::add_combo_item(4, 99, "Beyond");  // refused
-  EXPECT_EQ(tk::fltk_backend::find_gadget(4)->as<tk::fltk_backend::ComboBox>()->items().size(), 6U);
+  // Texts FLTK's menus would read as paths, dividers or symbols stay items.
+  tk::add_combo_item(4, -1, "_1/2 & @3");
+  const auto* combo = tk::fltk_backend::find_gadget(4)->as<tk::fltk_backend::ComboBox>();
+  EXPECT_EQ(combo->items().size(), 7U);
+  EXPECT_EQ(combo->size(), 8);  // seven items and the end mark, no submenu
+  tk::set_gadget_text(4, "_1/2 & @3");
+  EXPECT_EQ(tk::get_gadget_state(4), 6);
+  EXPECT_FALSE(combo->menu()[6].submenu());
   // Programmatic selection raises no event.
   EXPECT_TRUE(settle().empty());
 }
@@ -326,16 +346,11 @@ TEST_F(FltkBackend, ComboTextsAndSelections) {
 TEST_F(FltkBackend, PickingFromTheOpenListReportsOpenSelectionAndClose) {
   tk::set_gadget_text(1, "0.4");
   // The list runs its own loop: keys arrive from inside it.
-  later(
-      0.2,
-      [](void* self) {
-        auto* test = static_cast<FltkBackend*>(self);
-        test->key(XK_Down);
-        test->key(XK_Down);
-        test->key(XK_Return);
-        XFlush(test->display_);
-      },
-      this);
+  when_menu_open([](FltkBackend& test) {
+    test.key(XK_Down);
+    test.key(XK_Down);
+    test.key(XK_Return);
+  });
   click(45, 126);
   const std::vector<Event> events = settle();
   EXPECT_TRUE(has_event(events, tk::kEventGadget, 1, tk::kTypeComboDropDown));
@@ -349,14 +364,7 @@ TEST_F(FltkBackend, EmptyLabelLeavesTheArrowBelowItVisibleAndClickable) {
   const std::vector<unsigned long> arrow = screen_area(88, 498, 16, 16);
   const bool dark = std::any_of(arrow.begin(), arrow.end(), [](unsigned long p) { return p == 0; });
   EXPECT_TRUE(dark) << "the arrow is hidden";
-  later(
-      0.2,
-      [](void* self) {
-        auto* test = static_cast<FltkBackend*>(self);
-        test->key(XK_Escape);
-        XFlush(test->display_);
-      },
-      this);
+  when_menu_open([](FltkBackend& test) { test.key(XK_Escape); });
   click(97, 506);
   const std::vector<Event> events = settle();
   EXPECT_TRUE(has_event(events, tk::kEventGadget, 4, tk::kTypeComboDropDown));
@@ -456,15 +464,10 @@ TEST_F(FltkBackend, CloseBoxQueuesCloseAndTheWindowStays) {
 }
 
 TEST_F(FltkBackend, MenuItemAndButtonClick) {
-  later(
-      0.2,
-      [](void* self) {
-        auto* test = static_cast<FltkBackend*>(self);
-        test->key(XK_Down);
-        test->key(XK_Return);
-        XFlush(test->display_);
-      },
-      this);
+  when_menu_open([](FltkBackend& test) {
+    test.key(XK_Down);
+    test.key(XK_Return);
+  });
   click(15, -10);  // "Varnek" in the menu bar
   std::vector<Event> events = settle();
   EXPECT_TRUE(has_event(events, tk::kEventMenu, 0, tk::kTypeNone));

@@ -70,6 +70,7 @@ window=$(xdotool search --name '^Ferrant Transmission Calculation$' | head -n1)
 geometry=$(xdotool getwindowgeometry "$window")
 echo "$geometry" | grep -q "Position: 10,0 " || fail "window not at 10,0: $geometry"
 echo "$geometry" | grep -q "Geometry: 700x680" || fail "window not 700x680: $geometry"
+xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
 
 step "type baserate 10: line speed, curves and legends"
 click_client 35 76

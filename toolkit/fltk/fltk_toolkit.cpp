@@ -383,7 +383,7 @@ void add_menu_title(std::string_view text) {
   if (!s.window || s.window->menu_bar() == nullptr) return;
   Fl_Menu_Bar& bar = *s.window->menu_bar();
   // A title is a submenu at the end of the bar; an empty one still shows.
-  const std::string path = fltk_backend::literal_menu_path(text);
+  const std::string path = fltk_backend::menu_path(text, true);
   s.current_menu_title = bar.add(path.c_str(), 0, nullptr, nullptr, FL_SUBMENU);
   s.window->menu_bar_has_titles();
 }
@@ -410,7 +410,7 @@ void add_menu_item(int item, std::string_view text) {
       ++depth;
     }
   }
-  const std::string label = fltk_backend::literal_menu_path(text);
+  const std::string label = fltk_backend::menu_path(text, true);
   bar.insert(end - 1, label.c_str(), 0, on_menu_item,
              reinterpret_cast<void*>(static_cast<std::intptr_t>(item)));
 }

@@ -40,9 +40,9 @@ char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 
 std::string literal_label(std::string_view text) { return doubled(text, "@&"); }
 
-std::string literal_menu_path(std::string_view text) {
+std::string menu_path(std::string_view text, bool ampersand_marks_mnemonic) {
   std::string result;
-  for (const char c : literal_label(text)) {
+  for (const char c : ampersand_marks_mnemonic ? doubled(text, "@") : literal_label(text)) {
     if (c == '\\' || c == '/' || (c == '_' && result.empty())) result.push_back('\\');
     result.push_back(c);
   }
@@ -364,7 +364,7 @@ void ComboBox::insert_item(int position, std::string_view text) {
   if (position == -1) position = count;
   if (position < 0 || position > count) return;  // the platform refuses it
   int kept = selected();
-  Fl_Menu_::insert(position, literal_menu_path(text).c_str(), 0, nullptr);
+  Fl_Menu_::insert(position, menu_path(text, false).c_str(), 0, nullptr);
   items_.insert(items_.begin() + position, std::string(text));
   if (kept >= position) ++kept;  // the selection stays on its item
   select(kept);

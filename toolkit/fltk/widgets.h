@@ -23,9 +23,10 @@ namespace tk::fltk_backend {
 // Texts handed to FLTK's label and menu parsers: "@" starts a symbol and
 // "&" marks a shortcut there, so both are doubled to stand for themselves.
 std::string literal_label(std::string_view text);
-// An item text for Fl_Menu_::insert, which also splits at "/" and reads "\"
-// and a leading "_": those are escaped as well.
-std::string literal_menu_path(std::string_view text);
+// An item text for Fl_Menu_::add and insert, which also split at "/" and
+// read "\" and a leading "_": those are escaped as well. In the menu bar "&"
+// marks the mnemonic as on the platform; in a list it is literal.
+std::string menu_path(std::string_view text, bool ampersand_marks_mnemonic);
 
 // Moves the keyboard focus to the widget: the old focus is told first.
 bool give_focus(Fl_Widget& widget);
