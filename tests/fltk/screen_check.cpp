@@ -4,9 +4,10 @@
 // 30 from x 300), never from fixed screen positions.
 //
 //   origin SHOT                     prints the screen position of client 0,0
-//   match SHOT CANVAS               every pixel the headless canvas (a PNG of
+//   match SHOT CANVAS [X Y W H]     every pixel the headless canvas (a PNG of
 //                                   ferrant-replay) has drawn, i.e. is not the
 //                                   window background, is the same on screen
+//                                   (only inside the client rectangle if given)
 //   same SHOT_A SHOT_B X Y W H      the client rectangle is the same in both
 //   differ SHOT_A SHOT_B X Y W H    the client rectangle differs
 //   image SHOT BITMAP X Y           the bitmap is shown at client X, Y
@@ -96,13 +97,18 @@ int number(const char* text) {
   return static_cast<int>(value);
 }
 
-int check_match(const std::string& shot_path, const std::string& canvas_path) {
+struct Area {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+int check_match(const std::string& shot_path, const std::string& canvas_path, std::optional<Area> area) {
   const Image shot = read_png(shot_path);
   const Image canvas = read_png(canvas_path);
   const Point o = origin_of(shot, shot_path);
+  const Area limits = area.value_or(Area{0, 0, canvas.width, canvas.height});
   long compared = 0, wrong = 0;
-  for (int y = 0; y < canvas.height; ++y) {
-    for (int x = 0; x < canvas.width; ++x) {
+  for (int y = limits.y; y < limits.y + limits.h && y < canvas.height; ++y) {
+    for (int x = limits.x; x < limits.x + limits.w && x < canvas.width; ++x) {
       const unsigned long want = canvas.at(x, y);
       if (want == kButtonFace) continue;
       ++compared;
@@ -160,7 +166,10 @@ int main(int argc, char** argv) {
     std::printf("%d %d\n", o.x, o.y);
     return 0;
   }
-  if (args.size() == 3 && args[0] == "match") return check_match(args[1], args[2]);
+  if (args.size() == 3 && args[0] == "match") return check_match(args[1], args[2], std::nullopt);
+  if (args.size() == 7 && args[0] == "match") {
+    return check_match(args[1], args[2], Area{number(argv[4]), number(argv[5]), number(argv[6]), number(argv[7])});
+  }
   if (args.size() == 7 && (args[0] == "same" || args[0] == "differ")) {
     const bool same = same_area(args[1], args[2], number(argv[4]), number(argv[5]), number(argv[6]), number(argv[7]));
     if (same != (args[0] == "same")) {
@@ -170,5 +179,5 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.size() == 5 && args[0] == "image") return check_image(args[1], args[2], number(argv[4]), number(argv[5]));
-  fail_usage("usage: origin SHOT | match SHOT CANVAS | same|differ A B X Y W H | image SHOT BITMAP X Y");
+  fail_usage("usage: origin SHOT | match SHOT CANVAS [X Y W H] | same|differ A B X Y W H | image SHOT BITMAP X Y");
 }

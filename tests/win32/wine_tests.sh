@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: runs the Windows tests under
+# Wine on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in
+# one Wine prefix made for this run and removed afterwards:
+#   - the model's and the chart's unit tests (x86_64 Windows programs);
+#   - ferrant-reach.exe, whose output must equal the Linux build's byte for byte;
+#   - the in-process tests of the real window (tests/win32/win32_program_test.cpp);
+#   - ferrant-calc.exe with real X input and screenshot checks (e2e_test.sh).
+# WINDOWS_BUILD_DIR is a mingw-x86_64 build; LINUX_BUILD_DIR a default build
+# (ferrant-reach, ferrant-replay and fltk_screen_check from it).
+set -euo pipefail
+windows=$(cd "$1" && pwd)
+linux=$(cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+
+# Debian's wine64 package keeps its program in the library folder.
+WINE=/usr/lib/wine/wine64
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+WINESERVER=$(dirname "$WINE")/wineserver
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+export WINE WINESERVER
+
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix
+export WINEARCH=win64
+# No Mono or Gecko (they cannot be downloaded here) and no debug chatter.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+cleanup() {
+  "$WINESERVER" -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+echo "--- a fresh Wine prefix"
+started=$(date +%s)
+"$WINE" wineboot -i >/dev/null 2>&1
+"$WINESERVER" -w
+# Wine draws the window frame and title itself: there is no window manager.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+"$WINESERVER" -w
+echo "prefix ready in $(($(date +%s) - started)) s"
+
+echo "--- unit tests of the model and the chart (x86_64 Windows)"
+for tests in tests/model/ferrant_model_tests.exe tests/app/ferrant_chart_tests.exe; do
+  "$WINE" "$windows/$tests" --gtest_brief=1 || fail "$tests"
+done
+
+echo "--- ferrant-reach.exe answers as on Linux"
+reach_cases=(
+  "table --diameter all --format csv"
+  "distance --baserate 36 --diameter 0.6 --format json"
+  "baserate --distance 2500 --diameter 0.5 --model Pellion"
+  "baserate --distance 30000 --diameter 1.4 --model Ferrant_IV --format csv"
+)
+for args in "${reach_cases[@]}"; do
+  # shellcheck disable=SC2086
+  "$WINE" "$windows/cli/ferrant-reach.exe" $args >"$work/windows.out" 2>&1 || true
+  # shellcheck disable=SC2086
+  "$linux/cli/ferrant-reach" $args >"$work/linux.out" 2>&1 || true
+  cmp -s "$work/windows.out" "$work/linux.out" || {
+    diff "$work/linux.out" "$work/windows.out" | head -n 10 >&2
+    fail "ferrant-reach $args"
+  }
+done
+
+echo "--- the real window driven in-process"
+"$WINE" "$windows/tests/win32/ferrant_win32_tests.exe" --gtest_brief=1 || fail "in-process window tests"
+
+echo "--- ferrant-calc.exe with X input and screenshots"
+"$here/e2e_test.sh" "$windows" "$linux" || fail "end-to-end"
+
+if [ "$failures" -ne 0 ]; then
+  echo "windows tests: $failures failed" >&2
+  exit 1
+fi
+echo "windows tests: all passed"
