@@ -13,6 +13,7 @@
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/text_match.h"
 #include "toolkit/fltk/artwork.h"
 #include "toolkit/fltk/platform.h"
 #include "toolkit/fltk/widgets.h"
@@ -42,12 +43,6 @@ Fl_RGB_Image* find_image(Bitmap handle) {
     if (reinterpret_cast<Bitmap>(loaded.image.get()) == handle) return loaded.image.get();
   }
   return nullptr;
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 namespace {
@@ -553,7 +548,7 @@ void set_gadget_text(int number, std::string_view text) {
       }
       const auto& items = combo->items();
       const auto match = std::find_if(items.begin(), items.end(), [text](const std::string& item) {
-        return fltk_backend::equal_ignoring_case(item, text);
+        return common::equal_ignoring_case(item, text);
       });
       if (match != items.end()) combo->select(static_cast<int>(match - items.begin()));
       break;

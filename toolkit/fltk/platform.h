@@ -134,8 +134,5 @@ Gadget* find_gadget(int number);
 Fl_RGB_Image* find_image(Bitmap handle);
 // Whether a window manager frames the program's windows.
 bool window_manager_running();
-// Whole-text comparison ignoring the case of ASCII letters (a combo box's
-// exact search).
-bool equal_ignoring_case(std::string_view a, std::string_view b);
 
 }  // namespace tk::fltk_backend

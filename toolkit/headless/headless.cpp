@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/text_match.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/headless/state.h"
 
@@ -144,14 +145,6 @@ void paste_into_field(Gadget& field, std::u32string text) {
 // --- combo box -----------------------------------------------------------
 
 char32_t fold_case(char32_t c) { return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c; }
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  const std::u32string left = common::decode_utf8(a);
-  const std::u32string right = common::decode_utf8(b);
-  return left.size() == right.size() &&
-         std::equal(left.begin(), left.end(), right.begin(),
-                    [](char32_t x, char32_t y) { return fold_case(x) == fold_case(y); });
-}
 
 // A character typed into a closed pick-only list selects the next item that
 // starts with it.
@@ -534,7 +527,7 @@ void set_gadget_text(int number, std::string_view text) {
         break;
       }
       for (std::size_t i = 0; i < gadget->items.size(); ++i) {
-        if (headless::detail::equal_ignoring_case(gadget->items[i], text)) {
+        if (common::equal_ignoring_case(gadget->items[i], text)) {
           gadget->selected = static_cast<int>(i);
           break;
         }
