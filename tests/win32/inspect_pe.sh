@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# inspect_pe.sh EXE [LIBRARY...]: checks the 32-bit release build of
+# ferrant-calc.exe without running it: a 32-bit x86 PE for the Windows GUI
+# subsystem that imports system DLLs only (the C++ runtime is linked in), with
+# icon 1 of 32 x 32 pixels, a manifest asking for common controls 6 and
+# asInvoker, and version information 1.0. The project's own static libraries,
+# if given, must do no arithmetic on the x87 unit, whose extended precision
+# would change results (loads, stores and conversions are exact and allowed).
+set -euo pipefail
+exe=$1
+shift
+objdump=i686-w64-mingw32-objdump
+windres=i686-w64-mingw32-windres
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+headers=$("$objdump" -p "$exe")
+grep -q "file format pei-i386" <<<"$headers" || fail "not a 32-bit x86 PE"
+grep -Eq "^Subsystem[[:space:]]+00000002" <<<"$headers" || fail "not for the Windows GUI subsystem"
+
+# Everything else would have to be shipped beside the program.
+system_dlls="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll SHELL32.dll msvcrt.dll"
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+for dll in $imports; do
+  grep -qiw -- "$dll" <<<"$system_dlls" || fail "imports $dll"
+done
+echo "imports: $(echo $imports)"
+
+resources=$("$windres" -i "$exe" -O rc)
+grep -q "^1 14 /\* RT_GROUP_ICON \*/" <<<"$resources" || fail "no icon 1"
+grep -q '"\\040\\040\\000\\000", 1, 32,' <<<"$resources" || fail "icon 1 is not 32 x 32 with 32-bit colour"
+grep -q "^1 24 /\* RT_MANIFEST \*/" <<<"$resources" || fail "no manifest"
+grep -q 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' <<<"$resources" ||
+  fail "the manifest does not ask for common controls 6"
+grep -q 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" || fail "the manifest does not ask for asInvoker"
+grep -q "FILEVERSION 1, 0, 0, 0" <<<"$resources" || fail "no version 1.0"
+grep -q 'VALUE "FileVersion", "1.0"' <<<"$resources" || fail "no version text 1.0"
+
+for library in "$@"; do
+  x87=$("$objdump" -d "$library" |
+    grep -cE '[[:space:]]f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|cos|sincos|ptan|patan|yl2x|yl2xp1|2xm1|scale|prem1?)[lsp]?([[:space:]]|$)' || true)
+  [ "$x87" -eq 0 ] || fail "$library: $x87 x87 arithmetic instructions"
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$exe: $failures checks failed" >&2
+  exit 1
+fi
+echo "$exe: 32-bit GUI program, system DLLs only, icon, manifest and version present"
