@@ -11,6 +11,11 @@
 #include "model/cable_catalogue.h"
 #include "toolkit/toolkit.h"
 
+// The project's VERSION (top-level CMakeLists.txt), given by the build.
+#ifndef FERRANT_VERSION
+#error "FERRANT_VERSION must be defined by the build"
+#endif
+
 namespace app {
 
 inline constexpr std::string_view kWindowTitle = "Ferrant Transmission Calculation";
@@ -197,7 +202,7 @@ inline constexpr std::array<MenuEntry, 4> kMenu{{
     {true, 0, "Varnek"},
     {false, kHomePageItem, "Homepage"},
     {true, 0, "Info"},
-    {false, kVersionItem, "Version 1.0"},
+    {false, kVersionItem, "Version " FERRANT_VERSION},
 }};
 
 }  // namespace app

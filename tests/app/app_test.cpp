@@ -122,7 +122,7 @@ TEST_F(ProgramTest, WindowLayoutMenuAndFocusOrder) {
   EXPECT_EQ(menu[1].text, "Info");
   ASSERT_EQ(menu[1].items.size(), 1u);
   EXPECT_EQ(menu[1].items[0].item, 3);
-  EXPECT_EQ(menu[1].items[0].text, "Version 1.0");
+  EXPECT_EQ(menu[1].items[0].text, "Version " FERRANT_VERSION);
 
   std::vector<int> order;
   for (int i = 0; i < 7; ++i) {
