@@ -1,0 +1,126 @@
+# The Debian package: built with CPack from a release build of just what it
+# holds, its contents checked with dpkg-deb, its desktop entry validated, and
+# the packaged programs run from an unpacked copy.
+set -euo pipefail
+. "$(dirname "$0")/../lib.sh"
+cd "$ROOT"
+started=$SECONDS
+build=${PACKAGE_BUILD_DIR:-build/package}
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DFERRANT_BUILD_TESTS=OFF -DFERRANT_BUILD_BENCH=OFF -DFERRANT_BUILD_HEADLESS=OFF \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$build" -j"$JOBS" --target ferrant_package_contents
+rm -f "$build"/*.deb
+(cd "$build" && cpack -G DEB) >/dev/null
+debs=("$build"/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || {
+  echo "expected one .deb in $build, found: ${debs[*]}" >&2
+  exit 1
+}
+deb=${debs[0]}
+echo "package: $deb"
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# --- control fields ----------------------------------------------------------
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = ferrant-calc ] || fail "package name is '$(field Package)'"
+version=$(field Version)
+upstream=${version%-*}
+project_version=$(sed -n 's/^project(ferrant VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ "$upstream" = "$project_version" ] || fail "package version $version is not the project's $project_version"
+depends=$(field Depends)
+for library in libc6 libfltk1.3 libstdc++6 libx11-6; do
+  grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+# --- contents ----------------------------------------------------------------
+dpkg-deb -c "$deb" >"$work/contents"
+entry() { grep -E "^$1 .* \./$2\$" "$work/contents" >/dev/null || fail "no $2 ($1)"; }
+entry '-rwxr-xr-x root/root' usr/bin/ferrant-calc
+entry '-rwxr-xr-x root/root' usr/bin/ferrant-reach
+entry '-rw-r--r-- root/root' usr/share/ferrant-calc/Varnek.bmp
+entry '-rw-r--r-- root/root' usr/share/applications/ferrant-calc.desktop
+entry '-rw-r--r-- root/root' usr/share/icons/hicolor/32x32/apps/ferrant-calc.png
+entry '-rw-r--r-- root/root' usr/share/man/man1/ferrant-reach.1.gz
+entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/README.md
+entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/copyright
+others=$(grep -v '^d' "$work/contents" | grep -vE ' \./usr/(bin/ferrant-(calc|reach)|share/(ferrant-calc/Varnek\.bmp|applications/ferrant-calc\.desktop|icons/hicolor/32x32/apps/ferrant-calc\.png|man/man1/ferrant-reach\.1\.gz|doc/ferrant-calc/(README\.md|copyright)))$' || true)
+[ -z "$others" ] || fail "unexpected files in the package: $others"
+
+unpacked=$work/root
+dpkg-deb -x "$deb" "$unpacked"
+usr=$unpacked/usr
+cmp -s "$usr/share/ferrant-calc/Varnek.bmp" assets/Varnek.bmp || fail "the packaged logo is not assets/Varnek.bmp"
+cmp -s "$usr/share/doc/ferrant-calc/copyright" LICENSE || fail "the packaged licence is not LICENSE"
+grep -q "^MIT License" LICENSE || fail "LICENSE is not the MIT licence"
+
+# --- desktop entry and icon --------------------------------------------------
+desktop=$usr/share/applications/ferrant-calc.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
+for line in 'Type=Application' 'Name=Ferrant Transmission Calculation' 'Exec=ferrant-calc' \
+  'Path=/usr/share/ferrant-calc' 'Icon=ferrant-calc' 'Terminal=false'; do
+  grep -qxF "$line" "$desktop" || fail "desktop entry lacks $line"
+done
+# A PNG whose header says 32 x 32.
+icon=$usr/share/icons/hicolor/32x32/apps/ferrant-calc.png
+[ "$(od -An -tx1 -N8 "$icon" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "the icon is not a PNG"
+[ "$(od -An -tu1 -j16 -N8 "$icon" | tr -s ' ' | sed 's/^ //')" = "0 0 0 32 0 0 0 32" ] ||
+  fail "the icon is not 32 x 32"
+
+# --- man page ----------------------------------------------------------------
+page=$usr/share/man/man1/ferrant-reach.1.gz
+man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+[ -z "$man_warnings" ] || fail "the man page has warnings: $man_warnings"
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null >"$work/man.txt"
+grep -q "ferrant-reach $project_version" "$work/man.txt" || fail "the man page does not name version $project_version"
+for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" EXAMPLES; do
+  grep -qx "$section" "$work/man.txt" || fail "the man page has no $section section"
+done
+
+# --- the packaged programs ---------------------------------------------------
+reach=$usr/bin/ferrant-reach
+[ "$("$reach" --version)" = "ferrant-reach $project_version" ] || fail "ferrant-reach --version: $("$reach" --version)"
+"$reach" distance --baserate 10 --format csv >"$work/distance.csv" || fail "ferrant-reach distance failed"
+grep -qx "0.4,10,640,6555,21505,6009,19713,898" "$work/distance.csv" || fail "distance of baserate 10: $(cat "$work/distance.csv")"
+[ "$("$reach" baserate --distance 5000 --model pellion --format json)" = \
+  '{"distance_m":5000,"diameter":0.4,"model":"Pellion","baserate":17,"line_rate_kbps":1088}' ] ||
+  fail "baserate for 5000 m with Pellion"
+printf 'link,distance_m,diameter\nA,5000,0.4\nB,5000,0.45\n' >"$work/links.csv"
+status=0
+"$reach" batch <"$work/links.csv" >"$work/batch.csv" || status=$?
+[ "$status" -eq 1 ] || fail "batch with a bad row: exit code $status, expected 1"
+[ "$(sed -n 2p "$work/batch.csv")" = "A,5000,0.4,29,1856," ] || fail "batch row A: $(sed -n 2p "$work/batch.csv")"
+status=0
+"$reach" distance --baserate 239 >/dev/null 2>&1 || status=$?
+[ "$status" -eq 2 ] || fail "baserate 239: exit code $status, expected 2"
+
+calc=$usr/bin/ferrant-calc
+missing=$(ldd "$calc" | grep "not found" || true)
+[ -z "$missing" ] || fail "ferrant-calc lacks libraries: $missing"
+grep -aqF "Version $project_version" "$calc" || fail "ferrant-calc's menu does not say Version $project_version"
+# Started as the desktop entry starts it: from the logo's folder.
+if command -v Xvfb >/dev/null; then
+  tests/fltk/with_xvfb.sh bash -c '
+    cd "$1/share/ferrant-calc"
+    "$1/bin/ferrant-calc" &
+    pid=$!
+    found=0
+    timeout 10 xdotool search --sync --name "^Ferrant Transmission Calculation\$" >/dev/null && found=1
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    [ "$found" -eq 1 ]' start "$usr" || fail "the packaged ferrant-calc opened no window"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "package: $failures checks failed" >&2
+  exit 1
+fi
+echo "package: all checks passed ($((SECONDS - started)) s)"
