@@ -643,7 +643,7 @@ TEST_F(ProgramWindow, ImagesLoadBySignature) {
 TEST_F(ProgramWindow, OpenUrlStartsProgramsAndNeverWaits) {
   // (A location that nothing can open makes the shell show its error box, so
   // the failing case is left to manual testing.)
-  EXPECT_TRUE(tk::open_url("C:\\windows\\system32\\hostname.exe"));
+  EXPECT_TRUE(tk::open_url("C:\\windows\\system32\\rundll32.exe"));
 }
 
 TEST_F(ProgramWindow, CloseBoxAndQuitEndTheLoopAndTheWindowStays) {
