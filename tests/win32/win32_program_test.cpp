@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -523,6 +524,18 @@ TEST_F(ProgramWindow, DistanceFieldClampsAndDiameterAndModelBoxesApply) {
   EXPECT_EQ(shown_text(app::kPossibleBaserateLabel), tk::format_int(pellion));
   EXPECT_EQ(shown_text(app::kPossibleLineSpeedLabel), app::line_speed_text(pellion));
 
+  // Setting a combo box's text selects the item of that text, in any case,
+  // raising no event; an unknown text changes nothing; an empty one clears.
+  tk::set_gadget_text(app::kModelBox, "ferrant_ii");
+  EXPECT_EQ(tk::get_gadget_state(app::kModelBox), 1);
+  tk::set_gadget_text(app::kModelBox, "Tamsel2+");
+  EXPECT_EQ(tk::get_gadget_text(app::kModelBox), "Ferrant_II");
+  tk::set_gadget_text(app::kModelBox, "");
+  EXPECT_EQ(tk::get_gadget_state(app::kModelBox), -1);
+  EXPECT_EQ(tk::get_gadget_text(app::kModelBox), "");
+  run_passes();
+  EXPECT_FALSE(saw_event(tk::kEventGadget, app::kModelBox));
+
   pick(app::kDiameterBox1, 10);  // 1.4 mm
   EXPECT_EQ(shown_text(app::kCrossSectionLabel1), std::string(model::kCableCatalogue[10].cross_section_text));
 }
@@ -537,6 +550,87 @@ TEST_F(ProgramWindow, SketchesFollowTheCanvasRules) {
   EXPECT_EQ(pixel(222, 631), kWhite);
   EXPECT_EQ(pixel(219, 289), kGreen);
   EXPECT_EQ(pixel(110, 289), kGreen);
+}
+
+// The drawing operations on their own, in the free space between panel 1 and
+// the disclaimer, compared pixel for pixel with the canvas doing the same.
+TEST_F(ProgramWindow, DrawingOperationsFollowTheCanvasRules) {
+  constexpr tk::Colour kRed = tk::rgb(255, 0, 0);
+  constexpr tk::Colour kBlue = tk::rgb(0, 0, 255);
+  tk::common::Canvas canvas(700, 680, 0);
+  struct Line {
+    int x1, y1, x2, y2;
+  };
+  constexpr std::array<Line, 8> kLines{{
+      {330, 330, 340, 330}, {330, 335, 330, 345}, {345, 330, 360, 345}, {365, 330, 370, 350},
+      {380, 350, 395, 333}, {400, 330, 420, 337}, {430, 345, 425, 330}, {440, 340, 440, 340},
+  }};
+  tk::begin_window_drawing(app::kMainWindow);
+  for (const Line& l : kLines) {
+    tk::draw_line(l.x1, l.y1, l.x2, l.y2, kRed);
+    canvas.line(l.x1, l.y1, l.x2, l.y2, kRed);
+  }
+  const auto box = [&](int x, int y, int w, int h) {
+    tk::draw_box(x, y, w, h, kBlue);
+    canvas.box(x, y, w, h, kBlue);
+  };
+  box(460, 330, 1, 1);
+  box(465, 331, -1, -1);
+  box(470, 330, 7, 3);
+  box(480, 330, 1, 9);
+  // Discs: the program's radii 1, 2 and 4 are compared whole; for larger
+  // ones GDI implementations differ on the rim (Wine leaves out a few
+  // "shoulder" pixels that the canvas paints), so only their insides and
+  // outsides count.
+  struct Disc {
+    int x, y, r;
+  };
+  std::vector<Disc> discs;
+  int x = 500;
+  for (int r : {1, 2, 3, 4, 5, 7, 10}) {
+    tk::draw_circle(x + r, 345, r, kBlue);
+    canvas.circle(x + r, 345, r, kBlue);
+    discs.push_back({x + r, 345, r});
+    x += 2 * r + 4;
+  }
+  const auto on_uncertain_rim = [&](int px, int py) {
+    for (const Disc& d : discs) {
+      if (d.r <= 2 || d.r == 4) continue;
+      const double distance = std::hypot(px + 0.5 - d.x, py + 0.5 - d.y);
+      if (distance > d.r - 1.5 && distance < d.r + 0.5) return true;
+    }
+    return false;
+  };
+  tk::set_text_background(kRed);
+  const int after = tk::draw_text(330, 360, "Ab1");
+  EXPECT_EQ(tk::draw_text(after, 360, ""), after);
+  tk::end_drawing();
+  tk::draw_box(330, 380, 5, 5, kRed);  // outside a drawing phase: nothing
+  tk::begin_window_drawing(7);        // no such window: nothing
+  tk::draw_box(330, 380, 5, 5, kRed);
+  EXPECT_EQ(tk::draw_text(330, 380, "x"), 330);
+  tk::end_drawing();
+
+  std::vector<std::string> wrong;
+  for (int py = 325; py < 358; ++py) {
+    for (int px = 325; px < 600; ++px) {
+      if (on_uncertain_rim(px, py)) continue;
+      const bool painted = canvas.painted(px, py);
+      const tk::Colour shown = pixel(px, py);
+      if (painted ? shown != canvas.pixel(px, py) : (shown == kRed || shown == kBlue)) {
+        char where[64];
+        std::snprintf(where, sizeof(where), "(%d,%d) canvas %s", px, py, painted ? "painted" : "not");
+        wrong.emplace_back(where);
+      }
+    }
+  }
+  EXPECT_EQ(wrong, std::vector<std::string>{});
+  // The text: a cell of the background colour from x, y to the returned x.
+  EXPECT_GT(after, 330);
+  EXPECT_EQ(pixel(330, 360), kRed);
+  EXPECT_EQ(pixel(after - 1, 360), kRed);
+  EXPECT_NE(pixel(after, 360), kRed);
+  EXPECT_NE(pixel(332, 382), kRed);
 }
 
 TEST_F(ProgramWindow, RepaintsBringTheDrawingBackAtOnce) {
@@ -637,6 +731,21 @@ TEST_F(ProgramWindow, ImagesLoadBySignature) {
   EXPECT_EQ(tk::load_bitmap(3, "truncated.bmp"), tk::kNoBitmap);
   EXPECT_EQ(tk::load_bitmap(4, "missing.bmp"), tk::kNoBitmap);
   EXPECT_EQ(tk::load_bitmap(5, ""), tk::kNoBitmap);
+  // An image view takes its picture's size; without one it keeps its own.
+  // A second gadget under the same number replaces the first.
+  const tk::Bitmap icon = tk::load_bitmap(1, "logo.ico");
+  tk::create_image_view(98, 620, 340, 10, 30, icon);
+  EXPECT_EQ(tk::get_gadget_state(98), icon);
+  RECT view = client_rect_of(control(98));
+  EXPECT_EQ(view.right - view.left, 16);
+  EXPECT_EQ(view.bottom - view.top, 16);
+  HWND first = control(98);
+  tk::create_image_view(98, 620, 340, 10, 30, tk::kNoBitmap);
+  EXPECT_FALSE(IsWindow(first));
+  view = client_rect_of(control(98));
+  EXPECT_EQ(view.right - view.left, 10);
+  EXPECT_EQ(view.bottom - view.top, 30);
+  EXPECT_EQ(tk::get_gadget_state(98), 0);
   for (const wchar_t* name : {L"logo.ico", L"garbage.bmp", L"truncated.bmp"}) DeleteFileW(name);
 }
 
