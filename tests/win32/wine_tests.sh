@@ -13,19 +13,9 @@ windows=$(cd "$1" && pwd)
 linux=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-# Debian's wine64 package keeps its program in the library folder.
-WINE=/usr/lib/wine/wine64
-[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
-WINESERVER=$(dirname "$WINE")/wineserver
-[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
-export WINE WINESERVER
-
+. "$here/wine_prefix.sh"
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
-export WINEARCH=win64
-# No Mono or Gecko (they cannot be downloaded here) and no debug chatter.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
 cleanup() {
   "$WINESERVER" -k 2>/dev/null || true
   rm -rf "$work"
@@ -40,11 +30,7 @@ fail() {
 
 echo "--- a fresh Wine prefix"
 started=$(date +%s)
-"$WINE" wineboot -i >/dev/null 2>&1
-"$WINESERVER" -w
-# Wine draws the window frame and title itself: there is no window manager.
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-"$WINESERVER" -w
+wine_prefix_create "$WINEPREFIX"
 echo "prefix ready in $(($(date +%s) - started)) s"
 
 echo "--- unit tests of the model and the chart (x86_64 Windows)"

@@ -1,0 +1,24 @@
+# Sourced by the scripts that run the Windows programs under Wine: picks the
+# Wine programs and settings (exported), and wine_prefix_create DIR makes a
+# fresh 64-bit Wine prefix in DIR and exports WINEPREFIX. Stop the prefix's
+# server with "$WINESERVER" -k when done.
+
+# Debian's wine64 package keeps its program in the library folder.
+WINE=/usr/lib/wine/wine64
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+WINESERVER=$(dirname "$WINE")/wineserver
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+export WINE WINESERVER
+export WINEARCH=win64
+# No Mono or Gecko (they cannot be downloaded here) and no debug chatter.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+
+wine_prefix_create() {
+  export WINEPREFIX=$1
+  "$WINE" wineboot -i >/dev/null 2>&1
+  "$WINESERVER" -w
+  # Wine draws the window frame and title itself: there is no window manager.
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  "$WINESERVER" -w
+}
