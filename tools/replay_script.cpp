@@ -106,7 +106,13 @@ std::optional<std::string> parse_arguments(const ActionSpec& spec, std::string_v
   const std::string expected = "expected \"" + std::string(spec.usage) + "\"";
   switch (spec.arguments) {
     case Arguments::None:
-      if (!trim_blanks(arguments).empty()) return "\"" + std::string(spec.name) + "\" takes no argument";
+      if (!trim_blanks(arguments).empty()) {
+        // Built by appending: GCC 12 misreads "literal" + string here as an
+        // overlapping copy (-Wrestrict).
+        std::string message = "\"";
+        message.append(spec.name).append("\" takes no argument");
+        return message;
+      }
       return std::nullopt;
     case Arguments::Gadget:
     case Arguments::Number: {
