@@ -1,11 +1,13 @@
-# The Debian package: built with CPack from a release build of just what it
-# holds, its contents checked with dpkg-deb, its desktop entry validated, and
-# the packaged programs run from an unpacked copy.
+# The packages, built with CPack from release builds of just what they hold.
+# The Debian package: its contents checked with dpkg-deb, its desktop entry
+# validated, the packaged programs run from an unpacked copy. The Windows zip
+# (the 32-bit build of stage 50): its files, the programs inspected.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
 started=$SECONDS
 build=${PACKAGE_BUILD_DIR:-build/package}
+windows_build=${PACKAGE_WINDOWS_BUILD_DIR:-build/mingw-i686}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DFERRANT_BUILD_TESTS=OFF -DFERRANT_BUILD_BENCH=OFF -DFERRANT_BUILD_HEADLESS=OFF \
@@ -117,6 +119,35 @@ if command -v Xvfb >/dev/null; then
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     [ "$found" -eq 1 ]' start "$usr" || fail "the packaged ferrant-calc opened no window"
+fi
+
+# --- the Windows zip ---------------------------------------------------------
+cmake --preset mingw-i686 -B "$windows_build" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$windows_build" -j"$JOBS" --target ferrant_package_contents
+rm -f "$windows_build"/*.zip
+(cd "$windows_build" && cpack -G ZIP) >/dev/null
+zip=$windows_build/ferrant-calc-$project_version-win32.zip
+if [ ! -f "$zip" ]; then
+  fail "no $zip"
+else
+  echo "package: $zip"
+  folder=ferrant-calc-$project_version-win32
+  expected=$(printf '%s\n' "$folder/LICENSE.txt" "$folder/README.md" "$folder/Varnek.bmp" \
+    "$folder/ferrant-calc.exe" "$folder/ferrant-reach.exe")
+  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+  [ "$listed" = "$expected" ] || fail "the zip holds: $(echo $listed)"
+  unzip -q "$zip" -d "$work/zip"
+  files=$work/zip/$folder
+  cmp -s "$files/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
+  cmp -s "$files/README.md" README.md || fail "the zipped README is not README.md"
+  cmp -s "$files/LICENSE.txt" LICENSE || fail "the zipped licence is not LICENSE"
+  tests/win32/inspect_pe.sh "$files/ferrant-calc.exe" || fail "ferrant-calc.exe"
+  grep -aqF "Version $project_version" "$files/ferrant-calc.exe" ||
+    fail "ferrant-calc.exe's menu does not say Version $project_version"
+  reach_headers=$(i686-w64-mingw32-objdump -p "$files/ferrant-reach.exe")
+  grep -q "file format pei-i386" <<<"$reach_headers" || fail "ferrant-reach.exe is not a 32-bit x86 program"
+  reach_imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$reach_headers" | grep -viE '^(KERNEL32|msvcrt|api-ms-win-.*)\.dll$' || true)
+  [ -z "$reach_imports" ] || fail "ferrant-reach.exe needs DLLs beside it: $reach_imports"
 fi
 
 if [ "$failures" -ne 0 ]; then
