@@ -26,6 +26,7 @@
 #include "app/window_layout.h"
 #include "model/cable_catalogue.h"
 #include "model/reach.h"
+#include "tests/reliability/soak_input.h"
 #include "toolkit/headless/driver.h"
 #include "tools/replay_runner.h"
 #include "tools/replay_script.h"
@@ -42,27 +43,11 @@ namespace {
 
 namespace hl = tk::headless;
 using replay::Action;
+using soak::Random;
 
 constexpr std::int64_t kDefaultPasses = 1'000'000;
 constexpr std::int64_t kMinWarmUpPasses = 2'000;
 constexpr std::int64_t kAllowedGrowthKiB = 1024;
-
-// A small deterministic generator (splitmix64), the same on every platform.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // Uniform in 0..n-1 (the bias is irrelevant here).
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
-
- private:
-  std::uint64_t state_;
-};
 
 // Resident set size in KiB, from /proc/self/status; nullopt where there is none.
 std::optional<std::int64_t> resident_kib() {
@@ -72,27 +57,6 @@ std::optional<std::int64_t> resident_kib() {
     if (line.rfind("VmRSS:", 0) == 0) return std::stoll(line.substr(6));
   }
   return std::nullopt;
-}
-
-// Text a user might paste: numbers in every notation the fields read, signs,
-// blanks, junk, and now and then a long or non-ASCII run.
-std::string random_paste(Random& random) {
-  static constexpr std::array<std::string_view, 14> kPieces = {
-      "0", "17", "238", "239", "30000", "45000", "$EE", "%101", "-5", " \t+", "1.5", "abc", "\xC3\xA9",
-      "99999999999999999999999"};
-  std::string text;
-  const int pieces = random.below(4);
-  for (int i = 0; i < pieces; ++i) text += kPieces[static_cast<std::size_t>(random.below(kPieces.size()))];
-  if (random.below(50) == 0) text.append(static_cast<std::size_t>(random.below(2000)), '7');
-  if (random.below(20) == 0) text += static_cast<char>(random.below(256));
-  return text;
-}
-
-std::string random_digits(Random& random) {
-  std::string digits;
-  const int count = random.below(7);
-  for (int i = 0; i < count; ++i) digits += static_cast<char>('0' + random.below(10));
-  return digits;
 }
 
 // One random user action; mouse movements make most of the passes.
@@ -106,11 +70,11 @@ replay::Command random_action(Random& random, const std::vector<int>& clickable)
   } else if (roll < 76) {
     command.action = Action::Type;
     command.gadget = field;
-    command.text = random_digits(random);
+    command.text = soak::random_digits(random);
   } else if (roll < 82) {
     command.action = Action::Paste;
     command.gadget = field;
-    command.text = random_paste(random);
+    command.text = soak::random_paste(random);
   } else if (roll < 84) {
     command.action = Action::Clear;
     command.gadget = field;
@@ -125,10 +89,10 @@ replay::Command random_action(Random& random, const std::vector<int>& clickable)
     command.gadget = random.below(2) == 0 ? app::kDiameterBox1 : app::kModelBox;
   } else if (roll < 94) {
     command.action = Action::Click;
-    command.gadget = clickable[static_cast<std::size_t>(random.below(static_cast<int>(clickable.size())))];
+    command.gadget = clickable[static_cast<std::size_t>(random.below(clickable.size()))];
   } else if (roll < 95) {
     command.action = Action::Focus;
-    command.gadget = clickable[static_cast<std::size_t>(random.below(static_cast<int>(clickable.size())))];
+    command.gadget = clickable[static_cast<std::size_t>(random.below(clickable.size()))];
   } else if (roll < 97) {
     command.action = random.below(2) == 0 ? Action::Tab : Action::Backtab;
   } else if (roll < 99) {
