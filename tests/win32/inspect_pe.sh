@@ -3,14 +3,24 @@
 # ferrant-calc.exe without running it: a 32-bit x86 PE for the Windows GUI
 # subsystem that imports system DLLs only (the C++ runtime is linked in), with
 # icon 1 of 32 x 32 pixels, a manifest asking for common controls 6 and
-# asInvoker, and version information 1.0. The project's own static libraries,
-# if given, must do no arithmetic on the x87 unit, whose extended precision
-# would change results (loads, stores and conversions are exact and allowed).
+# asInvoker, and version information giving the project's version (read from
+# the top-level CMakeLists.txt). The project's own static libraries, if given,
+# must do no arithmetic on the x87 unit, whose extended precision would change
+# results (loads, stores and conversions are exact and allowed).
 set -euo pipefail
 exe=$1
 shift
 objdump=i686-w64-mingw32-objdump
 windres=i686-w64-mingw32-windres
+root=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^project([[:alnum:]_]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -n "$version" ] || {
+  echo "no project version in $root/CMakeLists.txt" >&2
+  exit 1
+}
+# The four numbers of the fixed version information, missing parts 0.
+IFS=. read -r major minor patch tweak <<<"$version"
+numbers="${major}, ${minor:-0}, ${patch:-0}, ${tweak:-0}"
 failures=0
 fail() {
   echo "FAIL: $*" >&2
@@ -36,8 +46,10 @@ grep -q "^1 24 /\* RT_MANIFEST \*/" <<<"$resources" || fail "no manifest"
 grep -q 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' <<<"$resources" ||
   fail "the manifest does not ask for common controls 6"
 grep -q 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" || fail "the manifest does not ask for asInvoker"
-grep -q "FILEVERSION 1, 0, 0, 0" <<<"$resources" || fail "no version 1.0"
-grep -q 'VALUE "FileVersion", "1.0"' <<<"$resources" || fail "no version text 1.0"
+grep -q "FILEVERSION $numbers\$" <<<"$resources" || fail "no file version $numbers"
+grep -q "PRODUCTVERSION $numbers\$" <<<"$resources" || fail "no product version $numbers"
+grep -qF "VALUE \"FileVersion\", \"$version\"" <<<"$resources" || fail "no version text $version"
+grep -qF "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "no product version text $version"
 
 for library in "$@"; do
   x87=$("$objdump" -d "$library" |
@@ -49,4 +61,4 @@ if [ "$failures" -ne 0 ]; then
   echo "$exe: $failures checks failed" >&2
   exit 1
 fi
-echo "$exe: 32-bit GUI program, system DLLs only, icon, manifest and version present"
+echo "$exe: 32-bit GUI program, system DLLs only, icon, manifest and version $version present"
