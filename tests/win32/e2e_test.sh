@@ -113,6 +113,14 @@ helper_pid=
 retry uncovered "$check" same "$shots/picked.png" "$shots/uncovered.png" 300 30 385 285 || fail "chart not repainted"
 drawing_matches "$shots/uncovered.png" "$work/canvas-typed.png" || fail "drawing not repainted"
 
+step "type distance 1000: the feet label over the end of \"Meter = 0 Feet\""
+click_client 45 406
+xdotool key End BackSpace BackSpace BackSpace
+xdotool type --delay 50 1000
+sleep 1
+retry distance "$check" differ "$shots/uncovered.png" "$shots/distance.png" 115 398 100 16 ||
+  fail "feet label unchanged"
+
 step "Quit ends the program with exit code 0"
 click_client 640 636
 for _ in $(seq 100); do

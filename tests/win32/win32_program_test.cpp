@@ -291,6 +291,63 @@ std::vector<std::uint8_t> ico_file() {
   return out;
 }
 
+// What shows of a label that a later label covers from the right: exactly
+// the whole characters of its text that end left of the covering label, as
+// drawn on their own in the label's font; no column of the next one. The
+// label's window text stays whole. (In Wine's GUI font "Meter = " is exactly
+// the 40 pixels before the feet labels, and the "0" after it reaches one
+// column left of its cell; in Windows' own font "Meter = " is wider.)
+void expect_whole_characters_before(int covered, int covering, const std::wstring& text) {
+  char trace[48];
+  std::snprintf(trace, sizeof(trace), "label %d under label %d", covered, covering);
+  SCOPED_TRACE(trace);
+  HWND label = control(covered);
+  EXPECT_EQ(window_text_w(label), text);
+  ASSERT_TRUE(IsWindowVisible(control(covering)));
+  const RECT own = client_rect_of(label);
+  const RECT front = client_rect_of(control(covering));
+  ASSERT_GT(front.left, own.left);
+  const int room = front.left - own.left;
+  const int height = own.bottom - own.top;
+
+  // The whole characters alone, black on the button face.
+  HDC screen = GetDC(label);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, room, height);
+  HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
+  HGDIOBJ old_font = SelectObject(memory, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  int whole = 0;
+  for (int count = 1; count <= static_cast<int>(text.size()); ++count) {
+    SIZE size{};
+    GetTextExtentPoint32W(memory, text.c_str(), count, &size);
+    if (size.cx > room) break;
+    whole = count;
+  }
+  RECT cell{0, 0, room, height};
+  FillRect(memory, &cell, GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(memory, TRANSPARENT);
+  SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
+  TextOutW(memory, 0, 0, text.c_str(), whole);
+  std::vector<std::string> wrong;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < room; ++x) {
+      if (static_cast<COLORREF>(pixel(own.left + x, own.top + y)) != GetPixel(memory, x, y)) {
+        char where[32];
+        std::snprintf(where, sizeof(where), "(%ld,%ld)", own.left + x, own.top + y);
+        wrong.emplace_back(where);
+      }
+    }
+  }
+  SelectObject(memory, old_font);
+  SelectObject(memory, old_bitmap);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(label, screen);
+  EXPECT_GT(whole, 0);
+  EXPECT_EQ(wrong, std::vector<std::string>{}) << "the label does not show exactly its first " << whole
+                                               << " characters before x " << front.left;
+}
+
 class ProgramWindow : public ::testing::Test {
  protected:
   // Starts the program in a fresh working directory holding a logo.
@@ -360,7 +417,7 @@ TEST_F(ProgramWindow, MainWindowClassStyleSizeAndMenu) {
   EXPECT_EQ(item_text(menu, 1), L"Info");
   EXPECT_EQ(item_text(GetSubMenu(menu, 0), 0), L"Homepage");
   EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 0), 0u);
-  EXPECT_EQ(item_text(GetSubMenu(menu, 1), 0), L"Version 1.0");
+  EXPECT_EQ(item_text(GetSubMenu(menu, 1), 0), L"Version " FERRANT_VERSION);
   EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 1), 0), 3u);
 }
 
@@ -476,11 +533,59 @@ TEST_F(ProgramWindow, OverlappingLabelsNeverShowTwoTexts) {
 
   type_into(app::kDistanceField, "1000");
   EXPECT_EQ(shown_text(app::kDistanceFeetLabel), "3281 Feet");
-  // The feet label is in front of the caption: its text replaces "0 Feet".
+  // The feet label is in front of the caption: its text replaces "0 Feet",
+  // and the caption shows only the whole characters before it, at once and
+  // after a system repaint.
+  expect_whole_characters_before(116, app::kDistanceFeetLabel, L"Meter = 0 Feet");
   system_repaint();
   EXPECT_EQ(ChildWindowFromPointEx(main_window(), POINT{200, 405}, CWP_SKIPINVISIBLE),
             control(app::kDistanceFeetLabel));
   EXPECT_EQ(on_screen(control(app::kDistanceFeetLabel)), own_rendering(control(app::kDistanceFeetLabel)));
+  expect_whole_characters_before(116, app::kDistanceFeetLabel, L"Meter = 0 Feet");
+
+  // In a GUI font where "Meter = " is wider than the 40 pixels before the
+  // feet label, as in Windows' own, the characters reaching under the feet
+  // label are left out whole.
+  {
+    LOGFONTW gui{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+    HWND caption = control(116);
+    HDC dc = GetDC(caption);
+    HFONT wider = nullptr;
+    for (int grow = 1; grow <= 6 && !wider; ++grow) {
+      LOGFONTW larger = gui;
+      larger.lfHeight = gui.lfHeight < 0 ? gui.lfHeight - grow : gui.lfHeight + grow;
+      HFONT candidate = CreateFontIndirectW(&larger);
+      HGDIOBJ old = SelectObject(dc, candidate);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, L"Meter = ", 8, &size);
+      SelectObject(dc, old);
+      if (size.cx > 40) {
+        wider = candidate;
+      } else {
+        DeleteObject(candidate);
+      }
+    }
+    ReleaseDC(caption, dc);
+    ASSERT_NE(wider, nullptr);
+    SendMessageW(caption, WM_SETFONT, reinterpret_cast<WPARAM>(wider), TRUE);
+    run_passes();
+    expect_whole_characters_before(116, app::kDistanceFeetLabel, L"Meter = 0 Feet");
+    system_repaint();
+    expect_whole_characters_before(116, app::kDistanceFeetLabel, L"Meter = 0 Feet");
+    SendMessageW(caption, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    DeleteObject(wider);
+    run_passes();
+  }
+
+  // The covering label emptied (hidden): the caption shows whole again.
+  tk::set_gadget_text(app::kDistanceFeetLabel, "");
+  run_passes();
+  EXPECT_FALSE(IsWindowVisible(control(app::kDistanceFeetLabel)));
+  EXPECT_EQ(on_screen(control(116)), own_rendering(control(116)));
+  tk::set_gadget_text(app::kDistanceFeetLabel, "3281 Feet");
+  run_passes();
+  expect_whole_characters_before(116, app::kDistanceFeetLabel, L"Meter = 0 Feet");
 }
 
 TEST_F(ProgramWindow, TypingABaserateAnswersAndRedrawsTheChart) {
@@ -491,6 +596,8 @@ TEST_F(ProgramWindow, TypingABaserateAnswersAndRedrawsTheChart) {
   EXPECT_EQ(shown_text(app::kFerrantMetresLabel), tk::format_int(expected.ferrant_m));
   EXPECT_EQ(shown_text(app::kFerrantFeetLabel), tk::format_int(expected.ferrant_ft) + " Feet");
   EXPECT_EQ(shown_text(app::kPellionMetresLabel), tk::format_int(expected.pellion_m));
+  expect_whole_characters_before(109, app::kFerrantFeetLabel, L"Meter = ");
+  expect_whole_characters_before(113, app::kPellionFeetLabel, L"Meter = ");
   expect_chart(640.0f);
 
   // Above the limit: 238 is written back into the field.

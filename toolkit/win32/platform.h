@@ -125,6 +125,24 @@ class Selection {
   HGDIOBJ previous_;
 };
 
+// Saves a context's state (selected objects, colours, modes) and restores it
+// when this goes.
+class SavedDcState {
+ public:
+  explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  SavedDcState(const SavedDcState&) = delete;
+  SavedDcState& operator=(const SavedDcState&) = delete;
+  ~SavedDcState() {
+    if (saved_ != 0) {
+      RestoreDC(dc_, saved_);
+    }
+  }
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
 // --- retained drawing ---------------------------------------------------------
 
 // What the program has drawn into the window's client area, kept so that it
@@ -172,6 +190,17 @@ class RetainedPicture {
 // Paints the main window's retained picture over a child control (or the
 // main window itself) through a fresh device context of that window.
 void repaint_retained(HWND target);
+
+// --- labels (labels.cpp) ----------------------------------------------------
+
+// Whether the window is a label gadget's control (numbered or anonymous).
+bool is_label(HWND window);
+// Paints an owner-drawn label: its whole text, or when a later label covers
+// it from the right, the whole characters that end left of that label.
+void paint_label(const DRAWITEMSTRUCT& item);
+// Has every label but `except` that overlaps the area (screen coordinates)
+// painted again: what a label shows depends on the labels in front of it.
+void invalidate_labels_overlapping(const RECT& screen_area, HWND except);
 
 // --- gadgets, images, the window ----------------------------------------------
 

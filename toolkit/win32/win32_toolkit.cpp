@@ -9,7 +9,9 @@
 // other way round. A borderless label whose text is empty is hidden: it would
 // show nothing, and hidden it neither blanks the text under it (the "0 Feet"
 // of "Meter = 0 Feet" before a distance is entered) nor takes the clicks meant
-// for the model box's arrow.
+// for the model box's arrow. Labels are owner-drawn (labels.cpp): one covered
+// from the right by a later label with text shows only the whole characters
+// before it, so no part of a glyph peeks out from under the later label.
 #include "toolkit/win32/platform.h"
 
 #include <commctrl.h>
@@ -163,6 +165,14 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND:
       on_command(wparam, lparam);
       return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (item && item->CtlType == ODT_STATIC && is_label(item->hwndItem)) {
+        paint_label(*item);
+        return TRUE;
+      }
+      break;
+    }
     case kMsgTextFieldFocus:
       common::record_event(kEventGadget, static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;
@@ -281,7 +291,17 @@ Gadget* create_gadget(int number, GadgetKind kind, const wchar_t* control_class,
   if (!parent) {
     return nullptr;
   }
+  // A label going away uncovers the labels under it.
+  std::optional<RECT> removed_label;
+  if (const auto* old = state.gadgets.entry(number); old && old->kind == GadgetKind::Label) {
+    RECT area{};
+    GetWindowRect(old->gadget->window.get(), &area);
+    removed_label = area;
+  }
   state.gadgets.erase(number);
+  if (removed_label) {
+    invalidate_labels_overlapping(*removed_label, nullptr);
+  }
   auto gadget = std::make_unique<Gadget>(number, kind);
   const auto id = static_cast<UINT_PTR>(static_cast<unsigned>(number) & 0xFFFFu);
   HWND control = CreateWindowExW(ex_style, control_class, widen(text).c_str(),
@@ -559,11 +579,19 @@ void create_frame(int number, int x, int y, int w, int h, std::string_view capti
 void create_label(int number, int x, int y, int w, int h, std::string_view text, std::uint32_t flags) {
   const bool sunken = (flags & kFlagSunken) != 0;
   const DWORD visible = sunken || !text.empty() ? WS_VISIBLE : 0;
+  // Owner-drawn, left-aligned text (see labels.cpp).
   Gadget* gadget = win32::create_gadget(number, GadgetKind::Label, L"Static", text,
-                                        visible | WS_GROUP | SS_LEFT | flags,
+                                        visible | WS_GROUP | SS_OWNERDRAW | (flags & ~DWORD{SS_TYPEMASK}),
                                         sunken ? WS_EX_CLIENTEDGE : 0, x, y, w, h);
-  if (gadget) {
-    gadget->sunken = sunken;
+  if (!gadget) {
+    return;
+  }
+  gadget->sunken = sunken;
+  if (visible) {
+    HWND control = gadget->window.get();
+    RECT area{};
+    GetWindowRect(control, &area);
+    win32::invalidate_labels_overlapping(area, control);
   }
 }
 
@@ -674,12 +702,20 @@ void set_gadget_text(int number, std::string_view text) {
     }
     case GadgetKind::ImageView:
       return;
-    case GadgetKind::Label:
+    case GadgetKind::Label: {
+      const bool had_text = GetWindowTextLengthW(control) > 0;
       SetWindowTextW(control, widen(text).c_str());
       if (!gadget->sunken) {
         ShowWindow(control, text.empty() ? SW_HIDE : SW_SHOWNA);
       }
+      // Labels under this one show more or less of their text now.
+      if (had_text != !text.empty()) {
+        RECT area{};
+        GetWindowRect(control, &area);
+        win32::invalidate_labels_overlapping(area, control);
+      }
       return;
+    }
     default:
       SetWindowTextW(control, widen(text).c_str());
       return;
