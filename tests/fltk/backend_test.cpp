@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -224,6 +225,32 @@ TEST_F(FltkBackend, WindowGeometryMenuAndGadgetPlacement) {
   settle();
   EXPECT_EQ(combo->x(), 20);
   EXPECT_EQ(combo->y(), 116 + tk::fltk_backend::kMenuBarHeight);
+}
+
+TEST_F(FltkBackend, WindowAsksTheWindowManagerForWhatItsStyleAllows) {
+  // Motif hints: functions move, resize, close; decorations border, resize
+  // handles, title, window menu. No minimise or maximise.
+  const Atom motif = XInternAtom(display_, "_MOTIF_WM_HINTS", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(display_, window_, motif, 0, 5, False, motif, &type, &format, &count, &after, &data),
+            Success);
+  ASSERT_EQ(format, 32);
+  ASSERT_EQ(count, 5U);
+  const long* words = reinterpret_cast<const long*>(data);
+  EXPECT_EQ(words[0], 0x3);
+  EXPECT_EQ(words[1], 0x4 | 0x2 | 0x20);
+  EXPECT_EQ(words[2], 0x2 | 0x4 | 0x8 | 0x10);
+  XFree(data);
+  // Without a thick frame nothing resizes; the boxes come with their bits.
+  const auto fixed = tk::fltk_backend::motif_hints(tk::kStyleCaption | tk::kStyleSysMenu);
+  EXPECT_EQ(fixed[1], 0x4 | 0x20);
+  EXPECT_EQ(fixed[2], 0x2 | 0x8 | 0x10);
+  const auto boxes = tk::fltk_backend::motif_hints(tk::kStyleMainWindow | 0x20000 | 0x10000);
+  EXPECT_EQ(boxes[1], 0x4 | 0x2 | 0x20 | 0x8 | 0x10);
+  EXPECT_EQ(boxes[2], 0x2 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40);
 }
 
 TEST_F(FltkBackend, ShowingQueuesSizeMoveActivateWhichDropAPendingFieldChange) {

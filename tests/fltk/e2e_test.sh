@@ -4,7 +4,8 @@
 # and checks screenshots against the headless backend's canvas for the same
 # input (ferrant-replay): the chart panel and grid, the typed baserate's
 # curves and legends, the green cable sketches, the logo, the chart still
-# there after another window covered it, and exit code 0 after "Quit".
+# there after another window covered it, exit code 0 after "Quit", and under
+# a window manager no minimise or maximise action.
 # The client area is found on the screen (fltk_screen_check origin).
 # Screenshots are kept in BUILD_DIR/tests/fltk/e2e/.
 set -euo pipefail
@@ -112,6 +113,33 @@ else
   calc_pid=
   [ "$status" -eq 0 ] || fail "exit code $status after Quit"
 fi
+
+step "under a window manager: moving, sizing and closing only"
+# The window asks for no minimise or maximise box (Motif hints); JWM honours
+# that and says so in the actions it allows. (Openbox keeps its buttons
+# whatever the hints say, so it cannot show this.)
+command -v jwm >/dev/null || fail "jwm is not installed (scripts/packages/fltk.txt)"
+jwm >/dev/null 2>&1 &
+helper_pid=$!
+(cd "$work" && exec "$calc") &
+calc_pid=$!
+timeout 10 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || fail "no window under jwm"
+window=$(xdotool search --name '^Ferrant Transmission Calculation$' | head -n1)
+actions=
+for _ in $(seq 50); do
+  actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS 2>/dev/null || true)
+  case $actions in *_NET_WM_ACTION_CLOSE*) break ;; esac
+  sleep 0.1
+done
+echo "$actions"
+for action in MOVE RESIZE CLOSE; do
+  case $actions in *_NET_WM_ACTION_$action*) ;; *) fail "the window manager does not offer $action" ;; esac
+done
+case $actions in *MINIMIZE* | *MAXIMIZE*) fail "the window manager offers minimise or maximise" ;; esac
+kill "$calc_pid" "$helper_pid"
+wait "$calc_pid" "$helper_pid" 2>/dev/null || true
+calc_pid=
+helper_pid=
 
 echo "screenshots: $shots"
 if [ "$failures" -ne 0 ]; then

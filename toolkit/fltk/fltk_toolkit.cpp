@@ -242,6 +242,72 @@ bool window_manager_running() {
 
 namespace {
 
+// Win32 style bits beyond toolkit.h's.
+constexpr std::uint32_t kStyleBorder = 0x00800000;       // WS_BORDER, part of WS_CAPTION
+constexpr std::uint32_t kStyleMinimizeBox = 0x00020000;  // WS_MINIMIZEBOX
+constexpr std::uint32_t kStyleMaximizeBox = 0x00010000;  // WS_MAXIMIZEBOX
+
+// The Motif window manager hints' bits.
+constexpr long kMwmHintsFunctions = 1L << 0;
+constexpr long kMwmHintsDecorations = 1L << 1;
+constexpr long kMwmFuncResize = 1L << 1;
+constexpr long kMwmFuncMove = 1L << 2;
+constexpr long kMwmFuncMinimize = 1L << 3;
+constexpr long kMwmFuncMaximize = 1L << 4;
+constexpr long kMwmFuncClose = 1L << 5;
+constexpr long kMwmDecorBorder = 1L << 1;
+constexpr long kMwmDecorResizeHandle = 1L << 2;
+constexpr long kMwmDecorTitle = 1L << 3;
+constexpr long kMwmDecorMenu = 1L << 4;
+constexpr long kMwmDecorMinimize = 1L << 5;
+constexpr long kMwmDecorMaximize = 1L << 6;
+
+}  // namespace
+
+MotifHints motif_hints(std::uint32_t style) {
+  const auto has = [style](std::uint32_t bits) { return (style & bits) == bits; };
+  const bool caption = has(kStyleCaption);
+  const bool window_menu = caption && has(kStyleSysMenu);
+  long functions = 0;
+  long decorations = 0;
+  if (caption) {
+    functions |= kMwmFuncMove;
+    decorations |= kMwmDecorTitle;
+  }
+  if (has(kStyleBorder) || has(kStyleThickFrame)) decorations |= kMwmDecorBorder;
+  if (has(kStyleThickFrame)) {
+    functions |= kMwmFuncResize;
+    decorations |= kMwmDecorResizeHandle;
+  }
+  if (window_menu) {
+    functions |= kMwmFuncClose;
+    decorations |= kMwmDecorMenu;
+  }
+  // On the platform the boxes show only on a title bar with the window menu.
+  if (window_menu && has(kStyleMinimizeBox)) {
+    functions |= kMwmFuncMinimize;
+    decorations |= kMwmDecorMinimize;
+  }
+  if (window_menu && has(kStyleMaximizeBox)) {
+    functions |= kMwmFuncMaximize;
+    decorations |= kMwmDecorMaximize;
+  }
+  return MotifHints{kMwmHintsFunctions | kMwmHintsDecorations, functions, decorations, 0, 0};
+}
+
+namespace {
+
+// Tells the window manager what the style allows. FLTK writes its own Motif
+// hints (all functions for a resizable window) when it shows the window or
+// its size range changes, which nothing here does afterwards; these replace
+// them, and a window manager reads them again when they change.
+void advertise_window_style(const Fl_Window& window, std::uint32_t style) {
+  static const Atom motif_wm_hints = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+  const MotifHints hints = motif_hints(style);
+  XChangeProperty(fl_display, fl_xid(&window), motif_wm_hints, motif_wm_hints, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(hints.data()), static_cast<int>(hints.size()));
+}
+
 // Gives the window the program's icon (the window keeps a copy).
 void set_program_icon(Fl_Window& window) {
   const artwork::Picture picture = artwork::program_icon();
@@ -353,6 +419,7 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   fltk_backend::set_program_icon(w);
   w.xclass("ferrant-calc");
   w.show();
+  fltk_backend::advertise_window_style(w, style);
   // FLTK keeps room for a title bar above a framed window. Without a window
   // manager there is no frame: the window's own corner goes where asked.
   if (!fltk_backend::window_manager_running()) XMoveWindow(fl_display, fl_xid(&w), x, y);

@@ -12,6 +12,8 @@
 // the counted messages one per call.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -134,5 +136,13 @@ Gadget* find_gadget(int number);
 Fl_RGB_Image* find_image(Bitmap handle);
 // Whether a window manager frames the program's windows.
 bool window_manager_running();
+
+// The _MOTIF_WM_HINTS words (flags, functions, decorations, input mode,
+// status) that ask a window manager for what a window style allows: a title
+// bar with the window menu and close for a caption with the system menu, a
+// sizing border for a thick frame, minimise and maximise only with their
+// boxes.
+using MotifHints = std::array<long, 5>;
+MotifHints motif_hints(std::uint32_t style);
 
 }  // namespace tk::fltk_backend
