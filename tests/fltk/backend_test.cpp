@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "toolkit/common/backend.h"
@@ -395,6 +396,54 @@ TEST_F(FltkBackend, EmptyLabelLeavesTheArrowBelowItVisibleAndClickable) {
   click(97, 506);
   const std::vector<Event> events = settle();
   EXPECT_TRUE(has_event(events, tk::kEventGadget, 4, tk::kTypeComboDropDown));
+}
+
+TEST_F(FltkBackend, TextsOfFieldsAndBoxesLineUpWithTheLabelsBesideThem) {
+  // The first and last client row with dark pixels in the area.
+  const auto ink_rows = [this](int x, int y, int w, int h) {
+    const std::vector<unsigned long> pixels = screen_area(x, y, w, h);
+    int first = -1, last = -1;
+    for (int row = 0; row < h; ++row) {
+      for (int column = 0; column < w; ++column) {
+        const unsigned long p = pixels[static_cast<std::size_t>(row * w + column)];
+        if ((p >> 16 & 0xFF) < 0x60 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60) {
+          if (first < 0) first = y + row;
+          last = y + row;
+        }
+      }
+    }
+    return std::pair{first, last};
+  };
+  // Labels stand 2 pixels below the field or box they follow.
+  tk::set_gadget_text(0, "10");
+  tk::create_label(101, 55, 68, 40, 16, "10");
+  tk::set_gadget_text(1, "0.4");
+  tk::create_label(106, 75, 118, 40, 16, "0.4");
+  settle();
+  const auto field = ink_rows(23, 68, 22, 17);  // inside the field's border
+  EXPECT_NE(field.first, -1);
+  EXPECT_EQ(field, ink_rows(55, 68, 40, 17));
+  const auto box = ink_rows(23, 118, 26, 17);  // left of the arrow
+  EXPECT_NE(box.first, -1);
+  EXPECT_EQ(box, ink_rows(75, 118, 40, 17));
+}
+
+TEST_F(FltkBackend, FocusShowsOnAComboBoxWithoutSelection) {
+  // Model box 4 has no selection: its field is white until it has the focus.
+  const auto white_in_field = [this] {
+    const std::vector<unsigned long> field = screen_area(24, 500, 50, 12);
+    return std::count(field.begin(), field.end(), 0xFFFFFFUL);
+  };
+  EXPECT_EQ(white_in_field(), 50 * 12);
+  click(35, 406);  // field 2; box 4 is the next stop
+  settle();
+  key(XK_Tab);
+  settle();
+  ASSERT_EQ(Fl::focus(), tk::fltk_backend::find_gadget(4)->widget());
+  EXPECT_EQ(white_in_field(), 0);
+  key(XK_Tab);
+  settle();
+  EXPECT_EQ(white_in_field(), 50 * 12);
 }
 
 TEST_F(FltkBackend, LaterOverlappingLabelHidesTheRestOfTheEarlierOne) {

@@ -351,6 +351,18 @@ int TextField::handle(int event) {
   }
 }
 
+void TextField::draw() {
+  // Fl_Input centres the text cell in the field; the platform's fields put
+  // it at the top of the inner area, so that the text lines up with the
+  // labels that stand 2 pixels lower than the field beside it.
+  const Fl_Boxtype frame = box();
+  if (damage() & FL_DAMAGE_ALL) draw_box(frame, color());
+  fl_font(textfont(), textsize());
+  const int inner_h = h() - Fl::box_dh(frame);
+  drawtext(x() + Fl::box_dx(frame), y() + Fl::box_dy(frame), w() - Fl::box_dw(frame),
+           std::min(inner_h, fl_height()));
+}
+
 // --- ComboBox -------------------------------------------------------------------
 
 ComboBox::ComboBox(int number, int x, int y, int w, int h) : Fl_Choice(x, y, w, h), number_(number) {
@@ -453,6 +465,46 @@ int ComboBox::handle(int event) {
     default:
       return Fl_Choice::handle(event);
   }
+}
+
+void ComboBox::draw() {
+  // FLTK's closed choice: a white sunken field with a raised arrow button.
+  constexpr Fl_Boxtype kField = FL_DOWN_BOX;
+  const int dx = Fl::box_dx(kField);
+  const int dy = Fl::box_dy(kField);
+  const int inner_h = h() - 2 * dy;
+  const int arrow_w = std::min(inner_h, 20);
+  const int arrow_x = x() + w() - dx - arrow_w;
+  draw_box(kField, FL_BACKGROUND2_COLOR);
+  draw_box(FL_UP_BOX, arrow_x, y() + dy, arrow_w, inner_h, color());
+  const int tip = std::max((arrow_w - 4) / 3, 1);
+  const int tip_x = arrow_x + (arrow_w - 2 * tip - 1) / 2;
+  const int tip_y = y() + dy + (inner_h - tip - 1) / 2;
+  fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+  fl_polygon(tip_x, tip_y, tip_x + tip, tip_y + tip, tip_x + 2 * tip, tip_y);
+
+  // The selection field left of the arrow. With the focus it is highlighted
+  // even when empty (the model box starts so), else the focus would not show.
+  const int field_x = x() + dx;
+  const int field_y = y() + dy;
+  const int field_w = arrow_x - field_x;
+  if (field_w <= 2 || inner_h <= 2) return;
+  const bool focused = Fl::focus() == this;
+  if (focused) {
+    fl_color(selection_color());
+    fl_rectf(field_x + 1, field_y + 1, field_w - 2, inner_h - 2);
+  }
+  const int index = selected();
+  if (index < 0) return;
+  const std::string& text = items_[static_cast<std::size_t>(index)];
+  constexpr int kTextIndent = 3;
+  fl_push_clip(field_x + 1, field_y, field_w - 2, inner_h);
+  fl_font(textfont(), textsize());
+  fl_color(focused ? fl_contrast(textcolor(), selection_color()) : textcolor());
+  // The text cell at the top of the field, in line with the labels beside
+  // the box (they stand 2 pixels lower than it).
+  fl_draw(text.data(), static_cast<int>(text.size()), field_x + kTextIndent, baseline_below(field_y));
+  fl_pop_clip();
 }
 
 // --- PushButton -----------------------------------------------------------------

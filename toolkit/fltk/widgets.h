@@ -106,10 +106,12 @@ class Frame final : public Fl_Widget {
 // Single-line edit field, scrolling horizontally. With the digits-only flag
 // typed characters other than digits are refused; pasted text is not
 // filtered. Reports focus gain and loss and every change of its content.
+// Its text stands at the top of the field, in line with the labels beside it.
 class TextField final : public Fl_Input {
  public:
   TextField(int number, int x, int y, int w, int h, bool digits_only);
   int handle(int event) override;
+  void draw() override;
 
  private:
   static void changed(Fl_Widget* widget, void*);
@@ -118,7 +120,9 @@ class TextField final : public Fl_Input {
 };
 
 // Pick-only drop-down list, exactly its given height. Reports focus gain and
-// loss, the list opening and closing, and selections by the user.
+// loss, the list opening and closing, and selections by the user. The
+// selected item's text stands in line with the labels beside the box; with
+// the focus the field is highlighted, empty or not.
 class ComboBox final : public Fl_Choice {
  public:
   ComboBox(int number, int x, int y, int w, int h);
@@ -129,6 +133,7 @@ class ComboBox final : public Fl_Choice {
   int selected() const { return value(); }
   const std::vector<std::string>& items() const { return items_; }
   int handle(int event) override;
+  void draw() override;
 
  private:
   void open_list();
