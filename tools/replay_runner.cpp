@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/app.h"
+#include "cli/output.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 
@@ -13,34 +14,6 @@ namespace replay {
 namespace {
 
 namespace hl = tk::headless;
-
-// Length of the UTF-8 sequence starting at text[i], 0 if it is not valid.
-std::size_t utf8_sequence_length(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
-}
 
 void append_field(std::string& out, std::string_view name, const std::string& value, bool& first) {
   if (!first) out += ", ";
@@ -53,38 +26,8 @@ void append_field(std::string& out, std::string_view name, const std::string& va
 }  // namespace
 
 std::string json_string(std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (std::size_t i = 0; i < utf8.size();) {
-    const char c = utf8[i];
-    const std::size_t length = utf8_sequence_length(utf8, i);
-    if (length == 0) {
-      out += "\\ufffd";
-      ++i;
-      continue;
-    }
-    if (length > 1) {
-      out.append(utf8.substr(i, length));
-    } else if (c == '"') {
-      out += "\\\"";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      out += "\\u00";
-      out += kHex[(c >> 4) & 0xF];
-      out += kHex[c & 0xF];
-    } else {
-      out += c;
-    }
-    i += length;
-  }
-  out += '"';
+  std::string out;
+  cli::append_json_string(out, utf8);
   return out;
 }
 
