@@ -17,37 +17,7 @@ check=$build/tests/fltk/fltk_screen_check
 shots=$build/tests/fltk/e2e
 rm -rf "$shots"
 mkdir -p "$shots"
-work=$(mktemp -d)
-calc_pid=
-helper_pid=
-cleanup() {
-  [ -n "$helper_pid" ] && kill "$helper_pid" 2>/dev/null
-  [ -n "$calc_pid" ] && kill "$calc_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-step() { echo "--- $*"; }
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-shoot() { import -window root "PNG24:$shots/$1.png"; }
-# retry NAME COMMAND...: shoots NAME and runs the check until it holds (the
-# program answers X input asynchronously), at most about 5 seconds.
-retry() {
-  local name=$1
-  shift
-  for _ in $(seq 25); do
-    shoot "$name"
-    if "$@" >"$work/check.out" 2>&1; then return 0; fi
-    sleep 0.2
-  done
-  cat "$work/check.out" >&2
-  return 1
-}
-click_client() { xdotool mousemove $((ox + $1)) $((oy + $2)) click 1; }
+. "$root/tests/e2e_lib.sh"
 
 # The headless canvas for the same input.
 printf '' >"$work/start.script"
