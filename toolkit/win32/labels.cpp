@@ -58,16 +58,6 @@ int uncovered_width(HWND label) {
   return static_cast<int>(std::clamp<LONG>(edge - origin.x, 0, client.right));
 }
 
-std::wstring text_of(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  if (length <= 0) {
-    return {};
-  }
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
-}
 
 }  // namespace
 
@@ -90,7 +80,7 @@ void paint_label(const DRAWITEMSTRUCT& item) {
   const bool covered = width < area.right;
   area.right = width;
   FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
-  const std::wstring text = text_of(label);
+  const std::wstring text = window_text_wide(label);
   if (text.empty() || width == 0) {
     return;
   }

@@ -27,6 +27,8 @@ namespace tk::win32 {
 std::wstring widen(std::string_view utf8);
 // UTF-16 to UTF-8.
 std::string narrow(std::wstring_view utf16);
+// A window's text, UTF-16 as the W functions give it.
+std::wstring window_text_wide(HWND window);
 // UTF-8 to the ANSI code page for the A functions (file names, command lines).
 std::string to_ansi(std::string_view utf8);
 

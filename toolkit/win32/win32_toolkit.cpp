@@ -52,16 +52,7 @@ int clamp_to_int(std::size_t size) {
   return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
 }
 
-std::string window_text(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  if (length <= 0) {
-    return {};
-  }
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return narrow(text);
-}
+std::string window_text(HWND window) { return narrow(window_text_wide(window)); }
 
 void queue(int code) {
   const auto& main = platform().window;
@@ -367,6 +358,17 @@ bool register_window_class(MainWindow& main, HINSTANCE instance) {
 }  // namespace
 
 // --- text at the platform border ------------------------------------------------
+
+std::wstring window_text_wide(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) {
+    return {};
+  }
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) {
