@@ -164,6 +164,17 @@ void Canvas::line(int x1, int y1, int x2, int y2, Colour colour) {
   if (!all_within_limit(x1, y1, x2, y2)) {
     return;
   }
+  // Axis-parallel lines (the chart's whole grid) are plain runs of pixels.
+  if (y1 == y2) {
+    span(y1, std::min(x1, x2), std::max(x1, x2) + 1, colour);
+    return;
+  }
+  if (x1 == x2) {
+    for (int row = std::max(std::min(y1, y2), 0); row <= std::min(std::max(y1, y2), height_ - 1); ++row) {
+      set(x1, row, colour);
+    }
+    return;
+  }
   const std::int64_t dx = std::int64_t{x2} - x1;
   const std::int64_t dy = std::int64_t{y2} - y1;
   const bool x_major = std::abs(dx) >= std::abs(dy);
@@ -185,15 +196,31 @@ void Canvas::line(int x1, int y1, int x2, int y2, Colour colour) {
     first = std::max<std::int64_t>(first, major_start - (major_limit - 1));
     last = std::min<std::int64_t>(last, major_start);
   }
+  // At step t the ideal line is t * minor_delta / length off the start; its
+  // nearest pixel offset is r = round_half_down(t * minor_delta, length), the
+  // smallest r with 2 length r >= 2 t minor_delta - length. Kept exactly by
+  // the slack D = 2 length r - (2 t minor_delta - length), 0 <= D < 2 length,
+  // instead of one division per pixel. (length > 0: the axis-parallel cases
+  // returned above.)
+  const std::int64_t twice_length = 2 * length;
+  std::int64_t offset = round_half_down(first * minor_delta, length);
+  std::int64_t slack = twice_length * offset - (2 * first * minor_delta - length);
   for (std::int64_t t = first; t <= last; ++t) {
     const std::int64_t major = major_start + step * t;
-    // At step t the ideal line is t * minor_delta / length off the start.
-    const std::int64_t minor =
-        length == 0 ? minor_start : minor_start + round_half_down(t * minor_delta, length);
+    const std::int64_t minor = minor_start + offset;
     if (x_major) {
       set(static_cast<int>(major), static_cast<int>(minor), colour);
     } else {
       set(static_cast<int>(minor), static_cast<int>(major), colour);
+    }
+    // |minor_delta| <= length, so one correction at most per step.
+    slack -= 2 * minor_delta;
+    if (slack < 0) {
+      ++offset;
+      slack += twice_length;
+    } else if (slack >= twice_length) {
+      --offset;
+      slack -= twice_length;
     }
   }
 }
