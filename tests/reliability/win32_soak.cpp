@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "app/app.h"
@@ -86,75 +88,28 @@ decltype(&DestroyIcon) real_DestroyIcon;
 decltype(&CreateAcceleratorTableW) real_CreateAcceleratorTableW;
 decltype(&DestroyAcceleratorTable) real_DestroyAcceleratorTable;
 
-HPEN WINAPI count_CreatePen(int style, int width, COLORREF colour) {
-  HPEN pen = real_CreatePen(style, width, colour);
-  ledger.add(pen, Kind::Pen);
-  return pen;
+// The counting stand-ins: `booked` passes the call on to the original entry
+// point `real` and books the handle it returns as `kind`; `unbooked` strikes
+// off the handle in its argument number `freed`, then passes the call on.
+// Their parameters are deduced from the import they replace.
+template <auto& real, Kind kind, typename... Args>
+auto WINAPI booked(Args... args) {
+  const auto handle = real(args...);
+  ledger.add(handle, kind);
+  return handle;
 }
-HBRUSH WINAPI count_CreateSolidBrush(COLORREF colour) {
-  HBRUSH brush = real_CreateSolidBrush(colour);
-  ledger.add(brush, Kind::Brush);
-  return brush;
+template <auto& real, std::size_t freed, typename... Args>
+auto WINAPI unbooked(Args... args) {
+  ledger.remove(std::get<freed>(std::tuple<Args...>(args...)));
+  return real(args...);
 }
-HDC WINAPI count_CreateCompatibleDC(HDC dc) {
-  HDC memory = real_CreateCompatibleDC(dc);
-  ledger.add(memory, Kind::MemoryDc);
-  return memory;
-}
-HBITMAP WINAPI count_CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                                      HANDLE section, DWORD offset) {
-  HBITMAP bitmap = real_CreateDIBSection(dc, info, usage, bits, section, offset);
-  ledger.add(bitmap, Kind::Bitmap);
-  return bitmap;
-}
-HBITMAP WINAPI count_CreateCompatibleBitmap(HDC dc, int width, int height) {
-  HBITMAP bitmap = real_CreateCompatibleBitmap(dc, width, height);
-  ledger.add(bitmap, Kind::Bitmap);
-  return bitmap;
-}
-HFONT WINAPI count_CreateFontIndirectW(const LOGFONTW* description) {
-  HFONT font = real_CreateFontIndirectW(description);
-  ledger.add(font, Kind::Font);
-  return font;
-}
-HRGN WINAPI count_CreateRectRgn(int left, int top, int right, int bottom) {
-  HRGN region = real_CreateRectRgn(left, top, right, bottom);
-  ledger.add(region, Kind::Region);
-  return region;
-}
-HDC WINAPI count_GetWindowDC(HWND window) {
-  HDC dc = real_GetWindowDC(window);
-  ledger.add(dc, Kind::WindowDc);
-  return dc;
-}
+
 HANDLE WINAPI count_CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags) {
   HANDLE copy = real_CopyImage(image, type, cx, cy, flags);
   if (flags & LR_COPYDELETEORG) ledger.remove(image);
   if (type == IMAGE_BITMAP) ledger.add(copy, Kind::Bitmap);
   if (type == IMAGE_ICON) ledger.add(copy, Kind::Icon);
   return copy;
-}
-BOOL WINAPI count_DeleteObject(HGDIOBJ object) {
-  ledger.remove(object);
-  return real_DeleteObject(object);
-}
-BOOL WINAPI count_DeleteDC(HDC dc) {
-  ledger.remove(dc);
-  return real_DeleteDC(dc);
-}
-HDC WINAPI count_GetDC(HWND window) {
-  HDC dc = real_GetDC(window);
-  ledger.add(dc, Kind::WindowDc);
-  return dc;
-}
-int WINAPI count_ReleaseDC(HWND window, HDC dc) {
-  ledger.remove(dc);
-  return real_ReleaseDC(window, dc);
-}
-HDC WINAPI count_BeginPaint(HWND window, PAINTSTRUCT* paint) {
-  HDC dc = real_BeginPaint(window, paint);
-  ledger.add(dc, Kind::WindowDc);
-  return dc;
 }
 BOOL WINAPI count_EndPaint(HWND window, const PAINTSTRUCT* paint) {
   ledger.remove(paint->hdc);
@@ -165,19 +120,6 @@ HANDLE WINAPI count_LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int c
   if (type == IMAGE_BITMAP) ledger.add(image, Kind::Bitmap);
   if (type == IMAGE_ICON) ledger.add(image, Kind::Icon);
   return image;
-}
-BOOL WINAPI count_DestroyIcon(HICON icon) {
-  ledger.remove(icon);
-  return real_DestroyIcon(icon);
-}
-HACCEL WINAPI count_CreateAcceleratorTableW(ACCEL* keys, int count) {
-  HACCEL table = real_CreateAcceleratorTableW(keys, count);
-  ledger.add(table, Kind::Accelerators);
-  return table;
-}
-BOOL WINAPI count_DestroyAcceleratorTable(HACCEL table) {
-  ledger.remove(table);
-  return real_DestroyAcceleratorTable(table);
 }
 
 enum class Hook { Done, NotImported, Failed };
@@ -218,33 +160,36 @@ Hook hook_import(const char* dll, const char* function, Function replacement, Fu
 std::optional<std::string> hook_imports() {
   std::string not_imported;
   bool failed = false;
-  const auto hook = [&](const char* dll, const char* name, auto replacement, auto* original) {
+  // The stand-in's type follows from the entry point it replaces.
+  const auto hook = [&]<typename Function>(const char* dll, const char* name,
+                                           std::type_identity_t<Function> replacement, Function* original) {
     switch (hook_import(dll, name, replacement, original)) {
       case Hook::Done: break;
       case Hook::NotImported: not_imported += std::string(not_imported.empty() ? "" : ", ") + name; break;
       case Hook::Failed: failed = true; break;
     }
   };
-  hook("gdi32.dll", "CreatePen", count_CreatePen, &real_CreatePen);
-  hook("gdi32.dll", "CreateSolidBrush", count_CreateSolidBrush, &real_CreateSolidBrush);
-  hook("gdi32.dll", "CreateCompatibleDC", count_CreateCompatibleDC, &real_CreateCompatibleDC);
-  hook("gdi32.dll", "CreateDIBSection", count_CreateDIBSection, &real_CreateDIBSection);
-  hook("gdi32.dll", "CreateCompatibleBitmap", count_CreateCompatibleBitmap, &real_CreateCompatibleBitmap);
-  hook("gdi32.dll", "CreateFontIndirectW", count_CreateFontIndirectW, &real_CreateFontIndirectW);
-  hook("gdi32.dll", "CreateRectRgn", count_CreateRectRgn, &real_CreateRectRgn);
-  hook("gdi32.dll", "DeleteObject", count_DeleteObject, &real_DeleteObject);
-  hook("gdi32.dll", "DeleteDC", count_DeleteDC, &real_DeleteDC);
-  hook("user32.dll", "GetDC", count_GetDC, &real_GetDC);
-  hook("user32.dll", "GetWindowDC", count_GetWindowDC, &real_GetWindowDC);
-  hook("user32.dll", "ReleaseDC", count_ReleaseDC, &real_ReleaseDC);
-  hook("user32.dll", "BeginPaint", count_BeginPaint, &real_BeginPaint);
+  hook("gdi32.dll", "CreatePen", booked<real_CreatePen, Kind::Pen>, &real_CreatePen);
+  hook("gdi32.dll", "CreateSolidBrush", booked<real_CreateSolidBrush, Kind::Brush>, &real_CreateSolidBrush);
+  hook("gdi32.dll", "CreateCompatibleDC", booked<real_CreateCompatibleDC, Kind::MemoryDc>, &real_CreateCompatibleDC);
+  hook("gdi32.dll", "CreateDIBSection", booked<real_CreateDIBSection, Kind::Bitmap>, &real_CreateDIBSection);
+  hook("gdi32.dll", "CreateCompatibleBitmap", booked<real_CreateCompatibleBitmap, Kind::Bitmap>,
+       &real_CreateCompatibleBitmap);
+  hook("gdi32.dll", "CreateFontIndirectW", booked<real_CreateFontIndirectW, Kind::Font>, &real_CreateFontIndirectW);
+  hook("gdi32.dll", "CreateRectRgn", booked<real_CreateRectRgn, Kind::Region>, &real_CreateRectRgn);
+  hook("gdi32.dll", "DeleteObject", unbooked<real_DeleteObject, 0>, &real_DeleteObject);
+  hook("gdi32.dll", "DeleteDC", unbooked<real_DeleteDC, 0>, &real_DeleteDC);
+  hook("user32.dll", "GetDC", booked<real_GetDC, Kind::WindowDc>, &real_GetDC);
+  hook("user32.dll", "GetWindowDC", booked<real_GetWindowDC, Kind::WindowDc>, &real_GetWindowDC);
+  hook("user32.dll", "ReleaseDC", unbooked<real_ReleaseDC, 1>, &real_ReleaseDC);
+  hook("user32.dll", "BeginPaint", booked<real_BeginPaint, Kind::WindowDc>, &real_BeginPaint);
   hook("user32.dll", "EndPaint", count_EndPaint, &real_EndPaint);
   hook("user32.dll", "LoadImageA", count_LoadImageA, &real_LoadImageA);
   hook("user32.dll", "CopyImage", count_CopyImage, &real_CopyImage);
-  hook("user32.dll", "DestroyIcon", count_DestroyIcon, &real_DestroyIcon);
-  hook("user32.dll", "CreateAcceleratorTableW", count_CreateAcceleratorTableW,
+  hook("user32.dll", "DestroyIcon", unbooked<real_DestroyIcon, 0>, &real_DestroyIcon);
+  hook("user32.dll", "CreateAcceleratorTableW", booked<real_CreateAcceleratorTableW, Kind::Accelerators>,
        &real_CreateAcceleratorTableW);
-  hook("user32.dll", "DestroyAcceleratorTable", count_DestroyAcceleratorTable,
+  hook("user32.dll", "DestroyAcceleratorTable", unbooked<real_DestroyAcceleratorTable, 0>,
        &real_DestroyAcceleratorTable);
   if (failed) return std::nullopt;
   return not_imported;
