@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/bmp_builder.h"
 #include "tests/toolkit/toolkit_fixture.h"
 
 namespace {
@@ -22,11 +23,6 @@ std::filesystem::path temp_file(const std::string& name) {
   return std::filesystem::temp_directory_path() /
          ("ferrant_toolkit_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
           "_" + name);
-}
-
-TEST(HeadlessColours, RgbPacksLikeTheColourReference) {
-  EXPECT_EQ(tk::rgb(0, 255, 0), 65280);
-  EXPECT_EQ(tk::rgb(255, 255, 255), 16777215);
 }
 
 TEST_F(HeadlessTest, ComboTextSelectsTheWholeItemIgnoringCase) {
@@ -108,31 +104,7 @@ TEST_F(HeadlessTest, MissingNumbersDoNothingOrGiveEmptyAndZero) {
   EXPECT_FALSE(hl::exists(42));
 }
 
-TEST_F(HeadlessTest, StatesOfTheOtherKinds) {
-  tk::create_label(100, 20, 50, 200, 16, "Enter Baserate: 3 .. 238", tk::kFlagSunken);
-  tk::create_button(9, 600, 640, 80, 24, "Quit");
-  tk::create_text_field(0, 20, 66, 30, 20, "12", tk::kFlagNumber);
-  EXPECT_EQ(tk::get_gadget_state(100), 0);
-  EXPECT_EQ(tk::get_gadget_state(9), 0);
-  EXPECT_EQ(tk::get_gadget_state(0), 0);
-  EXPECT_EQ(tk::get_gadget_text(9), "Quit");
-  EXPECT_EQ(tk::get_gadget_text(0), "12");
-  EXPECT_EQ(hl::selection(0).begin, 2);  // caret after the text
-}
-
-TEST_F(HeadlessTest, WindowMenuAndCanvasStartAsCreated) {
-  tk::create_menu_bar(0, 0);
-  tk::add_menu_title("Varnek");
-  tk::add_menu_item(0, "Homepage");
-  tk::add_menu_title("Info");
-  tk::add_menu_item(3, "Version 1.0");
-  EXPECT_EQ(hl::window_title(), "Test window");
-  const auto menu = hl::menu();
-  ASSERT_EQ(menu.size(), 2u);
-  EXPECT_EQ(menu[1].text, "Info");
-  ASSERT_EQ(menu[1].items.size(), 1u);
-  EXPECT_EQ(menu[1].items[0].item, 3);
-  EXPECT_EQ(menu[1].items[0].text, "Version 1.0");
+TEST_F(HeadlessTest, CanvasStartsAsTheClientAreaInButtonFace) {
   EXPECT_EQ(hl::canvas_width(), 700);
   EXPECT_EQ(hl::canvas_height(), 680);
   EXPECT_EQ(hl::pixel(0, 0), kButtonFace);
@@ -173,30 +145,9 @@ TEST_F(HeadlessTest, DrawingOnlyInsideAPhaseOnTheWindow) {
   EXPECT_EQ(hl::pixel(219, 289), green);
 }
 
-TEST_F(HeadlessTest, OpenUrlRecordsTheLocation) {
-  EXPECT_TRUE(tk::open_url("http://www.example.com/"));
-  EXPECT_EQ(hl::opened_urls(), (std::vector<std::string>{"http://www.example.com/"}));
-  tk::close_toolkit();
-  EXPECT_EQ(hl::opened_urls().size(), 1u);  // still readable after the program ended
-  hl::reset();
-  EXPECT_TRUE(hl::opened_urls().empty());
-  EXPECT_FALSE(hl::window_exists());
-  EXPECT_FALSE(hl::has_pending());
-}
-
 TEST_F(HeadlessTest, ImageViewTakesTheBitmapSize) {
-  // A 3 x 2 24-bit bitmap.
-  const std::vector<unsigned char> bmp = {
-      'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                    // file header
-      40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,     // info header
-      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-      1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0,                                // bottom row
-      1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};                               // top row
   const auto path = temp_file("logo.bmp");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  }
+  bmp_builder::write_file(path, bmp_builder::grey_24bit(3, 2));
   const tk::Bitmap logo = tk::load_bitmap(0, path.string());
   std::filesystem::remove(path);
   ASSERT_NE(logo, tk::kNoBitmap);
@@ -208,6 +159,7 @@ TEST_F(HeadlessTest, ImageViewTakesTheBitmapSize) {
   const tk::Bitmap missing = tk::load_bitmap(1, path.string());
   EXPECT_EQ(missing, tk::kNoBitmap);
   EXPECT_NE(tk::last_error().find("logo.bmp"), std::string::npos);
+  EXPECT_EQ(tk::load_bitmap(2, std::filesystem::temp_directory_path().string()), tk::kNoBitmap);
   tk::create_image_view(14, 330, 560, 100, 90, missing);
   EXPECT_EQ(hl::rect(14).w, 100);
   EXPECT_EQ(hl::rect(14).h, 90);
