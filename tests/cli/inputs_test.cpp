@@ -53,6 +53,9 @@ TEST(Output, CsvAndJsonSpellings) {
   out.clear();
   cli::append_json_string(out, "\xC3\xA9\xFF\xE2\x82");  // é, a stray byte, a cut sequence
   EXPECT_EQ(out, "\"\xC3\xA9\\ufffd\\ufffd\\ufffd\"");
+  out.clear();
+  cli::append_json_string(out, "\xED\xA0\x80");  // an encoded surrogate
+  EXPECT_EQ(out, "\"\\ufffd\\ufffd\\ufffd\"");
 
   EXPECT_EQ(cli::quote_for_message(std::string("a\0\xFF", 3)), "\"a\\x00\\xFF\"");
   EXPECT_EQ(cli::quote_for_message(std::string(50, 'x')), "\"" + std::string(40, 'x') + "...\"");

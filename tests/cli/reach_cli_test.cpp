@@ -165,10 +165,8 @@ TEST(ReachCli, BatchHeaderProblems) {
   expect_usage_error(run({"batch"}, std::string(70000, 'h') + "\n1,2\n"), "unusable header");
 }
 
-TEST(ReachCli, BatchSurvivesJunkAndAbsurdLines) {
-  std::string input = "distance_m,diameter\n" + std::string(200000, 'x') + "\n100,0.4\n";
-  for (int i = 0; i < 3000; ++i) input += static_cast<char>((i * 131) % 256);
-  const auto result = run({"batch"}, input);
+TEST(ReachCli, BatchAbsurdLineIsAnErrorRow) {
+  const auto result = run({"batch"}, "distance_m,diameter\n" + std::string(200000, 'x') + "\n100,0.4\n");
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_NE(result.out.find("\n,,,,row longer than 65536 bytes\n100,0.4,"), std::string::npos);
 }
