@@ -1,7 +1,6 @@
-// Transcription checks of the reach table and the catalogues.
+// Transcription checks of the reach table and the cable catalogue (the modem
+// models' limits are checked through the program's model box).
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 #include "model/cable_catalogue.h"
 #include "model/reach_table.h"
@@ -14,12 +13,10 @@ void expect_steps(int first, int last, float step) {
   for (int k = first; k < last; ++k) EXPECT_EQ(row(k) - row(k + 1), step) << "row " << k;
 }
 
-TEST(ReachTable, EndsAndExtremes) {
+TEST(ReachTable, EndsAndDescent) {
   EXPECT_EQ(row(0), 0);
   EXPECT_EQ(row(1), 7163);
   EXPECT_EQ(row(238), 300);
-  EXPECT_EQ(*std::max_element(model::kReachTable.begin(), model::kReachTable.end()), 7163);
-  EXPECT_EQ(*std::min_element(model::kReachTable.begin() + 1, model::kReachTable.end()), 300);
   for (int k = 1; k < 238; ++k) EXPECT_GE(row(k), row(k + 1)) << "row " << k;
 }
 
@@ -75,17 +72,6 @@ TEST(CableCatalogue, EntriesInBoxOrder) {
   EXPECT_EQ(model::kCableCatalogue[8].cross_section_text, "mm = 1.131mm2 ~ AWG-17");
   EXPECT_EQ(model::kCableCatalogue[10].reach_factor, 6.875f);
   EXPECT_EQ(model::kCableCatalogue[10].resistance_text, "Cable Resistance = 11 Ohm/km");
-}
-
-TEST(ModemModels, LimitsInBoxOrder) {
-  ASSERT_EQ(model::kModemModels.size(), 4u);
-  EXPECT_EQ(model::kModemModels[0].name, "Pellion");
-  EXPECT_EQ(model::kModemModels[0].max_baserate, 36);
-  EXPECT_EQ(model::kModemModels[1].name, "Ferrant_II");
-  EXPECT_EQ(model::kModemModels[1].max_baserate, 89);
-  EXPECT_EQ(model::kModemModels[2].max_baserate, 238);
-  EXPECT_EQ(model::kModemModels[3].name, "Ferrant_IV");
-  EXPECT_EQ(model::kModemModels[3].max_baserate, 238);
 }
 
 }  // namespace

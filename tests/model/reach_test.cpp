@@ -20,6 +20,7 @@ struct Panel1Case {
 TEST(Panel1, WorkedValues) {
   const Panel1Case cases[] = {
       {0, 0, 0, 0, 0, 0},
+      {-5, 0, 0, 0, 0, 0},  // out of range: clamped, never an index
       {1, 0, 8567, 28108, 8496, 27873},
       {3, 0, 8512, 27928, 8300, 27229},
       {36, 0, 4516, 14818, 3162, 10372},
@@ -28,6 +29,7 @@ TEST(Panel1, WorkedValues) {
       {91, 0, 2666, 8746, 0, 0},
       {92, 0, 2666, 8746, 0, 0},
       {238, 0, 310, 1017, 0, 0},
+      {100000, 0, 310, 1017, 0, 0},
       {3, 10, 46802, 153549, 46607, 152909},
   };
   for (const auto& c : cases) {
@@ -39,22 +41,6 @@ TEST(Panel1, WorkedValues) {
     EXPECT_EQ(r.pellion_ft, c.pellion_ft);
   }
   EXPECT_EQ(model::compute_panel1(93, 1.2f, 0.3f).ferrant_m, 2624);
-}
-
-TEST(Panel1, BaserateZeroReachesNowhereOnEveryCable) {
-  for (const auto& entry : kCableCatalogue) {
-    const auto r = model::compute_panel1(0, entry.reach_factor, entry.rate_coef);
-    EXPECT_EQ(r.distance_m, 0.0f);
-    EXPECT_EQ(r.ferrant_ft + r.pellion_m + r.pellion_ft, 0);
-  }
-}
-
-TEST(Panel1, OutOfRangeBaseratesAreClamped) {
-  const auto low = model::compute_panel1(-5, 1.2f, 0.3f);
-  EXPECT_EQ(low.ferrant_m, 0);
-  const auto high = model::compute_panel1(100000, 1.2f, 0.3f);
-  EXPECT_EQ(high.ferrant_m, 310);
-  EXPECT_EQ(high.pellion_m, 0);
 }
 
 TEST(CableMultiplier, FadesFromReachFactorAndFreezesAt90) {
@@ -81,49 +67,25 @@ int scan(float distance, std::size_t cable_index, int limit) {
 }
 
 TEST(Scan, WorkedValues) {
-  EXPECT_EQ(scan(0, 0, 238), 238);
-  EXPECT_EQ(scan(0, 0, 89), 89);
-  EXPECT_EQ(scan(0, 0, 36), 36);
-  EXPECT_EQ(scan(5000, 0, 238), 29);
-  EXPECT_EQ(scan(5000, 0, 36), 17);
-  EXPECT_EQ(scan(1000, 10, 89), 89);
-  EXPECT_EQ(scan(30000, 10, 238), 12);
-}
-
-TEST(Scan, StrictlyGreaterReachAndLowBaserates) {
+  struct Case {
+    float distance;
+    std::size_t cable;
+    int limit, expected;
+  };
+  const Case cases[] = {
+      {0, 0, 238, 238},     {0, 0, 89, 89},       {0, 0, 36, 36},
+      {5000, 0, 238, 29},   {5000, 0, 89, 29},    {5000, 0, 36, 17},  // derated only at limit 36
+      {1000, 10, 89, 89},   {30000, 10, 238, 12}, {30000, 6, 238, 0}, {30000, 7, 238, 3},
+      {5043, 0, 238, 28},   {5042, 0, 238, 29},   // baserate 29 reaches 5043: strictly greater
+      {5042.5f, 0, 238, 29}, {5043.5f, 0, 238, 28},  // the distance rounded half to even
+      {8550, 0, 238, 1},    {8512, 0, 238, 2},    {8567, 0, 238, 0},
+      {-5, 0, 238, 238},    {-5, 0, 36, 36},      {0, 0, 1000, 238},  {0, 0, -3, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(scan(c.distance, c.cable, c.limit), c.expected)
+        << c.distance << " m, cable " << c.cable << ", limit " << c.limit;
+  }
   EXPECT_EQ(model::scan_row_reach(29, 1.2f, 0.3f, 238), 5043);
-  EXPECT_EQ(scan(5043, 0, 238), 28);
-  EXPECT_EQ(scan(5042, 0, 238), 29);
-  EXPECT_EQ(scan(8550, 0, 238), 1);
-  EXPECT_EQ(scan(8512, 0, 238), 2);
-  EXPECT_EQ(scan(8567, 0, 238), 0);
-}
-
-TEST(Scan, FarAndNegativeDistances) {
-  for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(scan(30000, i, 238), 0) << "cable " << i;
-  EXPECT_GT(scan(30000, 7, 238), 0);
-  EXPECT_EQ(scan(-5, 0, 238), 238);
-  EXPECT_EQ(scan(-5, 0, 36), 36);
-}
-
-TEST(Scan, DistanceIsRoundedHalfEven) {
-  // 5042.5 rounds to 5042 (even), below the reach 5043 of baserate 29.
-  EXPECT_EQ(scan(5042.5f, 0, 238), 29);
-  EXPECT_EQ(scan(5043.5f, 0, 238), 28);
-}
-
-TEST(Scan, OutOfRangeLimitsAreClamped) {
-  EXPECT_EQ(scan(0, 0, 1000), 238);
-  EXPECT_EQ(scan(0, 0, -3), 0);
-}
-
-TEST(Scan, PellionDeratingOnlyAtLimit36) {
-  // Derated from the rounded whole metres: 1 - 0.3/36*17 of the reach.
-  const auto plain = model::scan_row_reach(17, 1.2f, 0.3f, 238);
-  const auto derated = model::scan_row_reach(17, 1.2f, 0.3f, 36);
-  EXPECT_EQ(derated, model::round_half_even((1.0 - (static_cast<double>(0.3f) / 36) * 17) * static_cast<double>(plain)));
-  EXPECT_EQ(model::scan_row_reach(17, 1.2f, 0.3f, 89), plain);
-  EXPECT_EQ(model::scan_row_reach(37, 1.2f, 0.3f, 36), model::scan_row_reach(37, 1.2f, 0.3f, 238));
 }
 
 TEST(BaserateLookup, AgreesWithTheScanAtEveryReachBoundary) {

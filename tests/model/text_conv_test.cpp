@@ -50,7 +50,7 @@ TEST(FormatInt, PlainDecimal) {
 TEST(Rgb, PacksRedGreenBlue) {
   EXPECT_EQ(tk::rgb(0, 255, 0), 65280);
   EXPECT_EQ(tk::rgb(255, 255, 255), 16777215);
-  EXPECT_EQ(tk::rgb(1, 2, 3), 1 + 2 * 256 + 3 * 65536);
+  EXPECT_EQ(tk::rgb(1, 2, 3), 197121);
 }
 
 }  // namespace
