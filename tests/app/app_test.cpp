@@ -5,17 +5,14 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app.h"
-#include "app/window_layout.h"
-#include "chart/psd.h"
+#include "tests/toolkit/bmp_builder.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 #include "tools/replay_runner.h"
@@ -46,10 +43,10 @@ class ProgramTest : public ::testing::Test {
   const app::ProgramState& state() const { return session_.state(); }
   static std::string text(int gadget) { return hl::text(gadget); }
 
-  // Paints over the chart so that a redraw shows.
-  static void blot_chart() {
+  // Paints over an area (the chart by default) so that a redraw shows.
+  static void blot(int x = 300, int y = 30, int w = 385, int h = 285) {
     tk::begin_window_drawing(0);
-    tk::draw_box(300, 30, 385, 285, kBlack);
+    tk::draw_box(x, y, w, h, kBlack);
     tk::end_drawing();
   }
 
@@ -66,48 +63,24 @@ class ProgramTest : public ::testing::Test {
 
 // --- start-up ----------------------------------------------------------------
 
+// Every gadget's first text and state is in the golden start-up replay; here
+// the ones that depend on the order of the start-up's writes and events.
 TEST_F(ProgramTest, InitialTextsAndSelections) {
   EXPECT_EQ(text(0), "0");
   EXPECT_EQ(text(102), "0kbit/s");
-  EXPECT_EQ(text(1), "0.4");
   EXPECT_EQ(hl::state(1), 0);
-  EXPECT_EQ(text(3), "0.4");
   EXPECT_EQ(hl::state(3), 0);
-  EXPECT_EQ(text(106), "mm = 0.125mm2 = AWG-26");
-  EXPECT_EQ(text(119), "mm = 0.125mm2 = AWG-26");
-  EXPECT_EQ(text(200), "Cable Resistance = 137 Ohm/km");
-  EXPECT_EQ(text(203), "Cable Resistance = 137 Ohm/km");
   for (int label : {201, 202, 204, 205}) EXPECT_EQ(text(label), "0 Ohm") << label;
-  EXPECT_EQ(text(2), "0");
   EXPECT_EQ(text(116), "Meter = 0 Feet");
-  EXPECT_EQ(text(4), "");
   EXPECT_EQ(hl::state(4), -1);
   // No computation at start-up: the result labels and the feet stay empty.
   for (int label : {108, 110, 112, 114, 117, 121, 125, 127}) EXPECT_EQ(text(label), "") << label;
-  EXPECT_EQ(text(302), "\u2022 noisy environment");
   EXPECT_EQ(text(303), "\u2022 differencies in cables with same diameter");
   EXPECT_EQ(hl::window_title(), "Ferrant Transmission Calculation");
   EXPECT_TRUE(session_.running());
 }
 
-TEST_F(ProgramTest, WindowLayoutMenuAndFocusOrder) {
-  std::vector<int> expected;
-  for (const app::GadgetRow& row : app::kGadgetTable) {
-    if (row.number != tk::kAnonymous) expected.push_back(row.number);
-  }
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(hl::gadget_numbers(), expected);
-
-  const hl::Rect baserate = hl::rect(0);
-  EXPECT_EQ(baserate.x, 20);
-  EXPECT_EQ(baserate.y, 66);
-  EXPECT_EQ(baserate.w, 30);
-  EXPECT_EQ(hl::rect(2).y, 396);
-  EXPECT_EQ(hl::rect(2).w, 50);
-  EXPECT_EQ(hl::rect(125).y, 546);
-  EXPECT_EQ(hl::rect(9).x, 605);
-  EXPECT_EQ(hl::rect(9).y, 625);
-  EXPECT_EQ(hl::rect(205).y, 632);
+TEST_F(ProgramTest, ListsMenuAndFocusOrder) {
   EXPECT_EQ(hl::combo_items(1).size(), 11u);
   EXPECT_EQ(hl::combo_items(3).back(), "1.4");
   EXPECT_EQ(hl::combo_items(4),
@@ -148,30 +121,11 @@ TEST(ProgramLogo, TakesTheBitmapSizeOrKeepsItsArea) {
     EXPECT_EQ(hl::rect(13).h, 30);
   }
   {
-    // A 24-bit bottom-up bitmap of 20 x 12 pixels.
-    constexpr int kW = 20, kH = 12, kRow = kW * 3;
-    std::vector<unsigned char> file(54 + kRow * kH, 0x80);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-      for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(file.size()));
-    put32(6, 0);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, kW);
-    put32(22, kH);
-    put32(26, 1 | (24u << 16));
-    put32(30, 0);
-    put32(34, kRow * kH);
-    for (std::size_t at : {38u, 42u, 46u, 50u}) put32(at, 0);
-    std::ofstream(dir / "Varnek.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    bmp_builder::write_file(dir / "Varnek.bmp", bmp_builder::grey_24bit(20, 12));
     replay::Session session;
     ASSERT_TRUE(session.start());
-    EXPECT_EQ(hl::image_size(13).w, kW);
-    EXPECT_EQ(hl::image_size(13).h, kH);
+    EXPECT_EQ(hl::image_size(13).w, 20);
+    EXPECT_EQ(hl::image_size(13).h, 12);
     EXPECT_EQ(hl::rect(13).x, 438);
     EXPECT_EQ(hl::rect(13).y, 530);
   }
@@ -186,10 +140,7 @@ TEST_F(ProgramTest, BaserateClampsAndRereads) {
   EXPECT_EQ(text(0), "238");
   EXPECT_EQ(text(102), "15232kbit/s");
   EXPECT_EQ(state().baserate, 238);
-  EXPECT_EQ(state().line_rate_kbps, 15232.0f);
   run("type 0 1000");
-  EXPECT_EQ(text(0), "238");
-  run("type 0 238");
   EXPECT_EQ(text(0), "238");
   run("clear 0");
   EXPECT_EQ(text(0), "");
@@ -206,25 +157,15 @@ TEST_F(ProgramTest, BaserateClampsAndRereads) {
 }
 
 TEST_F(ProgramTest, NegativeAndHugeBaseratesAreWrittenBackInRange) {
-  run("paste 0 -5");
-  EXPECT_EQ(text(0), "0");
-  EXPECT_EQ(state().baserate, 0);
-  EXPECT_EQ(text(102), "0kbit/s");
-  EXPECT_EQ(text(108), "0");
-  // Its low 32 bits would be negative: the whole value is compared.
-  run("paste 0 3000000000");
-  EXPECT_EQ(text(0), "238");
-  EXPECT_EQ(state().baserate, 238);
-  EXPECT_EQ(text(108), "310");
-  run("paste 0 4294967297");  // low 32 bits 1
-  EXPECT_EQ(text(0), "238");
-  run("paste 0 -4294967295");  // low 32 bits 1
-  EXPECT_EQ(text(0), "0");
-  run("paste 0 99999999999999999999999999");
-  EXPECT_EQ(text(0), "238");
-  run("paste 0 -$7FFFFFFFFFFFFFFF");
-  EXPECT_EQ(text(0), "0");
-  EXPECT_EQ(state().baserate, 0);
+  // Some have low 32 bits in range or negative: the whole value is compared.
+  for (const auto& [pasted, clamped] : {std::pair{"-5", 0}, {"3000000000", 238}, {"4294967297", 238},
+                                        {"-4294967295", 0}, {"99999999999999999999999999", 238},
+                                        {"-$7FFFFFFFFFFFFFFF", 0}}) {
+    run(std::string("paste 0 ") + pasted);
+    EXPECT_EQ(text(0), std::to_string(clamped)) << pasted;
+    EXPECT_EQ(state().baserate, clamped) << pasted;
+    EXPECT_EQ(text(108), clamped == 0 ? "0" : "310") << pasted;
+  }
 }
 
 // --- distance field ----------------------------------------------------------
@@ -235,9 +176,6 @@ TEST_F(ProgramTest, DistanceClampsAndFeet) {
   EXPECT_EQ(text(117), "98424 Feet");
   EXPECT_EQ(state().target_distance_m, 30000.0f);
   EXPECT_EQ(text(125), "0");  // 30000 m is beyond every reach on 0.4 mm
-  EXPECT_EQ(text(204), "4110 Ohm");
-  run("type 2 30000");
-  EXPECT_EQ(text(2), "30000");
   run("type 2 1000");
   EXPECT_EQ(text(117), "3281 Feet");
   EXPECT_EQ(text(204), "137 Ohm");
@@ -245,11 +183,6 @@ TEST_F(ProgramTest, DistanceClampsAndFeet) {
   EXPECT_EQ(text(117), "0 Feet");
   run("type 2 625");  // exactly 2050.5 feet: to the even neighbour
   EXPECT_EQ(text(117), "2050 Feet");
-  run("type 2 1875");
-  EXPECT_EQ(text(117), "6152 Feet");
-  run("type 2 500");  // 68.4999... ohm in single precision
-  EXPECT_EQ(text(204), "68 Ohm");
-  EXPECT_EQ(text(205), "68 Ohm");
 }
 
 TEST_F(ProgramTest, NegativeDistanceIsWrittenBackAsZero) {
@@ -269,23 +202,14 @@ TEST_F(ProgramTest, NegativeDistanceIsWrittenBackAsZero) {
 // --- model box and cables ------------------------------------------------------
 
 TEST_F(ProgramTest, ModelLimitsBoundPanel2) {
-  EXPECT_EQ(state().max_baserate, 238);
-  run("openclose 4");  // no pick while nothing is selected: unchanged
-  EXPECT_EQ(state().max_baserate, 238);
+  run("openclose 4");  // no pick while nothing is selected: the limit stays 238
   EXPECT_EQ(hl::state(4), -1);
   EXPECT_EQ(text(125), "238");  // distance 0: the model limit
   EXPECT_EQ(text(127), "15232kbit/s");
-  run("pick 4 0");
-  EXPECT_EQ(state().max_baserate, 36);
-  EXPECT_EQ(text(125), "36");
-  EXPECT_EQ(text(127), "2304kbit/s");
-  run("pick 4 1");
-  EXPECT_EQ(state().max_baserate, 89);
-  EXPECT_EQ(text(127), "5696kbit/s");
-  run("pick 4 2");
-  EXPECT_EQ(state().max_baserate, 238);
-  run("pick 4 3");
-  EXPECT_EQ(state().max_baserate, 238);
+  for (const auto& [item, limit] : {std::pair{0, "36"}, {1, "89"}, {2, "238"}, {0, "36"}, {3, "238"}}) {
+    run("pick 4 " + std::to_string(item));
+    EXPECT_EQ(text(125), limit) << "model " << item;
+  }
   run("pick 4 4\npick 4 -1");  // out of range: nothing
   EXPECT_EQ(hl::state(4), 3);
 
@@ -295,52 +219,40 @@ TEST_F(ProgramTest, ModelLimitsBoundPanel2) {
   run("pick 4 0");  // Pellion derating only at limit 36
   EXPECT_EQ(text(125), "17");
   EXPECT_EQ(text(127), "1088kbit/s");
-  // The model box does not touch panel 1.
-  run("type 0 100");
-  EXPECT_NE(text(108), "0");
-  EXPECT_NE(text(108), "");
+  run("type 0 100");  // the model box does not limit panel 1
+  EXPECT_EQ(text(0), "100");
+  EXPECT_EQ(text(102), "6400kbit/s");
 }
 
 TEST_F(ProgramTest, CableEntryChangesOnlyItsPanel) {
-  run("type 0 3\ntype 2 1000");
+  run("type 0 3\ntype 2 5000");
   EXPECT_EQ(text(108), "8512");
   EXPECT_EQ(text(110), "27928 Feet");
   EXPECT_EQ(text(112), "8300");
   EXPECT_EQ(text(114), "27229 Feet");
 
-  run("pick 1 1");
-  EXPECT_EQ(text(106), "mm = 0.196mm2 = AWG-24");
-  EXPECT_EQ(text(200), "Cable Resistance = 87 Ohm/km");
-  EXPECT_EQ(state().ohm_per_m, 0.0875f);
-  EXPECT_EQ(state().reach_factor, 1.447f);
-  EXPECT_EQ(state().rate_coef, 0.25f);
-  EXPECT_EQ(text(119), "mm = 0.125mm2 = AWG-26");
-  EXPECT_EQ(text(203), "Cable Resistance = 137 Ohm/km");
-  EXPECT_EQ(state().ohm_per_m_2, 0.137f);
-  EXPECT_EQ(state().reach_factor_2, 1.2f);
-  EXPECT_EQ(text(204), "137 Ohm");
-
-  run("pick 3 10");
-  EXPECT_EQ(text(119), "mm = 1.539mm2 ~ AWG-15");
-  EXPECT_EQ(text(203), "Cable Resistance = 11 Ohm/km");
-  EXPECT_EQ(state().reach_factor_2, 6.875f);
-  EXPECT_EQ(text(204), "11 Ohm");
-  EXPECT_EQ(text(106), "mm = 0.196mm2 = AWG-24");
-  EXPECT_EQ(state().reach_factor, 1.447f);
-
-  run("pick 1 10\ntype 0 3");
+  run("pick 1 10");  // the pick itself recomputes
+  EXPECT_EQ(text(106), "mm = 1.539mm2 ~ AWG-15");
+  EXPECT_EQ(text(200), "Cable Resistance = 11 Ohm/km");
   EXPECT_EQ(text(108), "46802");
-  EXPECT_EQ(text(110), "153549 Feet");
-  EXPECT_EQ(text(112), "46607");
   EXPECT_EQ(text(114), "152909 Feet");
+  EXPECT_EQ(text(119), "mm = 0.125mm2 = AWG-26");
+  EXPECT_EQ(text(204), "685 Ohm");
+  EXPECT_EQ(text(125), "29");
+
+  run("pick 3 1");
+  EXPECT_EQ(text(119), "mm = 0.196mm2 = AWG-24");
+  EXPECT_EQ(text(203), "Cable Resistance = 87 Ohm/km");
+  EXPECT_EQ(text(204), "437 Ohm");  // 437.49999 with the single-precision 0.0875
+  EXPECT_EQ(text(125), "36");
+  EXPECT_EQ(text(106), "mm = 1.539mm2 ~ AWG-15");
+  EXPECT_EQ(text(108), "46802");
 
   // Opening and closing without a pick applies the same entry again.
-  const app::ProgramState before = state();
   run("openclose 1\nopenclose 3");
-  EXPECT_EQ(state().reach_factor, before.reach_factor);
-  EXPECT_EQ(state().ohm_per_m, before.ohm_per_m);
-  EXPECT_EQ(state().reach_factor_2, before.reach_factor_2);
   EXPECT_EQ(text(108), "46802");
+  EXPECT_EQ(text(204), "437 Ohm");
+  EXPECT_EQ(text(125), "36");
 }
 
 TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
@@ -362,8 +274,6 @@ TEST_F(ProgramTest, LoopResistanceFollowsTheReach) {
   // 8512.x m of 0.4 mm conductor at 0.137 ohm/m.
   EXPECT_EQ(text(201), text(202));
   EXPECT_EQ(text(201), "1166 Ohm");
-  run("type 0 0");
-  EXPECT_EQ(text(201), "0 Ohm");
 }
 
 // --- focus, passes, program end ------------------------------------------------
@@ -374,7 +284,7 @@ TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   run("focus 0\nfocus 2");
   EXPECT_EQ(text(117), "3281 Feet");
 
-  blot_chart();
+  blot();
   tk::set_gadget_text(102, "stale");
   run("focus 0");
   EXPECT_EQ(text(102), "0kbit/s");
@@ -382,7 +292,7 @@ TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
 
   // Leaving the field for the button (which records nothing on focus) also
   // reports the field.
-  blot_chart();
+  blot();
   run("backtab");
   EXPECT_EQ(hl::focused_gadget(), 9);
   EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);
@@ -449,6 +359,7 @@ TEST_F(ProgramTest, MouseMovesMakePassesAndTheChartComesBackEvery100th) {
 }
 
 TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
+  blot(10, 280, 220, 30);  // the panel-1 sketch
   const auto passes = session_.passes();
   run("repaint");
   EXPECT_GE(session_.passes(), passes + 2);  // the message, then event 15
@@ -530,15 +441,12 @@ TEST_F(ProgramTest, ChartScaleChangesAndFourLegends) {
 
 // --- JSON of ferrant-replay ----------------------------------------------------
 
-TEST(ReplayJson, FloatsAndStrings) {
+// Strings go through the command-line tool's escaper, tested with it.
+TEST(ReplayJson, ShortestFloats) {
   EXPECT_EQ(replay::json_float(1.2f), "1.2");
   EXPECT_EQ(replay::json_float(0.137f), "0.137");
   EXPECT_EQ(replay::json_float(0.0f), "0");
   EXPECT_EQ(replay::json_float(15232.0f), "15232");
-  EXPECT_EQ(replay::json_string("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
-  EXPECT_EQ(replay::json_string("\u2022 x"), "\"\u2022 x\"");
-  EXPECT_EQ(replay::json_string("\xff\xc3"), "\"\\ufffd\\ufffd\"");
-  EXPECT_EQ(replay::json_string("\xed\xa0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");  // a surrogate
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // are rejected with their line numbers.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tools/replay_script.h"
 
 namespace {
@@ -70,34 +73,19 @@ TEST(ReplayScript, CommentsBlankLinesAndLineNumbers) {
 
 TEST(ReplayScript, MalformedLinesAreReportedWithTheirNumber) {
   EXPECT_EQ(error_line("dump\njump\n"), 2);
-  EXPECT_EQ(error_line("DUMP"), 1);                 // names are lower case
-  EXPECT_EQ(error_line("dump\ntype x 12"), 2);      // G not a number
-  EXPECT_EQ(error_line("type"), 1);
-  EXPECT_EQ(error_line("type  12"), 1);             // empty G
-  EXPECT_EQ(error_line("pick 3"), 1);
-  EXPECT_EQ(error_line("pick 3 1 2"), 1);
-  EXPECT_EQ(error_line("pick 3 1.5"), 1);
-  EXPECT_EQ(error_line("click"), 1);
-  EXPECT_EQ(error_line("click 99999999999"), 1);    // beyond a gadget number
-  EXPECT_EQ(error_line("move -1"), 1);
-  EXPECT_EQ(error_line("move 1000001"), 1);
-  EXPECT_EQ(error_line("move 12abc"), 1);
-  EXPECT_EQ(error_line("tab 2"), 1);
-  EXPECT_EQ(error_line("png"), 1);
-  EXPECT_EQ(error_line("png "), 1);
+  EXPECT_EQ(error_line("dump\ntype x 12"), 2);  // G not a number
+  // Upper case, an empty G, missing or surplus numbers, a gadget number past
+  // the range, a mouse-move count out of range, no file name, a NUL byte.
+  const std::vector<std::string> bad_lines = {
+      "DUMP", "type", "type  12", "pick 3", "pick 3 1 2", "pick 3 1.5", "click", "click 99999999999",
+      "move -1", "move 1000001", "move 12abc", "tab 2", "png", "png ", std::string("\0", 1)};
+  for (const std::string& line : bad_lines) {
+    EXPECT_EQ(error_line(line), 1) << line;
+  }
   const auto script = parse_script("dump\nfrobnicate 1\ndump\n");
   ASSERT_TRUE(script.error);
   EXPECT_NE(script.error->message.find("frobnicate"), std::string::npos);
   EXPECT_NE(script.error->message.find("type"), std::string::npos);  // says what is accepted
-}
-
-TEST(ReplayScript, HostileInputNeverCrashes) {
-  std::string junk;
-  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);
-  (void)parse_script(junk);
-  (void)parse_script(std::string(100000, 'x'));
-  (void)parse_script(std::string("type 0 ") + std::string(1, '\0') + "x");
-  EXPECT_EQ(error_line(std::string("\0", 1)), 1);
 }
 
 }  // namespace
