@@ -229,15 +229,18 @@ int Canvas::text(int x, int y, std::string_view utf8, Colour background) {
   std::int64_t pen_x = x;
   for (const char32_t code_point : decode_utf8(utf8)) {
     const font::Glyph& glyph = font::glyph(code_point);
-    for (int row = 0; row < font::kCellHeight; ++row) {
-      for (int column = 0; column < font::kCellWidth; ++column) {
-        const std::int64_t px = pen_x + column;
-        const std::int64_t py = std::int64_t{y} + row;
-        if (px < 0 || py < 0 || px >= width_ || py >= height_) {
-          continue;
-        }
-        const bool ink = (glyph[static_cast<std::size_t>(row)] & (0x80u >> column)) != 0;
-        set(static_cast<int>(px), static_cast<int>(py), ink ? kBlack : background);
+    // The cell clipped to the canvas, then written row by row.
+    const std::int64_t first_column = std::max<std::int64_t>(0, -pen_x);
+    const std::int64_t end_column = std::min<std::int64_t>(font::kCellWidth, width_ - pen_x);
+    const std::int64_t first_row = std::max<std::int64_t>(0, -std::int64_t{y});
+    const std::int64_t end_row = std::min<std::int64_t>(font::kCellHeight, height_ - std::int64_t{y});
+    for (std::int64_t row = first_row; row < end_row; ++row) {
+      const std::int64_t line = (y + row) * width_ + pen_x;
+      const unsigned bits = glyph[static_cast<std::size_t>(row)];
+      for (std::int64_t column = first_column; column < end_column; ++column) {
+        const auto index = static_cast<std::size_t>(line + column);
+        pixels_[index] = ((bits & (0x80u >> column)) != 0) ? kBlack : (background & kColourMask);
+        painted_[index] = 1;
       }
     }
     pen_x += font::kCellWidth;
