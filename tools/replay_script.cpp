@@ -18,14 +18,14 @@ enum class Arguments {
   File,         // png FILE
 };
 
-struct ActionSpec {
+struct ActionInfo {
   std::string_view name;
   Action action;
   Arguments arguments;
   std::string_view usage;
 };
 
-constexpr std::array<ActionSpec, 15> kActions{{
+constexpr std::array<ActionInfo, 15> kActions{{
     {"type", Action::Type, Arguments::GadgetText, "type G TEXT"},
     {"paste", Action::Paste, Arguments::GadgetText, "paste G TEXT"},
     {"clear", Action::Clear, Arguments::Gadget, "clear G"},
@@ -93,24 +93,24 @@ std::string quoted(std::string_view text) {
 
 std::string known_actions() {
   std::string names;
-  for (const ActionSpec& spec : kActions) {
+  for (const ActionInfo& info : kActions) {
     if (!names.empty()) names += ", ";
-    names += spec.name;
+    names += info.name;
   }
   return names;
 }
 
 // Parses the arguments of one action; an error message on failure.
-std::optional<std::string> parse_arguments(const ActionSpec& spec, std::string_view arguments,
+std::optional<std::string> parse_arguments(const ActionInfo& info, std::string_view arguments,
                                            Command& command) {
-  const std::string expected = "expected \"" + std::string(spec.usage) + "\"";
-  switch (spec.arguments) {
+  const std::string expected = "expected \"" + std::string(info.usage) + "\"";
+  switch (info.arguments) {
     case Arguments::None:
       if (!trim_blanks(arguments).empty()) {
         // Built by appending: GCC 12 misreads "literal" + string here as an
         // overlapping copy (-Wrestrict).
         std::string message = "\"";
-        message.append(spec.name).append("\" takes no argument");
+        message.append(info.name).append("\" takes no argument");
         return message;
       }
       return std::nullopt;
@@ -161,8 +161,8 @@ std::optional<std::string> parse_arguments(const ActionSpec& spec, std::string_v
 }  // namespace
 
 std::string_view action_name(Action action) {
-  for (const ActionSpec& spec : kActions) {
-    if (spec.action == action) return spec.name;
+  for (const ActionInfo& info : kActions) {
+    if (info.action == action) return info.name;
   }
   return {};
 }
@@ -188,19 +188,19 @@ Script parse_script(std::string_view script) {
     const std::string_view arguments =
         word_end == std::string_view::npos ? std::string_view{} : line.substr(word_end + 1);
 
-    const ActionSpec* spec = nullptr;
-    for (const ActionSpec& candidate : kActions) {
-      if (candidate.name == word) spec = &candidate;
+    const ActionInfo* info = nullptr;
+    for (const ActionInfo& candidate : kActions) {
+      if (candidate.name == word) info = &candidate;
     }
-    if (spec == nullptr) {
+    if (info == nullptr) {
       result.error = ParseError{line_number, "unknown action " + quoted(word) +
                                                  "; known actions: " + known_actions()};
       return result;
     }
     Command command;
-    command.action = spec->action;
+    command.action = info->action;
     command.line = line_number;
-    if (auto message = parse_arguments(*spec, arguments, command)) {
+    if (auto message = parse_arguments(*info, arguments, command)) {
       result.error = ParseError{line_number, std::move(*message)};
       return result;
     }

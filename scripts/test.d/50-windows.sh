@@ -1,6 +1,6 @@
 # The Windows program, cross-built with MinGW-w64: the x86_64 build tested
 # under Wine on a virtual X server (tests/win32/wine_tests.sh), the 32-bit
-# release build inspected (tests/win32/inspect_pe.sh; this machine cannot run
+# release build inspected (tests/win32/check_pe.sh; this machine cannot run
 # 32-bit Windows programs), and the model's and chart's tests built as 32-bit
 # x86 Linux programs with the same flags and run under qemu-i386.
 set -euo pipefail
@@ -18,7 +18,7 @@ cmake --build --preset mingw-x86_64 -j"$JOBS" --target \
 cmake --preset mingw-i686 >/dev/null
 cmake --build --preset mingw-i686 -j"$JOBS" --target ferrant-calc ferrant-reach
 i686=build/mingw-i686
-tests/win32/inspect_pe.sh $i686/toolkit/win32/ferrant-calc.exe \
+tests/win32/check_pe.sh $i686/toolkit/win32/ferrant-calc.exe \
   $i686/model/libferrant_model.a $i686/chart/libferrant_chart.a $i686/app/libferrant_app.a \
   $i686/toolkit/libferrant_textconv.a
 

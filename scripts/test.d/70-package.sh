@@ -141,7 +141,7 @@ else
   cmp -s "$files/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
   cmp -s "$files/README.md" README.md || fail "the zipped README is not README.md"
   cmp -s "$files/LICENSE.txt" LICENSE || fail "the zipped licence is not LICENSE"
-  tests/win32/inspect_pe.sh "$files/ferrant-calc.exe" || fail "ferrant-calc.exe"
+  tests/win32/check_pe.sh "$files/ferrant-calc.exe" || fail "ferrant-calc.exe"
   grep -aqF "Version $project_version" "$files/ferrant-calc.exe" ||
     fail "ferrant-calc.exe's menu does not say Version $project_version"
   reach_headers=$(i686-w64-mingw32-objdump -p "$files/ferrant-reach.exe")

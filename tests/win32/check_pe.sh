@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# inspect_pe.sh EXE [LIBRARY...]: checks the 32-bit release build of
+# check_pe.sh EXE [LIBRARY...]: checks the 32-bit release build of
 # ferrant-calc.exe without running it: a 32-bit x86 PE for the Windows GUI
 # subsystem that imports system DLLs only (the C++ runtime is linked in), with
 # icon 1 of 32 x 32 pixels, a manifest asking for common controls 6 and
