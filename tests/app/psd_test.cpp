@@ -1,41 +1,44 @@
-// The PSD chart's arithmetic: the constellations traced, depths and the
-// polyline's pixels against the worked values.
+// The PSD chart's arithmetic: the scale, the constellations traced, depths
+// against the worked values, and every polyline inside the grid. The drawn
+// chart is compared with golden pictures by the program's tests.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "chart/psd.h"
 
 namespace {
 
-std::vector<std::string> traced_legends(int baserate) {
-  std::vector<std::string> legends;
+// The legends of the constellations traced at a baserate, joined by blanks.
+std::string traced_legends(int baserate) {
+  std::string legends;
   for (const chart::Constellation& c : chart::kConstellations) {
-    if (chart::is_traced(c, static_cast<float>(baserate * 64))) legends.emplace_back(c.legend);
+    if (!chart::is_traced(c, static_cast<float>(baserate * 64))) continue;
+    legends += (legends.empty() ? "" : " ") + std::string(c.legend);
   }
   return legends;
 }
 
+TEST(PsdScale, FourTwoOrOnePixelsPer10KHz) {
+  for (const auto& [baserate, scale] : {std::pair{1, 4}, {8, 4}, {9, 2}, {32, 2}, {33, 1}, {238, 1}}) {
+    EXPECT_EQ(chart::chart_scale(static_cast<float>(baserate * 64)), scale) << baserate;
+  }
+}
+
 TEST(PsdConstellations, TracedByBaserateWithInclusiveBounds) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(traced_legends(0), V{});
-  EXPECT_EQ(traced_legends(1), (V{"PAM-4", "PAM-8", "PAM-16"}));
-  EXPECT_EQ(traced_legends(2), (V{"PAM-4", "PAM-8", "PAM-16"}));
-  EXPECT_EQ(traced_legends(3), (V{"PAM-8", "PAM-16"}));
-  EXPECT_EQ(traced_legends(4), (V{"PAM-8", "PAM-16", "PAM-32"}));
-  EXPECT_EQ(traced_legends(18), (V{"PAM-8", "PAM-16", "PAM-32"}));
-  EXPECT_EQ(traced_legends(19), (V{"PAM-16", "PAM-32"}));
-  EXPECT_EQ(traced_legends(85), (V{"PAM-16", "PAM-32", "PAM-64"}));
-  EXPECT_EQ(traced_legends(110), (V{"PAM-16", "PAM-32", "PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(119), (V{"PAM-16", "PAM-32", "PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(120), (V{"PAM-32", "PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(159), (V{"PAM-32", "PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(160), (V{"PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(199), (V{"PAM-64", "PAM-128"}));
-  EXPECT_EQ(traced_legends(200), (V{"PAM-128"}));
-  EXPECT_EQ(traced_legends(238), (V{"PAM-128"}));
+  const std::pair<int, const char*> cases[] = {
+      {0, ""},                           {1, "PAM-4 PAM-8 PAM-16"},
+      {2, "PAM-4 PAM-8 PAM-16"},         {3, "PAM-8 PAM-16"},
+      {4, "PAM-8 PAM-16 PAM-32"},        {18, "PAM-8 PAM-16 PAM-32"},
+      {19, "PAM-16 PAM-32"},             {85, "PAM-16 PAM-32 PAM-64"},
+      {110, "PAM-16 PAM-32 PAM-64 PAM-128"}, {119, "PAM-16 PAM-32 PAM-64 PAM-128"},
+      {120, "PAM-32 PAM-64 PAM-128"},    {159, "PAM-32 PAM-64 PAM-128"},
+      {160, "PAM-64 PAM-128"},           {199, "PAM-64 PAM-128"},
+      {200, "PAM-128"},                  {238, "PAM-128"},
+  };
+  for (const auto& [baserate, legends] : cases) EXPECT_EQ(traced_legends(baserate), legends) << baserate;
 }
 
 TEST(PsdDepth, WorkedValuesAtBaserate1Pam16) {
@@ -59,15 +62,6 @@ TEST(PsdDepth, ZeroMainLobePowerIsInfinitelyDeepSoTheFloorWins) {
     ASSERT_TRUE(std::isfinite(depth)) << f;
     ASSERT_LE(depth, chart::floor_depth(f)) << f;
   }
-}
-
-// Baserate 1's segments are read from the canvas by the program's tests.
-TEST(PsdSegments, Baserate32Pam16FirstSegment) {
-  EXPECT_NEAR(chart::symbol_rate(2048.0f, 3), 685.33, 0.005);
-  EXPECT_NEAR(chart::psd_depth(10, chart::symbol_rate(2048.0f, 3)), 41.68, 0.005);
-  const auto segments = chart::trace_segments(2048.0f, 3, 2);
-  ASSERT_EQ(segments.size(), 150u);
-  EXPECT_EQ(segments[0], (chart::Segment{340, 100, 342, 99}));
 }
 
 TEST(PsdSegments, EveryCurveStaysInsideTheGridAndEndsAt640) {
@@ -100,24 +94,6 @@ TEST(PsdRounding, NearestGoesToEvenOnHalves) {
   EXPECT_EQ(chart::nearest(-0.5), 0);
   EXPECT_EQ(chart::depth_row(30.0), 70);
   EXPECT_EQ(chart::depth_row(110.0), 270);
-}
-
-TEST(PsdLabels, FrequencyLabelsPerScale) {
-  using T = chart::TextItem;
-  const auto scale4 = chart::frequency_labels(4);
-  ASSERT_EQ(scale4.size(), 8u);
-  EXPECT_EQ(scale4[0], (T{336, 275, "0"}));
-  EXPECT_EQ(scale4[7], (T{616, 275, "7"}));
-
-  const auto scale2 = chart::frequency_labels(2);
-  ASSERT_EQ(scale2.size(), 16u);
-  EXPECT_EQ(scale2[10], (T{532, 275, "10"}));
-  EXPECT_EQ(scale2[15], (T{632, 275, "15"}));
-
-  const auto scale1 = chart::frequency_labels(1);
-  ASSERT_EQ(scale1.size(), 16u);
-  EXPECT_EQ(scale1[4], (T{416, 275, "8"}));
-  EXPECT_EQ(scale1[15], (T{632, 275, "30"}));
 }
 
 }  // namespace
