@@ -1,7 +1,8 @@
 // Soak test of the Windows program's resources: the real window for ten
 // thousand loop passes (by default) of posted mouse movements and random user
 // actions, with the GDI and USER objects counted after the first pass and at
-// the end. The counts must be equal.
+// the end. The counts must be equal, and drawing must create no pen or brush
+// after the first pass.
 //
 //   ferrant_win32_soak [--passes N] [--seed S]
 //
@@ -13,6 +14,7 @@
 // objects as the windows of the thread and the menus of the main window.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -272,11 +274,6 @@ void run_passes(Program& program) {
   }
 }
 
-void post_click(HWND target) {
-  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
 // One random user action, as the messages it sends; mostly mouse movements.
 void random_action(soak::Random& random, const std::vector<int>& clickable) {
   HWND window = main_window();
@@ -312,7 +309,9 @@ void random_action(soak::Random& random, const std::vector<int>& clickable) {
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   } else if (roll < 95) {
-    post_click(control(clickable[static_cast<std::size_t>(random.below(clickable.size()))]));
+    HWND target = control(clickable[static_cast<std::size_t>(random.below(clickable.size()))]);
+    PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   } else if (roll < 97) {
     HWND focused = GetFocus() != nullptr ? GetFocus() : window;
     const bool back = random.below(2) == 0;
@@ -381,11 +380,13 @@ int main(int argc, char** argv) {
     if (row.number != tk::kAnonymous && row.number != app::kQuitButton) clickable.push_back(row.number);
   }
 
-  // The first pass, then the baseline.
+  // The first pass, then the baseline: the census, the objects created so far.
   PostMessageW(main_window(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
   run_passes(program);
   const Census first = take_census();
-  if (ledger.created[static_cast<int>(Kind::Pen)] == 0 || ledger.created[static_cast<int>(Kind::WindowDc)] == 0) {
+  const Ledger at_first = ledger;
+  const long long first_passes = program.passes;
+  if (ledger.created[static_cast<int>(Kind::WindowDc)] == 0) {
     std::fprintf(stderr, "win32 soak: the counters saw no drawing; the toolkit's calls bypass them\n");
     return 1;
   }
@@ -402,24 +403,23 @@ int main(int argc, char** argv) {
     }
   }
   const Census last = take_census();
+  const auto created = [](const Ledger& at, Kind kind) { return at.created[static_cast<int>(kind)]; };
+  const long long new_pens = created(ledger, Kind::Pen) - created(at_first, Kind::Pen);
+  const long long new_brushes = created(ledger, Kind::Brush) - created(at_first, Kind::Brush);
+  const auto later_passes = static_cast<double>(std::max(program.passes - first_passes, 1LL));
 
   std::printf("win32 soak: %lld passes (%lld actions, seed %llu)\n", program.passes, actions, seed);
   print_census("after the first pass", first);
   print_census("at the end", last);
-  long long pens = ledger.created[static_cast<int>(Kind::Pen)];
-  long long brushes = ledger.created[static_cast<int>(Kind::Brush)];
-  long long dcs = ledger.created[static_cast<int>(Kind::WindowDc)];
   std::printf("win32 soak: created and freed over the run: %lld pens, %lld brushes, %lld window DCs\n",
-              pens, brushes, dcs);
+              created(ledger, Kind::Pen), created(ledger, Kind::Brush), created(ledger, Kind::WindowDc));
+  std::printf("win32 soak: pens and brushes created per pass after the first: %.3f / %.3f\n",
+              static_cast<double>(new_pens) / later_passes, static_cast<double>(new_brushes) / later_passes);
   app::end_program();
 
-  if (program.ended) {
-    std::fprintf(stderr, "win32 soak: the program ended\n");
-    return 1;
-  }
-  if (!(first == last)) {
-    std::fprintf(stderr, "win32 soak: GDI or USER objects changed\n");
-    return 1;
-  }
-  return 0;
+  const char* fault = program.ended ? "the program ended"
+                      : !(first == last) ? "GDI or USER objects changed"
+                      : new_pens != 0 || new_brushes != 0 ? "drawing creates pens or brushes" : nullptr;
+  if (fault) std::fprintf(stderr, "win32 soak: %s\n", fault);
+  return fault ? 1 : 0;
 }

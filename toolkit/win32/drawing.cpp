@@ -23,19 +23,17 @@ COLORREF colour_ref(Colour colour) {
   return static_cast<COLORREF>(colour) & 0x00FFFFFFu;
 }
 
-// One open drawing phase: the window's context with the phase's black pen
-// and brush selected, text aligned to the current position, black text.
+// One open drawing phase: the window's context with its DC pen and DC brush
+// selected (coloured by each drawing call, so drawing creates no GDI objects),
+// text aligned to the current position, black text.
 class DrawingPhase {
  public:
-  explicit DrawingPhase(HWND window)
-      : dc_(window),
-        black_pen_(CreatePen(PS_SOLID, 1, kBlack)),
-        black_brush_(CreateSolidBrush(kBlack)) {
+  explicit DrawingPhase(HWND window) : dc_(window) {
     if (!dc_.get()) {
       return;
     }
-    original_pen_ = SelectObject(dc_.get(), black_pen_.get());
-    original_brush_ = SelectObject(dc_.get(), black_brush_.get());
+    pen_.emplace(dc_.get(), GetStockObject(DC_PEN));
+    brush_.emplace(dc_.get(), GetStockObject(DC_BRUSH));
     SetTextAlign(dc_.get(), TA_UPDATECP | TA_LEFT | TA_TOP);
     SetTextColor(dc_.get(), kBlack);
     text_background_ = GetBkColor(dc_.get());
@@ -44,12 +42,6 @@ class DrawingPhase {
   }
   DrawingPhase(const DrawingPhase&) = delete;
   DrawingPhase& operator=(const DrawingPhase&) = delete;
-  ~DrawingPhase() {
-    if (dc_.get()) {
-      SelectObject(dc_.get(), original_pen_);
-      SelectObject(dc_.get(), original_brush_);
-    }
-  }
 
   bool has_target() const { return dc_.get() != nullptr; }
   HDC dc() const { return dc_.get(); }
@@ -62,10 +54,9 @@ class DrawingPhase {
 
  private:
   WindowDc dc_;
-  UniquePen black_pen_;
-  UniqueBrush black_brush_;
-  HGDIOBJ original_pen_ = nullptr;
-  HGDIOBJ original_brush_ = nullptr;
+  // Selected after the context is got and selected back before it is released.
+  std::optional<Selection> pen_;
+  std::optional<Selection> brush_;
   COLORREF text_background_ = kWhite;
   const RetainedPicture* retained_ = nullptr;
 };
@@ -81,23 +72,18 @@ DrawingPhase* target_phase() {
 }
 
 // Runs one drawing operation on the window and on the retained picture in
-// `colour` (pen and, for filled shapes, brush created for this call), and on
-// the retained mask in white.
+// `colour`, given to their DC pen and DC brush, and on the retained mask,
+// whose DC pen and brush stay white.
 template <class Draw>
-void draw_everywhere(DrawingPhase& phase, Colour colour, bool filled, Draw draw) {
+void draw_everywhere(DrawingPhase& phase, Colour colour, Draw draw) {
   const COLORREF rgb_colour = colour_ref(colour);
-  const UniquePen pen(CreatePen(PS_SOLID, 1, rgb_colour));
-  const UniqueBrush brush(filled ? CreateSolidBrush(rgb_colour) : nullptr);
   const RetainedPicture* retained = phase.retained();
   for (HDC dc : {phase.dc(), retained ? retained->picture_dc() : nullptr}) {
     if (!dc) {
       continue;
     }
-    const Selection pen_selection(dc, pen.get());
-    std::optional<Selection> brush_selection;
-    if (filled) {
-      brush_selection.emplace(dc, brush.get());
-    }
+    SetDCPenColor(dc, rgb_colour);
+    SetDCBrushColor(dc, rgb_colour);
     draw(dc, rgb_colour);
   }
   if (retained) {
@@ -112,8 +98,6 @@ void draw_everywhere(DrawingPhase& phase, Colour colour, bool filled, Draw draw)
 RetainedPicture::RetainedPicture(int width, int height)
     : picture_dc_(CreateCompatibleDC(nullptr)),
       mask_dc_(CreateCompatibleDC(nullptr)),
-      mask_pen_(CreatePen(PS_SOLID, 1, kWhite)),
-      mask_brush_(CreateSolidBrush(kWhite)),
       width_(width),
       height_(height) {
   BITMAPINFO info{};
@@ -133,6 +117,8 @@ RetainedPicture::RetainedPicture(int width, int height)
       continue;
     }
     surface->original_bitmap = SelectObject(dc, surface->bitmap.get());
+    surface->original_pen = SelectObject(dc, GetStockObject(DC_PEN));
+    surface->original_brush = SelectObject(dc, GetStockObject(DC_BRUSH));
     PatBlt(dc, 0, 0, width, height, BLACKNESS);  // nothing drawn yet
     SetTextAlign(dc, TA_UPDATECP | TA_LEFT | TA_TOP);
   }
@@ -144,18 +130,16 @@ RetainedPicture::RetainedPicture(int width, int height)
   SetTextColor(picture_dc_.get(), kBlack);
   SetTextColor(mask_dc_.get(), kWhite);
   SetBkColor(mask_dc_.get(), kWhite);
-  mask_original_pen_ = SelectObject(mask_dc_.get(), mask_pen_.get());
-  mask_original_brush_ = SelectObject(mask_dc_.get(), mask_brush_.get());
+  SetDCPenColor(mask_dc_.get(), kWhite);
+  SetDCBrushColor(mask_dc_.get(), kWhite);
 }
 
 RetainedPicture::~RetainedPicture() {
-  if (mask_dc_) {
-    SelectObject(mask_dc_.get(), mask_original_pen_);
-    SelectObject(mask_dc_.get(), mask_original_brush_);
-  }
   for (auto [dc, surface] : {std::pair{picture_dc_.get(), &picture_}, std::pair{mask_dc_.get(), &mask_}}) {
     if (dc && surface->original_bitmap) {
       SelectObject(dc, surface->original_bitmap);
+      SelectObject(dc, surface->original_pen);
+      SelectObject(dc, surface->original_brush);
     }
   }
 }
@@ -221,12 +205,10 @@ void draw_box(int x, int y, int w, int h, Colour colour) {
   if (one_pixel) {
     const int px = w == -1 ? x - 1 : x;
     const int py = h == -1 ? y - 1 : y;
-    win32::draw_everywhere(*phase, colour, false,
-                           [&](HDC dc, COLORREF c) { SetPixel(dc, px, py, c); });
+    win32::draw_everywhere(*phase, colour, [&](HDC dc, COLORREF c) { SetPixel(dc, px, py, c); });
     return;
   }
-  win32::draw_everywhere(*phase, colour, true,
-                         [&](HDC dc, COLORREF) { Rectangle(dc, x, y, x + w, y + h); });
+  win32::draw_everywhere(*phase, colour, [&](HDC dc, COLORREF) { Rectangle(dc, x, y, x + w, y + h); });
 }
 
 void draw_circle(int x, int y, int r, Colour colour) {
@@ -238,8 +220,7 @@ void draw_circle(int x, int y, int r, Colour colour) {
   if (!phase) {
     return;
   }
-  win32::draw_everywhere(*phase, colour, true,
-                         [&](HDC dc, COLORREF) { Ellipse(dc, x - r, y - r, x + r, y + r); });
+  win32::draw_everywhere(*phase, colour, [&](HDC dc, COLORREF) { Ellipse(dc, x - r, y - r, x + r, y + r); });
 }
 
 void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
@@ -247,7 +228,7 @@ void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
   if (!phase) {
     return;
   }
-  win32::draw_everywhere(*phase, colour, false, [&](HDC dc, COLORREF c) {
+  win32::draw_everywhere(*phase, colour, [&](HDC dc, COLORREF c) {
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);
     SetPixel(dc, x2, y2, c);  // LineTo leaves the end point out

@@ -87,8 +87,6 @@ struct CloseKernelHandle {
   void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 
-using UniquePen = Unique<HPEN, DeleteGdiObject>;
-using UniqueBrush = Unique<HBRUSH, DeleteGdiObject>;
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
 using UniqueIcon = Unique<HICON, DestroyIconHandle>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
@@ -163,9 +161,6 @@ class RetainedPicture {
   bool valid() const { return picture_dc_ && mask_dc_; }
   HDC picture_dc() const { return picture_dc_.get(); }
   HDC mask_dc() const { return mask_dc_.get(); }
-  // The mask's white pen and brush, for drawing calls made on the mask.
-  HPEN mask_pen() const { return mask_pen_.get(); }
-  HBRUSH mask_brush() const { return mask_brush_.get(); }
 
   // Paints the retained pixels inside `area` (client coordinates of the main
   // window) onto `target`, whose origin lies at `target_origin` in those
@@ -173,18 +168,18 @@ class RetainedPicture {
   void paint_over(HDC target, const RECT& area, POINT target_origin) const;
 
  private:
+  // A picture's bitmap, selected into its context together with the
+  // context's DC pen and DC brush; the objects they replaced.
   struct Surface {
     UniqueBitmap bitmap;
     HGDIOBJ original_bitmap = nullptr;
+    HGDIOBJ original_pen = nullptr;
+    HGDIOBJ original_brush = nullptr;
   };
   UniqueMemoryDc picture_dc_;
   UniqueMemoryDc mask_dc_;
   Surface picture_;
   Surface mask_;
-  UniquePen mask_pen_;
-  UniqueBrush mask_brush_;
-  HGDIOBJ mask_original_pen_ = nullptr;
-  HGDIOBJ mask_original_brush_ = nullptr;
   int width_;
   int height_;
 };
