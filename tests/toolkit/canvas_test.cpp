@@ -31,7 +31,9 @@ Picture picture(const Canvas& canvas) {
 
 int painted_count(const Canvas& canvas) {
   int count = 0;
-  for (const std::string& row : picture(canvas)) count += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+  for (const std::string& row : picture(canvas)) {
+    count += static_cast<int>(std::count(row.begin(), row.end(), '#'));
+  }
   return count;
 }
 
@@ -66,7 +68,7 @@ TEST(Canvas, ShapesPaintTheseAndOnlyThesePixels) {
        {".##..##", "####.##", "####...", ".##...."}},
       {"line: horizontal and vertical, both ends",
        [](Canvas& c) { c.line(0, 0, 2, 0, kInk); c.line(4, 2, 4, 0, kInk); }, {"###.#", "....#", "....#"}},
-      {"line: both ends, ties to the upper row", [](Canvas& c) { c.line(0, 0, 4, 1, kInk); }, {"###..", "...##"}},
+      {"line: ties to the upper row", [](Canvas& c) { c.line(0, 0, 4, 1, kInk); }, {"###..", "...##"}},
       {"line: the same drawn backwards", [](Canvas& c) { c.line(4, 1, 0, 0, kInk); }, {"###..", "...##"}},
       {"line: steep, ties to the left column", [](Canvas& c) { c.line(0, 0, 1, 4, kInk); },
        {"#.", "#.", "#.", ".#", ".#"}},
