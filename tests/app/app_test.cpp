@@ -1,19 +1,17 @@
 // The program driven as a user drives it, on the headless backend: the
 // handlers' clamps and traps beyond the golden replays, the passes, and the
-// canvas against golden pictures.
+// canvas against golden pictures. The logo is checked on the real windows
+// (tests/e2e_lib.sh).
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/app.h"
-#include "tests/toolkit/bmp_builder.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 #include "tools/replay_runner.h"
@@ -143,28 +141,6 @@ TEST_F(ProgramTest, FocusOrderAndVersionItem) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 9, 0}));
   EXPECT_EQ(hl::menu().at(1).items.at(0).text, "Version " FERRANT_VERSION);
   EXPECT_EQ(hl::window_title(), "Ferrant Transmission Calculation");
-}
-
-// The logo is read from the working directory: its size when present, the
-// 10 x 30 placeholder area when missing.
-TEST(ProgramLogo, TakesTheBitmapSizeOrKeepsItsArea) {
-  const auto old_dir = std::filesystem::current_path();
-  const auto dir = std::filesystem::temp_directory_path() / ("ferrant-logo-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  for (const bool present : {false, true}) {
-    if (present) bmp_builder::write_file(dir / "Varnek.bmp", bmp_builder::grey_24bit(20, 12));
-    replay::Session session;
-    ASSERT_TRUE(session.start());
-    EXPECT_EQ(hl::image_size(13).w, present ? 20 : 0);
-    EXPECT_EQ(hl::image_size(13).h, present ? 12 : 0);
-    EXPECT_EQ(hl::rect(13).w, present ? 20 : 10);
-    EXPECT_EQ(hl::rect(13).h, present ? 12 : 30);
-    EXPECT_EQ(hl::rect(13).x, 438);
-    EXPECT_EQ(hl::rect(13).y, 530);
-  }
-  std::filesystem::current_path(old_dir);
-  std::filesystem::remove_all(dir);
 }
 
 // --- focus, passes, program end ------------------------------------------------
