@@ -132,17 +132,6 @@ TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
   EXPECT_GT(state().distance_m, 0.0f);
 }
 
-TEST_F(ProgramTest, FocusOrderAndVersionItem) {
-  std::vector<int> order;
-  for (int i = 0; i < 7; ++i) {
-    run("tab");
-    order.push_back(hl::focused_gadget());
-  }
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 9, 0}));
-  EXPECT_EQ(hl::menu().at(1).items.at(0).text, "Version " FERRANT_VERSION);
-  EXPECT_EQ(hl::window_title(), "Ferrant Transmission Calculation");
-}
-
 // --- focus, passes, program end ------------------------------------------------
 
 TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
@@ -164,20 +153,6 @@ TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   EXPECT_EQ(hl::focused_gadget(), 9);
   EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);
   EXPECT_TRUE(session_.running());
-}
-
-TEST_F(ProgramTest, CloseBoxEndsInThePassAfterTheClick) {
-  // Step the passes by hand: the close message, then the queued close event.
-  app::ProgramState s = state();
-  hl::close_box();
-  const int first = tk::wait_event();
-  EXPECT_NE(first, tk::kEventClose);
-  EXPECT_TRUE(app::finish_pass(s, first));
-  app::begin_pass(s);
-  EXPECT_TRUE(hl::has_pending());
-  EXPECT_EQ(tk::wait_event(), tk::kEventClose);
-  EXPECT_FALSE(app::finish_pass(s, tk::kEventClose));
-  EXPECT_EQ(s.quit_flag, 1);
 }
 
 TEST_F(ProgramTest, MouseMovesMakePassesAndTheChartComesBackEvery100th) {
