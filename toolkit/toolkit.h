@@ -2,9 +2,11 @@
 //
 // One top-level window with a menu bar, numbered gadgets (child controls),
 // one blocking event source, immediate drawing into the window's client area
-// and the text/integer conversions. Every backend (headless, FLTK, Win32)
-// implements exactly these declarations; the program logic links against any
-// one of them and never sees a platform type.
+// and the text/integer conversions. The shared core (toolkit/common) defines
+// the life cycle, the image table and wait_event(); every backend (headless,
+// FLTK, Win32) the rest, and the program links against any one of them
+// without seeing a platform type. The event contract below is what they all
+// keep.
 //
 // Texts are UTF-8 throughout; a backend converts at its own border.
 #pragma once
@@ -16,6 +18,82 @@
 #include "toolkit/text_conv.h"
 
 namespace tk {
+
+// ---------------------------------------------------------------------------
+// The event contract. Every backend keeps it, the shared core in
+// toolkit/common decides most of it, and tests/toolkit/conformance checks it
+// on each backend.
+//
+// wait_event() returns once for every platform message for the program's
+// thread (mouse movements, key releases and repaints included), or for a
+// queued window event:
+//   1. event_type() becomes kTypeNone;
+//   2. a queued window event, oldest first, is returned before any message
+//      is handled; it drops a gadget or menu event recorded and not yet
+//      reported;
+//   3. otherwise one platform message is handled (waiting until one comes);
+//      if handling it recorded gadget or menu events, the last recorded is
+//      returned (of several notifications of one message, the last counts),
+//      else the message's own identifier (Win32 numbering, kMsg*; the
+//      program ignores these, and they differ between platforms).
+//
+// Window events are queued, an event equal to the newest queued one (same
+// code and window) not twice:
+//   create_window()       kEventSize, kEventMove, kEventActivate, in this
+//                         order, and no others of its own
+//   the close box         kEventClose; the window stays open
+//   a system repaint      kEventRepaint; the backend shows the drawing again
+//                         by itself
+//   move, size            kEventMove, kEventSize; minimising kEventMinimize,
+//                         maximising kEventMaximize then kEventSize, restoring
+//                         kEventRestore then kEventSize; kEventActivate
+//
+// Gadget events (code kEventGadget, item the gadget number, type the
+// notification) of each user action:
+//   typing into a text field   kTypeEditChange for each key that changed the
+//                              text; a digits-only field (kFlagNumber)
+//                              refuses other characters: no change, no event
+//   pasting into a text field  kTypeEditChange; pasting is not filtered
+//   a focus move (click, Tab)  the gaining gadget's event comes last:
+//                              kTypeFocusGained for a text field,
+//                              kTypeComboSetFocus for a combo box, none for a
+//                              button. The losing gadget's (kTypeFocusLost,
+//                              kTypeComboKillFocus) may come before it: Win32
+//                              posts a text field's focus notifications as
+//                              messages of their own, the other backends
+//                              record them with the click or key
+//   Tab, Shift+Tab             the focus goes to the next / previous gadget
+//                              that can take it (text fields, combo boxes,
+//                              buttons) in creation order, wrapping round; a
+//                              gadget replacing a number counts as created
+//                              last. No event beyond the focus events
+//   picking from a list        events of that combo box only (and of the
+//                              gadget losing the focus), among them
+//                              kTypeComboSelChange when the selection changed;
+//                              opening and closing (kTypeComboDropDown,
+//                              kTypeComboCloseUp) are reported too
+//   opening and closing a list events of that combo box, no selection change
+//   clicking a button          kTypeClicked
+//   clicking an image view     kTypeClicked; a right click kTypeRightClick,
+//                              double clicks kTypeDoubleClick and
+//                              kTypeRightDoubleClick, a drag kTypeDrag
+//   choosing a menu item       kEventMenu, item the menu item's number
+//   moving the mouse           one return per movement, a raw message code
+//
+// The program's own calls raise no event, with one exception: set_gadget_text
+// on a text field is a change, recorded at once (kTypeEditChange). The next
+// wait_event() reports it after handling one message, unless that call
+// returns a queued window event, which drops it; so the start-up writes that
+// precede the first wait are never reported. Texts of labels, frames and
+// buttons, a combo box's selection by text, create_*, add_* and drawing raise
+// nothing.
+//
+// Life cycle: init_toolkit() on a toolkit in use closes it first, so no
+// window, gadget, image or event survives a second one; close_toolkit()
+// destroys the window, gadgets and images and forgets every event;
+// last_error() keeps its text across close_toolkit() and is cleared by
+// init_toolkit(); create_window() before init_toolkit() fails with a reason.
+// ---------------------------------------------------------------------------
 
 // ---------------------------------------------------------------------------
 // Event codes returned by wait_event().
@@ -109,9 +187,8 @@ inline constexpr int kAnonymous = -1;
 // Lifecycle.
 // ---------------------------------------------------------------------------
 
-// Prepares the toolkit: fonts, window class, the tables of windows, gadgets,
-// menus and images. Returns false (and leaves a reason in last_error()) when
-// the windowing system cannot be reached at all.
+// Prepares the toolkit (closing it first when in use). Returns false, with a
+// reason in last_error(), when the windowing system cannot be reached.
 bool init_toolkit();
 // Frees the loaded images and destroys the window with its gadgets.
 void close_toolkit();
@@ -158,8 +235,8 @@ std::int64_t get_gadget_state(int number);
 // Events.
 // ---------------------------------------------------------------------------
 
-// Returns once for every platform message (see the backend notes), or a
-// queued window event.
+// Returns once for every platform message, or a queued window event (see
+// the event contract above).
 int wait_event();
 int event_gadget();     // the item of the last event: gadget number ...
 int event_menu_item();  // ... or menu item number (one shared field)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -398,7 +399,10 @@ std::optional<DecodedImage> decode_image(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<DecodedImage> load_image_file(const std::string& file_name) {
-  std::ifstream file(file_name, std::ios::binary | std::ios::ate);
+  // The name is UTF-8; a path made from it opens the same file on every
+  // platform (Windows would read a narrow name in its ANSI code page).
+  const std::u8string utf8_name(file_name.begin(), file_name.end());
+  std::ifstream file(std::filesystem::path(utf8_name), std::ios::binary | std::ios::ate);
   if (!file) {
     return std::nullopt;
   }

@@ -46,6 +46,17 @@ void record_event(int code, int item, int type) {
   events.has_pending = true;
 }
 
+void record_text_change(int gadget) {
+  record_event(kEventGadget, gadget, kTypeEditUpdate);
+  record_event(kEventGadget, gadget, kTypeEditChange);
+}
+
+void queue_window_opened(int window) {
+  queue_window_event(kEventSize, window);
+  queue_window_event(kEventMove, window);
+  queue_window_event(kEventActivate, window);
+}
+
 void queue_window_event(int code, int window) {
   auto& queue = state().window_events;
   if (!queue.empty() && queue.back().code == code && queue.back().window == window) {

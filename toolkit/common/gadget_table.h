@@ -7,7 +7,7 @@
 //     never be looked up
 //   - inserting a number in use destroys the old gadget first
 //   - entries() is in creation order, the order of Tab navigation; a
-//     replacing gadget counts as created last
+//     replacing gadget counts as created last (tab_target())
 #pragma once
 
 #include <algorithm>
@@ -74,6 +74,32 @@ class GadgetTable {
   }
 
   bool contains(int number) const { return entry(number) != nullptr; }
+
+  // Tab (forward) and Shift+Tab: among the gadgets that can take the focus
+  // now, in creation order, the one after (before) `current`, wrapping
+  // round; the first (last) one when `current` is none of them. nullptr when
+  // no gadget can take the focus. can_take_focus(const Entry&) is the
+  // backend's test (kind, and where the platform has them, visible and
+  // enabled).
+  template <class CanTakeFocus>
+  Gadget* tab_target(const Gadget* current, bool forward, CanTakeFocus can_take_focus) const {
+    std::vector<Gadget*> stops;
+    for (const Entry& e : entries_) {
+      if (can_take_focus(e)) {
+        stops.push_back(e.gadget.get());
+      }
+    }
+    if (stops.empty()) {
+      return nullptr;
+    }
+    const auto at = std::find(stops.begin(), stops.end(), current);
+    if (at == stops.end()) {
+      return forward ? stops.front() : stops.back();
+    }
+    const auto count = static_cast<std::ptrdiff_t>(stops.size());
+    const std::ptrdiff_t next = ((at - stops.begin()) + (forward ? 1 : count - 1)) % count;
+    return stops[static_cast<std::size_t>(next)];
+  }
 
   // Creation order, anonymous gadgets included.
   const std::vector<Entry>& entries() const { return entries_; }

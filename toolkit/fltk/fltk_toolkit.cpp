@@ -1,5 +1,6 @@
-// The toolkit on FLTK 1.3 and X11: start and end, the platform messages,
-// the window with its menu, the gadgets and the images. Drawing is in
+// The toolkit on FLTK 1.3 and X11: the platform hooks of the shared core
+// (opening the display, the platform messages, the pictures of loaded
+// images), the window with its menu and the gadgets. Drawing is in
 // drawing.cpp, open_url in open_url.cpp.
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
@@ -13,7 +14,6 @@
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
-#include "toolkit/common/text_match.h"
 #include "toolkit/fltk/artwork.h"
 #include "toolkit/fltk/platform.h"
 #include "toolkit/fltk/widgets.h"
@@ -37,12 +37,9 @@ Gadget::~Gadget() {
 
 Gadget* find_gadget(int number) { return state().gadgets.find(number); }
 
-Fl_RGB_Image* find_image(Bitmap handle) {
-  if (handle == kNoBitmap) return nullptr;
-  for (const auto& [number, loaded] : state().images) {
-    if (reinterpret_cast<Bitmap>(loaded.image.get()) == handle) return loaded.image.get();
-  }
-  return nullptr;
+Fl_RGB_Image* find_picture(Bitmap handle) {
+  const auto found = state().pictures.find(handle);
+  return found != state().pictures.end() ? found->second.image.get() : nullptr;
 }
 
 namespace {
@@ -58,9 +55,8 @@ Message& current_message() {
   return *s.current;
 }
 
-void note_event(int code, int item, int type) {
-  Message& message = current_message();
-  message.has_event = true;
+void note_event(Message& message, Message::Recorded recorded, int code, int item, int type) {
+  message.recorded = recorded;
   message.event_code = code;
   message.item = item;
   message.type = type;
@@ -68,8 +64,18 @@ void note_event(int code, int item, int type) {
 
 }  // namespace
 
-void note_gadget_event(int gadget, int type) { note_event(kEventGadget, gadget, type); }
-void note_menu_event(int item) { note_event(kEventMenu, item, kTypeNone); }
+void note_gadget_event(int gadget, int type) {
+  note_event(current_message(), Message::Recorded::Event, kEventGadget, gadget, type);
+}
+void note_gadget_event_of(Message& message, int gadget, int type) {
+  note_event(message, Message::Recorded::Event, kEventGadget, gadget, type);
+}
+void note_text_change(int gadget) {
+  note_event(current_message(), Message::Recorded::TextChange, kEventGadget, gadget, kTypeEditChange);
+}
+void note_menu_event(int item) {
+  note_event(current_message(), Message::Recorded::Event, kEventMenu, item, kTypeNone);
+}
 void note_window_event(int code) { common::queue_window_event(code, state().window_number); }
 
 namespace {
@@ -206,6 +212,7 @@ int count_message(void* event, void*) {
   State& s = state();
   s.messages.push_back(Message{code});
   s.current = &s.messages.back();
+  if (e.type == ButtonPress) s.press_message = s.current;
   queue_window_events_of(e);
   return 0;  // FLTK handles it as usual
 }
@@ -321,11 +328,11 @@ void reset_platform() {
   s.drawing = DrawingPhase{};
   s.gadgets.clear();
   s.window.reset();
-  s.images.clear();
   s.current_menu_title = -1;
   s.last_focused_gadget = kAnonymous;
   s.messages.clear();
   s.current = nullptr;
+  s.press_message = nullptr;
   s.window_active = false;
   s.window_minimised = false;
   s.last_press = State::Press{};
@@ -338,36 +345,57 @@ using fltk_backend::Gadget;
 using fltk_backend::State;
 using fltk_backend::state;
 
-// --- lifecycle -------------------------------------------------------------------
+// --- platform hooks of the shared core ---------------------------------------------
 
-bool init_toolkit() {
-  State& s = state();
-  if (s.initialised) close_toolkit();
-  common::reset_events();
-  if (fl_display == nullptr) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-      s.last_error = fltk_backend::display_failure();
-      return false;
-    }
-    fl_open_display(display);
-    fltk_backend::set_up_fltk();
+// The display is opened once and stays open for the process: FLTK keeps fonts
+// and other resources of it, so a later session goes on with the same one.
+bool backend::open_platform(std::string& error) {
+  if (fl_display != nullptr) return true;
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    error = fltk_backend::display_failure();
+    return false;
   }
-  s.last_error.clear();
-  s.initialised = true;
+  fl_open_display(display);
+  fltk_backend::set_up_fltk();
   return true;
 }
 
-// The display stays open for the process: FLTK keeps fonts and other
-// resources of it, so a later init_toolkit() goes on with the same one.
-void close_toolkit() {
+void backend::close_platform() {
   fltk_backend::reset_platform();
-  common::reset_events();
-  state().initialised = false;
   if (fl_display != nullptr) XFlush(fl_display);
 }
 
-std::string last_error() { return state().last_error; }
+// FLTK draws an RGB (or, with transparency, RGBA) image of bytes it does not
+// own: the bytes live beside it.
+Bitmap backend::make_image(const common::DecodedImage& decoded) {
+  State& s = state();
+  const bool opaque = std::all_of(decoded.argb.begin(), decoded.argb.end(),
+                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+  const int depth = opaque ? 3 : 4;
+  fltk_backend::Picture picture;
+  picture.pixels.reserve(decoded.argb.size() * static_cast<std::size_t>(depth));
+  for (const std::uint32_t p : decoded.argb) {
+    picture.pixels.push_back(static_cast<unsigned char>(p >> 16));
+    picture.pixels.push_back(static_cast<unsigned char>(p >> 8));
+    picture.pixels.push_back(static_cast<unsigned char>(p));
+    if (!opaque) picture.pixels.push_back(static_cast<unsigned char>(p >> 24));
+  }
+  picture.image = std::make_unique<Fl_RGB_Image>(picture.pixels.data(), decoded.width, decoded.height, depth);
+  const Bitmap handle = ++s.last_picture;
+  s.pictures.emplace(handle, std::move(picture));
+  return handle;
+}
+
+void backend::free_image(Bitmap image) {
+  State& s = state();
+  for (const auto& entry : s.gadgets.entries()) {
+    if (entry.kind != fltk_backend::GadgetKind::ImageView) continue;
+    auto* view = entry.gadget->as<fltk_backend::ImageView>();
+    if (view->bitmap() == image) view->forget_image();
+  }
+  s.pictures.erase(image);
+}
 
 // One handled X event per call. FLTK handles everything that is queued in one
 // Fl::wait(), so messages may already wait here; otherwise it blocks until
@@ -377,14 +405,21 @@ std::string last_error() { return state().last_error; }
 int backend::pump_message() {
   State& s = state();
   while (s.messages.empty()) {
-    if (!s.initialised || !s.window) return kMsgNull;
+    if (!common::toolkit_ready() || !s.window) return kMsgNull;
     s.current = nullptr;
     Fl::wait();
   }
   s.current = nullptr;
   const fltk_backend::Message message = s.messages.front();
+  if (s.press_message == &s.messages.front()) s.press_message = nullptr;
   s.messages.pop_front();
-  if (message.has_event) common::record_event(message.event_code, message.item, message.type);
+  switch (message.recorded) {
+    case fltk_backend::Message::Recorded::Nothing: break;
+    case fltk_backend::Message::Recorded::Event:
+      common::record_event(message.event_code, message.item, message.type);
+      break;
+    case fltk_backend::Message::Recorded::TextChange: common::record_text_change(message.item); break;
+  }
   return message.code;
 }
 
@@ -393,10 +428,7 @@ int backend::pump_message() {
 bool create_window(int window, int x, int y, int width, int height, std::string_view title,
                    std::uint32_t style) {
   State& s = state();
-  if (!s.initialised) {
-    s.last_error = "the toolkit is not initialised";
-    return false;
-  }
+  if (!common::window_may_open()) return false;
   // One window: a new one replaces the old with its gadgets.
   s.gadgets.clear();
   s.window.reset();
@@ -423,12 +455,10 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   // FLTK keeps room for a title bar above a framed window. Without a window
   // manager there is no frame: the window's own corner goes where asked.
   if (!fltk_backend::window_manager_running()) XMoveWindow(fl_display, fl_xid(&w), x, y);
-  // Creating the window sizes and moves it; showing it activates it. The
-  // same window events as on every backend, so start-up ends on them.
+  // From here on X's reports of sizes and moves are the user's; start-up ends
+  // on the same window events as on every backend.
   w.set_announced();
-  common::queue_window_event(kEventSize, window);
-  common::queue_window_event(kEventMove, window);
-  common::queue_window_event(kEventActivate, window);
+  common::queue_window_opened(window);
   return true;
 }
 
@@ -548,7 +578,7 @@ void create_button(int number, int x, int y, int w, int h, std::string_view text
 }
 
 void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
-  Fl_RGB_Image* image = fltk_backend::find_image(bitmap);
+  Fl_RGB_Image* image = fltk_backend::find_picture(bitmap);
   if (image != nullptr) {
     w = image->w();
     h = image->h();
@@ -560,41 +590,6 @@ void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
                                       });
 }
 
-Bitmap load_bitmap(int image, std::string_view file_name) {
-  State& s = state();
-  auto decoded = common::load_image_file(std::string(file_name));
-  if (!decoded) {
-    s.last_error = "cannot load the image \"" + std::string(file_name) +
-                   "\": missing, unreadable, or not a supported bitmap or icon file";
-    return kNoBitmap;
-  }
-  // A number in use frees its old image; views that showed it show none.
-  if (auto old = s.images.find(image); old != s.images.end()) {
-    const Bitmap old_handle = reinterpret_cast<Bitmap>(old->second.image.get());
-    for (const auto& entry : s.gadgets.entries()) {
-      if (entry.kind != fltk_backend::GadgetKind::ImageView) continue;
-      auto* view = entry.gadget->as<fltk_backend::ImageView>();
-      if (view->bitmap() == old_handle) view->forget_image();
-    }
-    s.images.erase(old);
-  }
-  fltk_backend::LoadedImage loaded;
-  const bool opaque = std::all_of(decoded->argb.begin(), decoded->argb.end(),
-                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
-  const int depth = opaque ? 3 : 4;
-  loaded.pixels.reserve(decoded->argb.size() * static_cast<std::size_t>(depth));
-  for (const std::uint32_t p : decoded->argb) {
-    loaded.pixels.push_back(static_cast<unsigned char>(p >> 16));
-    loaded.pixels.push_back(static_cast<unsigned char>(p >> 8));
-    loaded.pixels.push_back(static_cast<unsigned char>(p));
-    if (!opaque) loaded.pixels.push_back(static_cast<unsigned char>(p >> 24));
-  }
-  loaded.image = std::make_unique<Fl_RGB_Image>(loaded.pixels.data(), decoded->width, decoded->height, depth);
-  const Bitmap handle = reinterpret_cast<Bitmap>(loaded.image.get());
-  s.images.insert_or_assign(image, std::move(loaded));
-  return handle;
-}
-
 void set_gadget_text(int number, std::string_view text) {
   Gadget* gadget = fltk_backend::find_gadget(number);
   if (gadget == nullptr) return;
@@ -603,21 +598,12 @@ void set_gadget_text(int number, std::string_view text) {
       const std::string content(text);
       gadget->as<fltk_backend::TextField>()->value(content.c_str(), static_cast<int>(content.size()));
       // The field notifies its change at once (synchronously), like typing.
-      common::record_event(kEventGadget, number, kTypeEditUpdate);
-      common::record_event(kEventGadget, number, kTypeEditChange);
+      common::record_text_change(number);
       break;
     }
     case fltk_backend::GadgetKind::ComboBox: {
       auto* combo = gadget->as<fltk_backend::ComboBox>();
-      if (text.empty()) {
-        combo->select(-1);
-        break;
-      }
-      const auto& items = combo->items();
-      const auto match = std::find_if(items.begin(), items.end(), [text](const std::string& item) {
-        return common::equal_ignoring_case(item, text);
-      });
-      if (match != items.end()) combo->select(static_cast<int>(match - items.begin()));
+      combo->select(combo->items().selection_for_text(text, combo->selected()));
       break;
     }
     case fltk_backend::GadgetKind::Label:
@@ -645,8 +631,7 @@ std::string get_gadget_text(int number) {
     }
     case fltk_backend::GadgetKind::ComboBox: {
       const auto* combo = gadget->as<fltk_backend::ComboBox>();
-      const int index = combo->selected();
-      return index >= 0 ? combo->items()[static_cast<std::size_t>(index)] : std::string();
+      return combo->items().text(combo->selected());
     }
     case fltk_backend::GadgetKind::Label: return gadget->as<fltk_backend::Label>()->text();
     case fltk_backend::GadgetKind::Frame: return gadget->as<fltk_backend::Frame>()->text();

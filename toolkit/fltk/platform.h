@@ -1,6 +1,6 @@
 // The FLTK backend's platform state, internal to the backend: the window with
-// its retained drawing, the gadgets, the loaded images, the platform messages
-// handled but not yet reported, and the drawing phase.
+// its retained drawing, the gadgets, the pictures of the loaded images, the
+// platform messages handled but not yet reported, and the drawing phase.
 //
 // Messages. A platform message is one X event for one of the program's
 // windows (input, focus, exposure, structure, client messages, selections),
@@ -48,10 +48,13 @@ inline constexpr int kMinWindowHeight = 80;
 
 class MainWindow;
 
-// One handled platform message waiting to be reported.
+// One handled platform message waiting to be reported, with the last gadget
+// or menu event its handling recorded (a text change stands for EN_UPDATE
+// then EN_CHANGE).
 struct Message {
-  int code = kMsgNull;     // the platform's (Win32-numbered) identifier
-  bool has_event = false;  // a gadget or menu event recorded while handling it
+  enum class Recorded { Nothing, Event, TextChange };
+  int code = kMsgNull;  // the platform's (Win32-numbered) identifier
+  Recorded recorded = Recorded::Nothing;
   int event_code = 0;
   int item = 0;
   int type = kTypeNone;
@@ -78,9 +81,11 @@ class Gadget {
   Fl_Widget* widget_;
 };
 
-struct LoadedImage {
+// The picture of a loaded image (make_image); FLTK's image keeps a pointer to
+// the bytes.
+struct Picture {
+  std::vector<unsigned char> pixels;  // RGB, or RGBA when not opaque
   std::unique_ptr<Fl_RGB_Image> image;
-  std::vector<unsigned char> pixels;  // the image's RGB or RGBA bytes
 };
 
 struct DrawingPhase {
@@ -92,11 +97,10 @@ struct DrawingPhase {
 };
 
 struct State {
-  bool initialised = false;
-  std::string last_error;
   // Declared in this order so that the gadgets go before the window that
-  // holds them, and the window before the images its gadgets show.
-  std::map<int, LoadedImage> images;  // by image number
+  // holds them, and the window before the pictures its gadgets show.
+  std::map<Bitmap, Picture> pictures;  // by handle, freed by free_image()
+  Bitmap last_picture = kNoBitmap;     // handles count up per process
   std::unique_ptr<MainWindow> window;
   int window_number = 0;
   common::GadgetTable<Gadget> gadgets;
@@ -104,6 +108,7 @@ struct State {
   int last_focused_gadget = kAnonymous;  // restored when the window is activated
   std::deque<Message> messages;     // handled, not yet reported
   Message* current = nullptr;       // the message being handled, if any
+  Message* press_message = nullptr; // the newest button press among them
   DrawingPhase drawing;
   // The program's window as X last reported it.
   bool window_active = false;
@@ -123,6 +128,10 @@ State& state();
 
 // A gadget event (kEventGadget) of the message being handled.
 void note_gadget_event(int gadget, int type);
+// A gadget event of an earlier message not yet reported.
+void note_gadget_event_of(Message& message, int gadget, int type);
+// A text field's content change of the message being handled.
+void note_text_change(int gadget);
 // A menu event (kEventMenu) of the message being handled.
 void note_menu_event(int item);
 // A window event of the program's window, queued at once.
@@ -132,8 +141,8 @@ void note_window_event(int code);
 
 // The gadget with this number, or nullptr.
 Gadget* find_gadget(int number);
-// The loaded image a bitmap handle names, or nullptr.
-Fl_RGB_Image* find_image(Bitmap handle);
+// The picture a bitmap handle names, or nullptr.
+Fl_RGB_Image* find_picture(Bitmap handle);
 // Whether a window manager frames the program's windows.
 bool window_manager_running();
 

@@ -128,11 +128,13 @@ int MainWindow::handle(int event) {
       }
       return 1;
     case FL_KEYBOARD:
+      // Tab and Shift+Tab, which no gadget uses, move the focus in the shared
+      // order instead of FLTK's navigation; arrow keys stay with the gadgets.
       if (Fl::event_key() == FL_Tab && (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) == 0) {
-        move_focus((Fl::event_state() & FL_SHIFT) == 0);
+        tab_focus((Fl::event_state() & FL_SHIFT) == 0);
         return 1;
       }
-      return 0;  // arrow keys stay with the gadgets
+      return 0;
     default:
       return Fl_Double_Window::handle(event);
   }
@@ -145,27 +147,17 @@ bool give_focus(Fl_Widget& widget) {
   return widget.take_focus() != 0;
 }
 
-void MainWindow::move_focus(bool forward) {
-  std::vector<Fl_Widget*> stops;
-  for (const auto& entry : state().gadgets.entries()) {
-    Fl_Widget* w = entry.gadget->widget();
-    if (common::takes_focus(entry.kind) && w->visible() && w->active()) stops.push_back(w);
+void tab_focus(bool forward) {
+  const auto& gadgets = state().gadgets;
+  const Gadget* current = nullptr;
+  for (const auto& entry : gadgets.entries()) {
+    if (entry.gadget->widget()->contains(Fl::focus())) current = entry.gadget.get();
   }
-  if (stops.empty()) return;
-  const auto count = static_cast<int>(stops.size());
-  int current = -1;
-  for (int n = 0; n < count; ++n) {
-    if (stops[static_cast<std::size_t>(n)]->contains(Fl::focus())) current = n;
-  }
-  for (int step = 1; step <= count; ++step) {
-    int next = 0;
-    if (current < 0) {
-      next = forward ? step - 1 : count - step;
-    } else {
-      next = ((forward ? current + step : current - step) % count + count) % count;
-    }
-    if (give_focus(*stops[static_cast<std::size_t>(next)])) return;
-  }
+  const Gadget* target = gadgets.tab_target(current, forward, [](const auto& entry) {
+    const Fl_Widget& widget = *entry.gadget->widget();
+    return common::takes_focus(entry.kind) && widget.visible() && widget.active();
+  });
+  if (target != nullptr) give_focus(*target->widget());
 }
 
 void MainWindow::draw() {
@@ -312,9 +304,7 @@ TextField::TextField(int number, int x, int y, int w, int h, bool digits_only)
 }
 
 void TextField::changed(Fl_Widget* widget, void*) {
-  const int number = static_cast<TextField*>(widget)->number_;
-  note_gadget_event(number, kTypeEditUpdate);
-  note_gadget_event(number, kTypeEditChange);
+  note_text_change(static_cast<TextField*>(widget)->number_);
 }
 
 int TextField::handle(int event) {
@@ -372,18 +362,15 @@ ComboBox::ComboBox(int number, int x, int y, int w, int h) : Fl_Choice(x, y, w, 
 }
 
 void ComboBox::insert_item(int position, std::string_view text) {
-  const int count = static_cast<int>(items_.size());
-  if (position == -1) position = count;
-  if (position < 0 || position > count) return;  // the platform refuses it
-  int kept = selected();
-  Fl_Menu_::insert(position, menu_path(text, false).c_str(), 0, nullptr);
-  items_.insert(items_.begin() + position, std::string(text));
-  if (kept >= position) ++kept;  // the selection stays on its item
-  select(kept);
+  const int kept = selected();
+  const auto inserted = items_.insert(position, text);
+  if (!inserted) return;
+  Fl_Menu_::insert(*inserted, menu_path(text, false).c_str(), 0, nullptr);
+  select(common::selection_after_insert(kept, *inserted));
 }
 
 void ComboBox::select(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size())) {
+  if (index < 0 || index >= items_.size()) {
     value(-1);
   } else {
     value(index);
@@ -397,25 +384,34 @@ void ComboBox::select_by_user(int index) {
   note_gadget_event(number_, kTypeComboSelChange);
 }
 
+// As on the platform, a click into the open list selects with its press and
+// closes the list with its release, each a message of its own: the press
+// reports the selection change, the release the closing. A list closed by a
+// key reports the change last, after the closing.
 void ComboBox::open_list() {
   note_gadget_event(number_, kTypeComboDropDown);
+  const Message* opening_press = state().press_message;
   // The open list is white, as the closed box's text area.
   const Fl_Color own = color();
   color(FL_BACKGROUND2_COLOR);
   const Fl_Menu_Item* picked = menu()->pulldown(x(), y(), w(), h(), mvalue(), this);
   color(own);
-  if (picked != nullptr && !picked->submenu()) {
-    select_by_user(static_cast<int>(picked - menu()));
-    note_gadget_event(number_, kTypeComboSelEndOk);
-  } else {
-    note_gadget_event(number_, kTypeComboSelEndCancel);
-  }
+  const int index = picked != nullptr && !picked->submenu() ? static_cast<int>(picked - menu()) : -1;
+  const bool changed = index >= 0 && index != selected();
+  if (changed) select(index);
+  note_gadget_event(number_, index >= 0 ? kTypeComboSelEndOk : kTypeComboSelEndCancel);
   note_gadget_event(number_, kTypeComboCloseUp);
+  Message* press_in_list = state().press_message != opening_press ? state().press_message : nullptr;
+  if (changed && press_in_list != nullptr && Fl::event() == FL_RELEASE) {
+    note_gadget_event_of(*press_in_list, number_, kTypeComboSelChange);
+  } else if (changed) {
+    note_gadget_event(number_, kTypeComboSelChange);
+  }
   redraw();
 }
 
 int ComboBox::handle(int event) {
-  const int count = static_cast<int>(items_.size());
+  const int count = items_.size();
   switch (event) {
     case FL_PUSH:
       if (Fl::event_button() != FL_LEFT_MOUSE) return 1;
@@ -445,7 +441,7 @@ int ComboBox::handle(int event) {
       if (Fl::event_length() != 1 || static_cast<unsigned char>(text[0]) < 0x21) return 0;
       for (int step = 1; step <= count; ++step) {
         const int index = (current + step + count) % count;
-        const std::string& item = items_[static_cast<std::size_t>(index)];
+        const std::string item = items_.text(index);
         if (!item.empty() && fold_ascii(item[0]) == fold_ascii(text[0])) {
           select_by_user(index);
           break;
@@ -496,7 +492,7 @@ void ComboBox::draw() {
   }
   const int index = selected();
   if (index < 0) return;
-  const std::string& text = items_[static_cast<std::size_t>(index)];
+  const std::string text = items_.text(index);
   constexpr int kTextIndent = 3;
   fl_push_clip(field_x + 1, field_y, field_w - 2, inner_h);
   fl_font(textfont(), textsize());

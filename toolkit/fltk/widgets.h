@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/combo.h"
 #include "toolkit/fltk/platform.h"
 
 class Fl_RGB_Image;
@@ -31,10 +32,14 @@ std::string menu_path(std::string_view text, bool ampersand_marks_mnemonic);
 // Moves the keyboard focus to the widget: the old focus is told first.
 bool give_focus(Fl_Widget& widget);
 
+// Tab (forward) or Shift+Tab: moves the focus to the next gadget that can
+// take it, in the shared tab order (GadgetTable::tab_target).
+void tab_focus(bool forward);
+
 // The top-level window. Its client area starts below the menu bar; every
 // gadget and drawing coordinate is relative to that. Children are never moved
-// by resizing. Tab and Shift+Tab move the focus through the gadgets that take
-// it, in creation order; arrow keys never move the focus.
+// by resizing. Tab and Shift+Tab move the focus (tab_focus); arrow keys never
+// do.
 class MainWindow final : public Fl_Double_Window {
  public:
   MainWindow(int number, int x, int y, int client_width, int client_height, const char* title);
@@ -62,7 +67,6 @@ class MainWindow final : public Fl_Double_Window {
   void resize(int x, int y, int w, int h) override;
 
  private:
-  void move_focus(bool forward);
   // Paints the canvas's painted pixels within the window rectangle.
   void paint_canvas(int x, int y, int w, int h) const;
 
@@ -131,7 +135,7 @@ class ComboBox final : public Fl_Choice {
   // Selects index (-1: none) without an event.
   void select(int index);
   int selected() const { return value(); }
-  const std::vector<std::string>& items() const { return items_; }
+  const common::ComboItems& items() const { return items_; }
   int handle(int event) override;
   void draw() override;
 
@@ -139,7 +143,7 @@ class ComboBox final : public Fl_Choice {
   void open_list();
   void select_by_user(int index);
   int number_;
-  std::vector<std::string> items_;
+  common::ComboItems items_;
 };
 
 // Push button: reports clicks.

@@ -105,7 +105,7 @@ void delete_selection() { post(MessageKind::Clear); }
 
 void pick(int gadget, int index) {
   const Gadget* combo = gadget_of_kind(gadget, GadgetKind::ComboBox);
-  if (combo == nullptr || index < 0 || index >= static_cast<int>(combo->items.size())) {
+  if (combo == nullptr || index < 0 || index >= combo->items.size()) {
     return;
   }
   post_list_sequence(*combo, index, true);
@@ -248,12 +248,12 @@ int focused_gadget() {
 
 std::vector<std::string> combo_items(int gadget) {
   const Gadget* combo = gadget_of_kind(gadget, GadgetKind::ComboBox);
-  return combo != nullptr ? combo->items : std::vector<std::string>{};
+  return combo != nullptr ? combo->items.items() : std::vector<std::string>{};
 }
 
 Rect image_size(int gadget) {
   const Gadget* view = gadget_of_kind(gadget, GadgetKind::ImageView);
-  const common::DecodedImage* image = view != nullptr ? detail::find_image(view->bitmap) : nullptr;
+  const common::DecodedImage* image = view != nullptr ? common::find_image(view->bitmap) : nullptr;
   return image != nullptr ? Rect{0, 0, image->width, image->height} : Rect{};
 }
 

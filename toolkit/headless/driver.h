@@ -1,79 +1,43 @@
 // Driving the headless backend: a user's actions, and reading back what the
 // window shows. For tests, ferrant-replay and the fuzz and soak drivers.
 //
-// Message model. The headless window has a platform message queue like a
-// real one. Each user action below only appends the messages that the real
-// action would send to that queue; nothing is handled until the program's
-// wait_event() pumps them, one message per wait_event() return. A message
-// that records a gadget or menu event makes wait_event() return that event;
-// otherwise it returns the message's raw identifier (in brackets below):
+// The headless window has a platform message queue like a real one. Each
+// action below only appends the messages the real action would send;
+// nothing is handled until the program's wait_event() takes them, one
+// message a return, with the events of the contract in toolkit/toolkit.h.
+// The messages an action appends (raw identifiers, as wait_event() returns
+// them when they record nothing, in brackets):
 //
-//   focus change   one message [0x0007] that moves the focus: the old gadget
-//                  loses it, the new one gains it. A text field records
-//                  EN_KILLFOCUS then kTypeFocusLost, or EN_SETFOCUS then
-//                  kTypeFocusGained; a combo box CBN_KILLFOCUS or
-//                  CBN_SETFOCUS; a button nothing. The last recorded event
-//                  counts, so the gaining gadget's is seen. The focus keeps
-//                  a text field's caret and selection.
-//   select all     one message [0x00B1], no event
-//   key            three messages: key down [0x0100], character [0x0102],
-//                  key up [0x0101]. The character edits the focused text
-//                  field at the caret, replacing the selection: EN_UPDATE then
-//                  EN_CHANGE. ES_NUMBER refuses non-digits, which then change
-//                  nothing and record nothing. U+0008 is Backspace; other
-//                  control characters change nothing. In a focused combo box
-//                  a character selects the next item starting with it
-//                  (CBN_SELCHANGE).
-//   paste          one message [0x0302]: the text up to its first line break
-//                  replaces the selection (not filtered by ES_NUMBER)
-//   delete         one message [0x0303]: the selection is deleted
-//   click          button down [0x0201], button up [0x0202]; a click on a
-//                  gadget that takes the focus and does not have it moves the
-//                  focus first (one more message before them). A button
-//                  records BN_CLICKED on button up, an image view
-//                  kTypeClicked on button down.
-//   double click   down, up, double click [0x0203] (image view:
-//                  kTypeDoubleClick), up
-//   right click    right down [0x0204] (image view: kTypeRightClick),
-//                  right up [0x0205]
-//   right double   right down, right up, right double click [0x0206] (image
-//                  view: kTypeRightDoubleClick), right up
-//   drag           down, one mouse move past the drag distance [0x0200]
-//                  (image view: kTypeDrag), up
-//   pick           (focus change if needed), button down on the box: the list
-//                  opens, CBN_DROPDOWN; button up [0x0202]; button down on the
-//                  item: CBN_SELCHANGE when the selection changes; button up:
-//                  the list closes, CBN_CLOSEUP. Five messages at most.
-//   open, close    (focus change if needed), button down: CBN_DROPDOWN;
-//                  button up; button down: the list closes without a pick,
-//                  CBN_CLOSEUP; button up [0x0202]
-//   menu item      one message (WM_COMMAND): a menu event for the item
-//   mouse move     one message [0x0200] per movement
-//   repaint        one message [0x000F, the paint message, which equals
-//                  kEventRepaint]; queues kEventRepaint, the canvas keeps
-//                  what was drawn
-//   close box      one message [0x00A1, a click on the frame]; queues
-//                  kEventClose, the window stays
-//   tab, backtab   key down, key up, handled by the dialog navigation (the
-//                  focus moves on key down, no gadget or menu event of its own
-//                  beyond the focus notifications of the gadgets involved)
+//   focus change   one [0x0007]: the old gadget loses the focus and the new
+//                  one gains it in the same message, so only the gaining
+//                  gadget's event is reported
+//   key            key down [0x0100], character [0x0102], key up [0x0101];
+//                  U+0008 is Backspace. In a combo box a character selects
+//                  the next item starting with it
+//   select all     [0x00B1]; paste [0x0302] (the text up to its first line
+//                  break); delete the selection [0x0303]
+//   click          (a focus change first for a gadget that takes the focus)
+//                  button down [0x0201], button up [0x0202]
+//   double click   down, up, double click [0x0203], up; right click: right
+//                  down [0x0204], right up [0x0205]; right double click: right
+//                  down, up, double [0x0206], up; drag: down, move [0x0200], up
+//   pick           (focus change), down: the list opens, up, down on the
+//                  item, up: the list closes; open and close without a pick:
+//                  (focus change), down, up, down, up
+//   menu item      one [0x0111]; mouse move one [0x0200] each
+//   repaint        one [0x000F]; the canvas keeps what was drawn
+//   close box      one [0x00A1] (a click on the frame)
+//   tab, backtab   key down (the focus moves), key up
 //
-// set_gadget_text on a text field records EN_UPDATE then EN_CHANGE at once,
-// as the platform's synchronous WM_SETTEXT notification does: the next
-// wait_event() reports it after pumping one message, unless it returns a
-// queued window event, which drops it. pump_message() never blocks: with no
-// message waiting it returns kMsgNull (0) at once, and wait_event() then
-// reports a pending gadget event, if any.
+// pump_message() never blocks: with no message waiting it returns kMsgNull
+// (0) at once. A program that is "idle" is blocked in wait_event() with
+// nothing pending: has_pending() is false; a driver runs the program's
+// passes while has_pending() is true.
 //
-// A program that is "idle" is blocked in wait_event() with nothing pending:
-// has_pending() is false. A driver runs the program's passes while
-// has_pending() is true.
-//
-// State between tests: reset() (or init_toolkit(), which calls it) leaves
-// everything fresh: no window, gadgets, images, messages, events, opened
-// URLs or error text. close_toolkit() destroys the window, gadgets and
-// images and forgets messages and events, but keeps opened_urls() and
-// last_error() for reading after the program ended.
+// State between runs: reset() leaves everything fresh (no window, gadgets,
+// images, messages, events, opened URLs or error text). close_toolkit()
+// keeps opened_urls() and last_error() for reading after the program ended;
+// init_toolkit() clears them.
 #pragma once
 
 #include <cstdint>

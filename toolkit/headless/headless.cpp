@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
-#include "toolkit/common/text_match.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/headless/state.h"
 
@@ -18,35 +17,10 @@ State& state() {
 
 Gadget* find_gadget(int number) { return state().gadgets.find(number); }
 
-const common::DecodedImage* find_image(Bitmap handle) {
-  if (handle == kNoBitmap) {
-    return nullptr;
-  }
-  for (const auto& [number, loaded] : state().images) {
-    if (loaded.handle == handle) {
-      return &loaded.image;
-    }
-  }
-  return nullptr;
-}
-
 Gadget* tab_target(const Gadget* from, bool forward) {
-  std::vector<Gadget*> stops;
-  for (const auto& entry : state().gadgets.entries()) {
-    if (common::takes_focus(entry.kind)) {
-      stops.push_back(entry.gadget.get());
-    }
-  }
-  if (stops.empty()) {
-    return nullptr;
-  }
-  const auto current = std::find(stops.begin(), stops.end(), from);
-  const auto count = static_cast<std::ptrdiff_t>(stops.size());
-  if (current == stops.end()) {
-    return forward ? stops.front() : stops.back();
-  }
-  const std::ptrdiff_t at = current - stops.begin();
-  return stops[static_cast<std::size_t>((at + (forward ? 1 : count - 1)) % count)];
+  return state().gadgets.tab_target(from, forward, [](const auto& entry) {
+    return common::takes_focus(entry.kind);
+  });
 }
 
 const Gadget* focus_after_queue() {
@@ -94,8 +68,7 @@ void replace_selection(Gadget& field, std::u32string_view text) {
   }
   field.content.replace(begin, end - begin, text);
   place_caret(field, begin + text.size());
-  record(field, kTypeEditUpdate);
-  record(field, kTypeEditChange);
+  common::record_text_change(field.number);
 }
 
 bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
@@ -149,10 +122,10 @@ char32_t fold_case(char32_t c) { return (c >= U'A' && c <= U'Z') ? c + (U'a' - U
 // A character typed into a closed pick-only list selects the next item that
 // starts with it.
 void type_into_combo(Gadget& combo, char32_t character) {
-  const int count = static_cast<int>(combo.items.size());
+  const int count = combo.items.size();
   for (int step = 1; step <= count; ++step) {
     const int index = (combo.selected + step + count) % count;
-    const std::u32string item = common::decode_utf8(combo.items[static_cast<std::size_t>(index)]);
+    const std::u32string item = common::decode_utf8(combo.items.text(index));
     if (!item.empty() && fold_case(item.front()) == fold_case(character)) {
       if (index != combo.selected) {
         combo.selected = index;
@@ -281,7 +254,7 @@ int handle(const Message& message) {
       return kMsgLButtonDown;
     case MessageKind::ComboChoose:
       if (gadget != nullptr && gadget->kind == GadgetKind::ComboBox && gadget->list_open &&
-          message.index >= 0 && message.index < static_cast<int>(gadget->items.size()) &&
+          message.index >= 0 && message.index < gadget->items.size() &&
           message.index != gadget->selected) {
         gadget->selected = message.index;
         record(*gadget, kTypeComboSelChange);
@@ -333,33 +306,37 @@ int backend::pump_message() {
   return headless::detail::handle(message);
 }
 
-void close_toolkit() {
+// The in-memory platform is always there. A session starts with no opened
+// URLs, as a freshly started program has none.
+bool backend::open_platform(std::string& /*error*/) {
+  state().opened_urls.clear();
+  return true;
+}
+
+void backend::close_platform() {
   headless::detail::State& s = state();
   s.focused = nullptr;
   s.gadgets.clear();
-  s.images.clear();
-  s.next_bitmap_handle = 1;
+  s.last_image_handle = kNoBitmap;
   s.window.reset();
   s.current_menu_title = -1;
   s.messages.clear();
   s.drawing = false;
   s.drawing_has_target = false;
   s.text_background = headless::detail::kDefaultTextBackground;
-  common::reset_events();
 }
+
+// The picture is the decoded pixels the shared image table keeps; the
+// handle only has to be unique within the session.
+Bitmap backend::make_image(const common::DecodedImage& /*image*/) { return ++state().last_image_handle; }
+
+void backend::free_image(Bitmap /*image*/) {}
 
 void headless::reset() {
   close_toolkit();
   headless::detail::state().opened_urls.clear();
-  headless::detail::state().last_error.clear();
+  common::set_last_error({});
 }
-
-bool init_toolkit() {
-  headless::reset();
-  return true;
-}
-
-std::string last_error() { return state().last_error; }
 
 // --- window and menu ---------------------------------------------------------
 
@@ -367,18 +344,18 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
                    std::uint32_t style) {
   headless::detail::State& s = state();
   using headless::detail::kMaxCanvasSide;
+  if (!common::window_may_open()) {
+    return false;
+  }
   if (s.window) {
-    close_toolkit();  // one window: a new one replaces the old with its gadgets
+    backend::close_platform();  // one window: a new one replaces the old with its gadgets
   }
   const int canvas_width = std::clamp(width, 0, kMaxCanvasSide);
   const int canvas_height = std::clamp(height, 0, kMaxCanvasSide);
   s.window.emplace(headless::detail::Window{
       window, headless::Rect{x, y, width, height}, std::string(title), style,
       common::Canvas(canvas_width, canvas_height, headless::detail::kButtonFace), false, {}});
-  // Creating the window sends its size and move; showing it activates it.
-  common::queue_window_event(kEventSize, window);
-  common::queue_window_event(kEventMove, window);
-  common::queue_window_event(kEventActivate, window);
+  common::queue_window_opened(window);
   return true;
 }
 
@@ -466,16 +443,8 @@ void add_combo_item(int number, int position, std::string_view text) {
   if (combo == nullptr || combo->kind != GadgetKind::ComboBox) {
     return;
   }
-  const int count = static_cast<int>(combo->items.size());
-  if (position == -1) {
-    position = count;
-  }
-  if (position < 0 || position > count) {
-    return;  // the platform refuses a position past the end
-  }
-  combo->items.insert(combo->items.begin() + position, std::string(text));
-  if (combo->selected >= position) {
-    ++combo->selected;  // the selection stays on its item
+  if (const auto inserted = combo->items.insert(position, text)) {
+    combo->selected = common::selection_after_insert(combo->selected, *inserted);
   }
 }
 
@@ -486,7 +455,7 @@ void create_button(int number, int x, int y, int w, int h, std::string_view text
 }
 
 void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
-  const common::DecodedImage* image = headless::detail::find_image(bitmap);
+  const common::DecodedImage* image = common::find_image(bitmap);
   if (image != nullptr) {
     w = image->width;
     h = image->height;
@@ -494,19 +463,6 @@ void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
   if (Gadget* gadget = create_gadget(number, GadgetKind::ImageView, x, y, w, h)) {
     gadget->bitmap = image != nullptr ? bitmap : kNoBitmap;
   }
-}
-
-Bitmap load_bitmap(int image, std::string_view file_name) {
-  headless::detail::State& s = state();
-  auto decoded = common::load_image_file(std::string(file_name));
-  if (!decoded) {
-    s.last_error = "cannot load the image \"" + std::string(file_name) +
-                   "\": missing, unreadable, or not a supported bitmap or icon file";
-    return kNoBitmap;
-  }
-  const Bitmap handle = s.next_bitmap_handle++;
-  s.images.insert_or_assign(image, headless::detail::LoadedImage{handle, std::move(*decoded)});
-  return handle;
 }
 
 void set_gadget_text(int number, std::string_view text) {
@@ -518,20 +474,10 @@ void set_gadget_text(int number, std::string_view text) {
     case GadgetKind::TextField:
       // WM_SETTEXT: the field notifies its change at once, like typing.
       set_field_content(*gadget, text);
-      headless::detail::record(*gadget, kTypeEditUpdate);
-      headless::detail::record(*gadget, kTypeEditChange);
+      common::record_text_change(number);
       break;
     case GadgetKind::ComboBox:
-      if (text.empty()) {
-        gadget->selected = -1;
-        break;
-      }
-      for (std::size_t i = 0; i < gadget->items.size(); ++i) {
-        if (common::equal_ignoring_case(gadget->items[i], text)) {
-          gadget->selected = static_cast<int>(i);
-          break;
-        }
-      }
+      gadget->selected = gadget->items.selection_for_text(text, gadget->selected);
       break;
     default:
       gadget->text = std::string(text);
@@ -548,8 +494,7 @@ std::string get_gadget_text(int number) {
     case GadgetKind::TextField:
       return common::encode_utf8(gadget->content);
     case GadgetKind::ComboBox:
-      return gadget->selected >= 0 ? gadget->items[static_cast<std::size_t>(gadget->selected)]
-                                   : std::string();
+      return gadget->items.text(gadget->selected);
     default:
       return gadget->text;
   }

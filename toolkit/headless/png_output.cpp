@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "toolkit/common/backend.h"
 #include "toolkit/headless/state.h"
 
 namespace tk::headless {
@@ -11,7 +12,7 @@ namespace tk::headless {
 bool save_png(const std::string& path) {
   detail::State& s = detail::state();
   if (!s.window || s.window->canvas.width() == 0 || s.window->canvas.height() == 0) {
-    s.last_error = "cannot save \"" + path + "\": there is no window picture to save";
+    common::set_last_error("cannot save \"" + path + "\": there is no window picture to save");
     return false;
   }
   const common::Canvas& canvas = s.window->canvas;
@@ -32,7 +33,7 @@ bool save_png(const std::string& path) {
   const bool written = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(),
                                                canvas.width() * 3, nullptr) != 0;
   if (!written) {
-    s.last_error = "cannot save \"" + path + "\": " + image.message;
+    common::set_last_error("cannot save \"" + path + "\": " + image.message);
   }
   png_image_free(&image);
   return written;

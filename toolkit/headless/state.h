@@ -6,13 +6,12 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "toolkit/common/bitmap_loader.h"
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
@@ -46,7 +45,7 @@ struct Gadget {
   std::size_t selection_anchor = 0;
   std::size_t caret = 0;        // selection is [min, max) of anchor and caret
   // Combo box.
-  std::vector<std::string> items;
+  common::ComboItems items;
   int selected = -1;
   bool list_open = false;
   // Image view.
@@ -98,38 +97,27 @@ struct Message {
   std::u32string text;
 };
 
-struct LoadedImage {
-  Bitmap handle;
-  common::DecodedImage image;
-};
-
 struct State {
   std::optional<Window> window;
   common::GadgetTable<Gadget> gadgets;
   Gadget* focused = nullptr;
   int current_menu_title = -1;  // index into window->menu, -1 for none
-  std::map<int, LoadedImage> images;  // by image number
-  Bitmap next_bitmap_handle = 1;
+  Bitmap last_image_handle = kNoBitmap;  // handles count up per session
   std::deque<Message> messages;
   // Drawing phase.
   bool drawing = false;
   bool drawing_has_target = false;
   Colour text_background = kDefaultTextBackground;
   std::vector<std::string> opened_urls;
-  std::string last_error;
 };
 
 State& state();
 
 // The gadget with this number, or nullptr.
 Gadget* find_gadget(int number);
-// The next (or previous) gadget that takes the focus after from, in
-// creation order, wrapping round; the first (last) one when from is none of
-// them. nullptr when no gadget takes the focus.
+// Where Tab (forward) or Shift+Tab moves the focus from `from`.
 Gadget* tab_target(const Gadget* from, bool forward);
 // Where the focus will be once the queued messages are handled.
 const Gadget* focus_after_queue();
-// The image a bitmap handle names, or nullptr.
-const common::DecodedImage* find_image(Bitmap handle);
 
 }  // namespace tk::headless::detail

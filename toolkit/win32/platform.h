@@ -10,12 +10,12 @@
 #endif
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -29,7 +29,7 @@ std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
 // A window's text, UTF-16 as the W functions give it.
 std::wstring window_text_wide(HWND window);
-// UTF-8 to the ANSI code page for the A functions (file names, command lines).
+// UTF-8 to the ANSI code page for the A functions (command lines).
 std::string to_ansi(std::string_view utf8);
 
 // --- RAII for platform handles ----------------------------------------------
@@ -77,22 +77,14 @@ struct DestroyWindowHandle {
 struct DestroyAccelerators {
   void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
 };
-struct DestroyIconHandle {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
 struct DeleteMemoryDc {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
-struct CloseKernelHandle {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
 
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
-using UniqueIcon = Unique<HICON, DestroyIconHandle>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
 using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
 using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;
-using UniqueKernelHandle = Unique<HANDLE, CloseKernelHandle>;
 
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDc {
@@ -199,7 +191,7 @@ void paint_label(const DRAWITEMSTRUCT& item);
 // painted again: what a label shows depends on the labels in front of it.
 void invalidate_labels_overlapping(const RECT& screen_area, HWND except);
 
-// --- gadgets, images, the window ----------------------------------------------
+// --- gadgets, the window --------------------------------------------------------
 
 // One child control. Destroying it destroys the control.
 struct Gadget {
@@ -213,21 +205,12 @@ struct Gadget {
   common::GadgetKind kind;
   UniqueWindow window;
   bool sunken = false;               // label with a sunken edge
-  Bitmap shown_image = kNoBitmap;    // image view: the bitmap it shows
-  bool shows_icon = false;           // image view: the image is an icon
+  Bitmap shown_image = kNoBitmap;    // image view: the bitmap it was given
+  common::ComboItems items;          // combo box: its items, as the list has them
   // Image view: where the left button went down, for drag detection.
   bool left_button_down = false;
   bool dragging = false;
   POINT press_point{};
-};
-
-// A loaded image: a bitmap or an icon.
-struct Image {
-  UniqueBitmap bitmap;
-  UniqueIcon icon;
-  Bitmap handle() const {
-    return bitmap ? reinterpret_cast<Bitmap>(bitmap.get()) : reinterpret_cast<Bitmap>(icon.get());
-  }
 };
 
 enum class ShowState { Normal, Minimized, Maximized };
@@ -255,20 +238,23 @@ struct MainWindow {
   std::unique_ptr<RetainedPicture> retained;
   ShowState show_state = ShowState::Normal;
   HWND saved_focus = nullptr;  // child with the focus when the window was deactivated
+  // While the window is created and shown: the system's size, move, activate
+  // and paint messages of that time queue no window events (the shared code
+  // queues the start-up events once the window is up).
+  bool opening = false;
 };
 
-// The backend's whole platform state. One program thread touches it.
+// The backend's whole platform state. One program thread touches it. The
+// pictures of loaded images belong to the shared image table (make_image,
+// free_image).
 struct Platform {
   HINSTANCE instance = nullptr;
   HFONT gui_font = nullptr;  // stock object, never deleted
-  bool initialised = false;
-  std::string last_error;
   UniqueAccelerators navigation_keys;
   std::optional<MainWindow> window;
   HMENU menu_bar = nullptr;       // owned by the window once attached
   HMENU current_menu = nullptr;   // the drop-down that receives items
   common::GadgetTable<Gadget> gadgets;
-  std::map<int, Image> images;
 };
 
 Platform& platform();

@@ -1,5 +1,6 @@
-// The Win32 backend: the main window, its menu bar, the numbered gadgets and
-// the message pump, on USER32, COMCTL32, SHELL32 and KERNEL32.
+// The Win32 backend: the main window, its menu bar, the numbered gadgets, the
+// pictures of loaded images and the message pump (the platform side of
+// toolkit/common/backend.h), on USER32, COMCTL32, SHELL32 and KERNEL32.
 //
 // Overlapping gadgets. Some labels overlap other gadgets on purpose: a feet
 // label (from x 115) sits inside the "Meter = " caption label before it, and
@@ -18,12 +19,12 @@
 #include <shellapi.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/gadget_table.h"
@@ -56,7 +57,9 @@ std::string window_text(HWND window) { return narrow(window_text_wide(window)); 
 
 void queue(int code) {
   const auto& main = platform().window;
-  common::queue_window_event(code, main ? main->number : 0);
+  if (main && !main->opening) {
+    common::queue_window_event(code, main->number);
+  }
 }
 
 Gadget* gadget_for_window(HWND window) {
@@ -68,34 +71,36 @@ Gadget* gadget_for_window(HWND window) {
   return nullptr;
 }
 
-// Tab and Shift+Tab: the next or previous enabled, visible tab stop in
-// creation order, wrapping round. A text field reached this way has its text
-// selected, as in a dialog box.
-void move_focus(bool forward) {
-  std::vector<HWND> stops;
+// The gadget whose control has the keyboard focus (or holds the control
+// that has it), numbered or not.
+const Gadget* gadget_with_focus() {
+  HWND focus = GetFocus();
   for (const auto& entry : platform().gadgets.entries()) {
     HWND control = entry.gadget->window.get();
-    if (control && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(control) &&
-        IsWindowEnabled(control)) {
-      stops.push_back(control);
+    if (control && focus && (control == focus || IsChild(control, focus))) {
+      return entry.gadget.get();
     }
   }
-  if (stops.empty()) {
+  return nullptr;
+}
+
+// Tab and Shift+Tab: the shared tab order over the controls that are tab
+// stops, visible and enabled. A text field reached this way has its text
+// selected, as in a dialog box.
+void move_focus(bool forward) {
+  const Gadget* target =
+      platform().gadgets.tab_target(gadget_with_focus(), forward, [](const auto& entry) {
+        HWND control = entry.gadget->window.get();
+        return control && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) &&
+               IsWindowVisible(control) && IsWindowEnabled(control);
+      });
+  if (!target) {
     return;
   }
-  HWND focus = GetFocus();
-  const std::size_t count = stops.size();
-  std::size_t next = forward ? 0 : count - 1;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (stops[i] == focus || IsChild(stops[i], focus)) {
-      next = forward ? (i + 1) % count : (i + count - 1) % count;
-      break;
-    }
-  }
-  SetFocus(stops[next]);
-  if (const Gadget* gadget = gadget_for_window(stops[next]);
-      gadget && gadget->kind == GadgetKind::TextField) {
-    SendMessageW(stops[next], EM_SETSEL, 0, -1);
+  HWND control = target->window.get();
+  SetFocus(control);
+  if (target->kind == GadgetKind::TextField) {
+    SendMessageW(control, EM_SETSEL, 0, -1);
   }
 }
 
@@ -308,16 +313,24 @@ Gadget* create_gadget(int number, GadgetKind kind, const wchar_t* control_class,
   return &state.gadgets.insert(number, kind, std::move(gadget));
 }
 
-const Image* image_for(Bitmap bitmap) {
-  if (bitmap == kNoBitmap) {
-    return nullptr;
-  }
-  for (const auto& [number, image] : platform().images) {
-    if (image.handle() == bitmap) {
-      return &image;
-    }
-  }
-  return nullptr;
+// Takes the picture back from an image view, which shows nothing from then on.
+void take_image_back(const Gadget& view) {
+  SendMessageW(view.window.get(), STM_SETIMAGE, IMAGE_BITMAP, 0);
+}
+
+// The colour a pixel with alpha shows on the button face: a static control
+// shows a plain bitmap, with nothing behind it to blend with.
+std::uint32_t over_button_face(std::uint32_t argb, COLORREF face) {
+  const std::uint32_t alpha = argb >> 24;
+  const auto blend = [alpha](std::uint32_t picture, std::uint32_t background) {
+    return (picture * alpha + background * (255 - alpha) + 127) / 255;
+  };
+  const std::uint32_t red = blend((argb >> 16) & 0xFF, GetRValue(face));
+  const std::uint32_t green = blend((argb >> 8) & 0xFF, GetGValue(face));
+  const std::uint32_t blue = blend(argb & 0xFF, GetBValue(face));
+  // Alpha 0: a control drawn with visual styles shows the picture as it is
+  // and makes no copy of its own (it copies pictures with alpha).
+  return (red << 16) | (green << 8) | blue;
 }
 
 // Destroys the gadgets and the window (with its menu bar) while the state the
@@ -431,17 +444,7 @@ void WindowClassRegistration::unregister() {
 
 Gadget::~Gadget() {
   if (kind == GadgetKind::ImageView && window) {
-    // A control drawn with visual styles may show its own copy of the image;
-    // take it back and free it if so.
-    const WPARAM type = shows_icon ? IMAGE_ICON : IMAGE_BITMAP;
-    auto shown = reinterpret_cast<HANDLE>(SendMessageW(window.get(), STM_SETIMAGE, type, 0));
-    if (shown && reinterpret_cast<Bitmap>(shown) != shown_image) {
-      if (shows_icon) {
-        DestroyIcon(static_cast<HICON>(shown));
-      } else {
-        DeleteObject(shown);
-      }
-    }
+    take_image_back(*this);
   }
 }
 
@@ -456,45 +459,10 @@ using win32::platform;
 using win32::widen;
 using common::GadgetKind;
 
-bool init_toolkit() {
-  auto& state = platform();
-  if (state.initialised) {
-    return true;
-  }
-  common::reset_events();
-  // Version 6 of the common controls (asked for by the manifest) knows the
-  // standard classes; an older one does not, and needs nothing more.
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  if (!InitCommonControlsEx(&controls)) {
-    controls.dwICC = ICC_WIN95_CLASSES;
-    InitCommonControlsEx(&controls);
-  }
-  state.instance = GetModuleHandleW(nullptr);
-  state.gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  ACCEL keys[] = {
-      {FVIRTKEY, VK_TAB, win32::kCommandTabForward},
-      {FVIRTKEY | FSHIFT, VK_TAB, win32::kCommandTabBackward},
-  };
-  state.navigation_keys.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
-  state.initialised = true;
-  return true;
-}
-
-void close_toolkit() {
-  auto& state = platform();
-  win32::destroy_main_window();
-  state.images.clear();
-  state.navigation_keys.reset();
-  state.initialised = false;
-  common::reset_events();
-}
-
-std::string last_error() { return platform().last_error; }
-
 bool create_window(int window, int x, int y, int width, int height, std::string_view title,
                    std::uint32_t style) {
   auto& state = platform();
-  if (!init_toolkit()) {
+  if (!common::window_may_open()) {
     return false;
   }
   // One window: a new one replaces the old.
@@ -503,8 +471,8 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   auto& main = state.window.emplace();
   main.number = window;
   if (!win32::register_window_class(main, state.instance)) {
-    state.last_error = "the window class could not be registered (error " +
-                       std::to_string(GetLastError()) + ")";
+    common::set_last_error("the window class could not be registered (error " +
+                           std::to_string(GetLastError()) + ")");
     state.window.reset();
     return false;
   }
@@ -513,17 +481,21 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
   main.retained = std::make_unique<win32::RetainedPicture>(width, height);
+  main.opening = true;
   HWND handle = CreateWindowExW(0, main.class_registration.name().c_str(), widen(title).c_str(), style,
                                 x, y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
                                 nullptr, state.instance, nullptr);
   if (!handle) {
-    state.last_error = "the window could not be created (error " + std::to_string(GetLastError()) + ")";
+    common::set_last_error("the window could not be created (error " + std::to_string(GetLastError()) +
+                           ")");
     state.window.reset();
     return false;
   }
   main.handle.reset(handle);
   ShowWindow(handle, SW_SHOWNORMAL);
   UpdateWindow(handle);
+  main.opening = false;
+  common::queue_window_opened(window);
   return true;
 }
 
@@ -627,8 +599,16 @@ void add_combo_item(int number, int position, std::string_view text) {
   if (!entry || entry->kind != GadgetKind::ComboBox) {
     return;
   }
-  SendMessageW(entry->gadget->window.get(), CB_INSERTSTRING, static_cast<WPARAM>(position),
-               reinterpret_cast<LPARAM>(widen(text).c_str()));
+  // The mirror decides what the list takes, so both always hold the same
+  // items; the selection stays on its item.
+  const auto index = entry->gadget->items.insert(position, text);
+  if (!index) {
+    return;
+  }
+  HWND control = entry->gadget->window.get();
+  const auto selected = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+  SendMessageW(control, CB_INSERTSTRING, static_cast<WPARAM>(*index), reinterpret_cast<LPARAM>(widen(text).c_str()));
+  SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(common::selection_after_insert(selected, *index)), 0);
 }
 
 void create_button(int number, int x, int y, int w, int h, std::string_view text) {
@@ -637,50 +617,19 @@ void create_button(int number, int x, int y, int w, int h, std::string_view text
 }
 
 void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
-  const win32::Image* image = win32::image_for(bitmap);
-  const bool icon = image && image->icon;
-  const DWORD kind_style = image ? (icon ? SS_ICON : SS_BITMAP) : 0;
+  // With a picture the view takes its size, its top left corner staying put.
+  const common::DecodedImage* image = common::find_image(bitmap);
+  if (image) {
+    w = image->width;
+    h = image->height;
+  }
   Gadget* gadget = win32::create_gadget(number, GadgetKind::ImageView, L"STATIC", "",
-                                        WS_VISIBLE | SS_NOTIFY | kind_style, 0, x, y, w, h);
+                                        WS_VISIBLE | SS_NOTIFY | SS_BITMAP, 0, x, y, w, h);
   if (!gadget || !image) {
     return;
   }
   gadget->shown_image = bitmap;
-  gadget->shows_icon = icon;
-  // The control takes the image's size, its top left corner staying put.
-  SendMessageW(gadget->window.get(), STM_SETIMAGE, icon ? IMAGE_ICON : IMAGE_BITMAP,
-               static_cast<LPARAM>(bitmap));
-}
-
-Bitmap load_bitmap(int image, std::string_view file_name) {
-  const std::string name = win32::to_ansi(file_name);
-  HANDLE opened = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) {
-    return kNoBitmap;
-  }
-  bool windows_bitmap = false;
-  {
-    const win32::UniqueKernelHandle file(opened);
-    char signature[2] = {};
-    DWORD read = 0;
-    windows_bitmap = ReadFile(file.get(), signature, sizeof(signature), &read, nullptr) &&
-                     read == sizeof(signature) && signature[0] == 'B' && signature[1] == 'M';
-  }
-  win32::Image loaded;
-  if (windows_bitmap) {
-    loaded.bitmap.reset(
-        static_cast<HBITMAP>(LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-  } else {
-    loaded.icon.reset(
-        static_cast<HICON>(LoadImageA(nullptr, name.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
-  }
-  if (!loaded.bitmap && !loaded.icon) {
-    return kNoBitmap;
-  }
-  const Bitmap handle = loaded.handle();
-  platform().images[image] = std::move(loaded);
-  return handle;
+  SendMessageW(gadget->window.get(), STM_SETIMAGE, IMAGE_BITMAP, static_cast<LPARAM>(bitmap));
 }
 
 void set_gadget_text(int number, std::string_view text) {
@@ -691,15 +640,9 @@ void set_gadget_text(int number, std::string_view text) {
   HWND control = gadget->window.get();
   switch (gadget->kind) {
     case GadgetKind::ComboBox: {
-      if (text.empty()) {
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        return;
-      }
-      const LRESULT index = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                         reinterpret_cast<LPARAM>(widen(text).c_str()));
-      if (index != CB_ERR) {
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      }
+      const auto current = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+      SendMessageW(control, CB_SETCURSEL,
+                   static_cast<WPARAM>(gadget->items.selection_for_text(text, current)), 0);
       return;
     }
     case GadgetKind::ImageView:
@@ -733,19 +676,7 @@ std::string get_gadget_text(int number) {
   if (gadget->kind != GadgetKind::ComboBox) {
     return win32::window_text(control);
   }
-  const LRESULT index = SendMessageW(control, CB_GETCURSEL, 0, 0);
-  if (index == CB_ERR) {
-    return {};
-  }
-  const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == CB_ERR || length <= 0) {
-    return {};
-  }
-  std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                      reinterpret_cast<LPARAM>(item.data()));
-  item.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return win32::narrow(item);
+  return gadget->items.text(static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
 }
 
 std::int64_t get_gadget_state(int number) {
@@ -801,6 +732,67 @@ bool open_url(std::string_view location) {
 }
 
 namespace backend {
+
+bool open_platform(std::string& /*error*/) {
+  auto& state = platform();
+  // Version 6 of the common controls (asked for by the manifest) knows the
+  // standard classes; an older one does not, and needs nothing more.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  if (!InitCommonControlsEx(&controls)) {
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+  }
+  state.instance = GetModuleHandleW(nullptr);
+  state.gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  ACCEL keys[] = {
+      {FVIRTKEY, VK_TAB, win32::kCommandTabForward},
+      {FVIRTKEY | FSHIFT, VK_TAB, win32::kCommandTabBackward},
+  };
+  state.navigation_keys.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+  return true;
+}
+
+void close_platform() {
+  win32::destroy_main_window();
+  platform().navigation_keys.reset();
+  // What the destroyed window and its controls had posted is not handled.
+  MSG forgotten{};
+  while (PeekMessageW(&forgotten, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+// A 32-bit top-down DIB section of the decoded pixels, composited over the
+// button face.
+Bitmap make_image(const common::DecodedImage& image) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows, as decoded
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) {
+    return kNoBitmap;
+  }
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < image.argb.size(); ++i) {
+    pixels[i] = win32::over_button_face(image.argb[i], face);
+  }
+  GdiFlush();
+  return reinterpret_cast<Bitmap>(bitmap);
+}
+
+void free_image(Bitmap image) {
+  for (const auto& entry : platform().gadgets.entries()) {
+    if (entry.kind == GadgetKind::ImageView && entry.gadget->shown_image == image) {
+      win32::take_image_back(*entry.gadget);
+    }
+  }
+  DeleteObject(reinterpret_cast<HBITMAP>(image));
+}
 
 int pump_message() {
   MSG message{};

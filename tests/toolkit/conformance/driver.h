@@ -1,0 +1,81 @@
+// The conformance suite's driver: a user's actions and what the window shows,
+// for one backend. suite.cpp states the toolkit contract as tests against
+// these calls; each backend has one driver_<backend>.cpp, and the suite is
+// compiled once per backend with it.
+//
+// The actions act as the user does, through the platform's own input path
+// where that is practical (real X input on X11, the messages the system
+// sends or posts on Windows, the simulated messages of the headless
+// platform). None of them waits for the program: settle() runs the
+// wait_event() returns that follow.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+
+namespace conformance {
+
+// One wait_event() return with the item and type it left.
+struct Event {
+  int code;
+  int item;
+  int type;
+  bool operator==(const Event&) const = default;
+};
+
+// The backend's name, for test names and skip messages.
+const char* backend_name();
+
+// Whether draw_text() draws in the platform's own font (so its pixels cannot
+// be compared with the shared canvas).
+bool text_in_platform_font();
+
+// Called after the suite has created the window and its gadgets, before the
+// first action (a driver may need the window's platform handles).
+void window_ready();
+
+// --- the user's actions ------------------------------------------------------
+
+// Clicks into a text field: it takes the keyboard focus.
+void focus_field(int gadget);
+// Types the keys into the gadget that has the focus, one key a character.
+void type(std::string_view keys);
+// Selects the whole text of the focused text field and pastes text over it.
+void paste(std::string_view text);
+// Opens the combo box's list with the mouse, picks item index, and the list
+// closes.
+void pick(int gadget, int index);
+// Opens the combo box's list with the mouse and closes it without a pick.
+void open_close(int gadget);
+// Left click in the middle of a button or image view.
+void click(int gadget);
+// Tab (forward) or Shift+Tab.
+void tab(bool forward);
+// Chooses a menu item with the mouse.
+void choose_menu(int item);
+// The window's close box.
+void close_box();
+// The system repaints the whole window (as when a window covering it goes).
+void system_repaint();
+// Moves the mouse over the window: count separate movements.
+void move_mouse(int count);
+
+// Every wait_event() return until the platform has delivered everything it
+// has and nothing more arrives.
+std::vector<Event> settle();
+
+// --- what the window shows ---------------------------------------------------
+
+// The gadget with the keyboard focus, -1 for none.
+int focused_gadget();
+// The text the platform's control shows (a combo box: the selected item).
+std::string shown_text(int gadget);
+// Whether the window is still open on the screen.
+bool window_shown();
+// The client-area pixel as the screen shows it, r + 256 g + 65536 b.
+tk::Colour pixel(int x, int y);
+
+}  // namespace conformance

@@ -1,0 +1,59 @@
+// The conformance driver on the headless backend: its own driver calls
+// (toolkit/headless/driver.h). The headless window keeps no picture of its
+// controls, only the drawing; pixel() shows image views over it, as a
+// screen would.
+#include "tests/toolkit/conformance/driver.h"
+#include "toolkit/common/backend.h"
+#include "toolkit/headless/driver.h"
+
+namespace conformance {
+
+namespace hl = tk::headless;
+
+const char* backend_name() { return "headless"; }
+bool text_in_platform_font() { return false; }
+void window_ready() {}
+
+void focus_field(int gadget) { hl::focus(gadget); }
+void type(std::string_view keys) { hl::type_text(keys); }
+void paste(std::string_view text) {
+  hl::select_all(hl::focused_gadget());
+  hl::paste(text);
+}
+void pick(int gadget, int index) { hl::pick(gadget, index); }
+void open_close(int gadget) { hl::open_close(gadget); }
+void click(int gadget) { hl::click(gadget); }
+void tab(bool forward) { forward ? hl::tab() : hl::backtab(); }
+void choose_menu(int item) { hl::choose_menu(item); }
+void close_box() { hl::close_box(); }
+void system_repaint() { hl::system_repaint(); }
+void move_mouse(int count) { hl::move_mouse(count); }
+
+std::vector<Event> settle() {
+  std::vector<Event> events;
+  while (hl::has_pending()) {
+    const int code = tk::wait_event();
+    events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+  }
+  return events;
+}
+
+int focused_gadget() { return hl::focused_gadget(); }
+std::string shown_text(int gadget) { return hl::text(gadget); }
+bool window_shown() { return hl::window_exists(); }
+
+tk::Colour pixel(int x, int y) {
+  for (const int number : hl::gadget_numbers()) {
+    const hl::Rect view = hl::rect(number);
+    const tk::common::DecodedImage* image = tk::common::find_image(tk::get_gadget_state(number));
+    if (hl::kind(number) == hl::GadgetKind::ImageView && image != nullptr && x >= view.x && y >= view.y &&
+        x < view.x + view.w && y < view.y + view.h) {
+      const std::uint32_t argb = image->argb[static_cast<std::size_t>((y - view.y) * image->width + (x - view.x))];
+      return tk::rgb(static_cast<int>(argb >> 16 & 0xFF), static_cast<int>(argb >> 8 & 0xFF),
+                     static_cast<int>(argb & 0xFF));
+    }
+  }
+  return hl::pixel(x, y);
+}
+
+}  // namespace conformance

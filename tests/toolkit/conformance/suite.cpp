@@ -1,0 +1,395 @@
+// The toolkit contract (toolkit/toolkit.h) as tests, run on every backend
+// through its driver (driver.h). Gadget and menu events are checked by what
+// the program relies on: which gadget they name, the types it may look at,
+// the last one of an action; raw message codes differ between platforms and
+// only count where the contract says one wait_event() return per message.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/conformance/driver.h"
+#include "toolkit/common/canvas.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+using conformance::Event;
+using conformance::settle;
+
+// A window like the program's, with one gadget of every kind.
+constexpr int kField = 0;      // digits-only text field
+constexpr int kDiameter = 1;   // combo box
+constexpr int kDistance = 2;   // digits-only text field
+constexpr int kModel = 4;      // combo box
+constexpr int kQuit = 9;       // push button
+constexpr int kLogo = 13;      // image view without a bitmap
+constexpr int kLabel = 116;
+constexpr int kVersionItem = 3;
+
+constexpr int kCode = tk::kEventGadget;
+
+std::vector<Event> gadget_events(const std::vector<Event>& events) {
+  std::vector<Event> found;
+  std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+               [](const Event& e) { return e.code == tk::kEventGadget; });
+  return found;
+}
+
+bool has_code(const std::vector<Event>& events, int code) {
+  return std::any_of(events.begin(), events.end(), [code](const Event& e) { return e.code == code; });
+}
+
+bool has_event(const std::vector<Event>& events, const Event& wanted) {
+  return std::find(events.begin(), events.end(), wanted) != events.end();
+}
+
+// Every gadget event of the action names one of these gadgets.
+::testing::AssertionResult only_gadgets(const std::vector<Event>& events, std::vector<int> gadgets) {
+  for (const Event& e : gadget_events(events)) {
+    if (std::find(gadgets.begin(), gadgets.end(), e.item) == gadgets.end()) {
+      return ::testing::AssertionFailure() << "a gadget event of gadget " << e.item << " (type " << e.type << ")";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class Toolkit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tk::init_toolkit()) << tk::last_error();
+    ASSERT_TRUE(tk::create_window(0, 10, 0, 700, 680, "Conformance", tk::kStyleMainWindow)) << tk::last_error();
+    tk::create_menu_bar(0, 0);
+    tk::add_menu_title("Varnek");
+    tk::add_menu_item(0, "Homepage");
+    tk::add_menu_title("Info");
+    tk::add_menu_item(kVersionItem, "Version 1.0");
+    tk::create_frame(tk::kAnonymous, 10, 20, 680, 300, "Baserate/Cable ---> Distance ...");
+    tk::create_text_field(kField, 20, 66, 30, 20, "", tk::kFlagNumber);
+    tk::create_combo_box(kDiameter, 20, 116, 50, 20);
+    for (const char* item : {"0.4", "0.5", "0.6", "0.7"}) tk::add_combo_item(kDiameter, -1, item);
+    tk::create_text_field(kDistance, 20, 396, 50, 20, "", tk::kFlagNumber);
+    tk::create_label(kLabel, 75, 398, 150, 16, "Meter = 0 Feet");
+    tk::create_combo_box(kModel, 20, 496, 85, 20);
+    for (const char* item : {"Pellion", "Ferrant_II", "Ferrant_III", "Ferrant_IV"}) tk::add_combo_item(kModel, -1, item);
+    tk::create_image_view(kLogo, 330, 560, 60, 40, tk::kNoBitmap);
+    tk::create_button(kQuit, 605, 625, 72, 24, "Quit");
+    // The program's first writes, as at start-up.
+    tk::set_gadget_text(kField, "0");
+    tk::set_gadget_text(kDistance, "0");
+    tk::set_gadget_text(kDiameter, "0.4");
+    conformance::window_ready();
+    startup_ = settle();
+  }
+  void TearDown() override { tk::close_toolkit(); }
+
+  std::vector<Event> startup_;
+};
+
+TEST_F(Toolkit, StartUpReportsSizeMoveActivateAndDropsTheFirstWrites) {
+  ASSERT_GE(startup_.size(), 3U);
+  EXPECT_EQ(startup_[0].code, tk::kEventSize);
+  EXPECT_EQ(startup_[1].code, tk::kEventMove);
+  EXPECT_EQ(startup_[2].code, tk::kEventActivate);
+  EXPECT_EQ(tk::event_window(), 0);
+  EXPECT_TRUE(gadget_events(startup_).empty());
+  EXPECT_EQ(conformance::shown_text(kField), "0");
+  EXPECT_EQ(conformance::shown_text(kDiameter), "0.4");
+}
+
+TEST_F(Toolkit, ProgramWritesShowAndOnlyATextFieldsChangeIsReported) {
+  tk::set_gadget_text(kLabel, "Meter = 3 Feet");
+  tk::set_gadget_text(kQuit, "Stop");
+  tk::set_gadget_text(kModel, "ferrant_iii");  // the whole text, any case
+  EXPECT_EQ(tk::get_gadget_state(kModel), 2);
+  EXPECT_EQ(tk::get_gadget_text(kModel), "Ferrant_III");
+  for (const char* no_item : {"Ferrant", "Pellion ", "Ferrant_IIII"}) {
+    tk::set_gadget_text(kModel, no_item);
+    EXPECT_EQ(tk::get_gadget_state(kModel), 2) << no_item;
+  }
+  EXPECT_TRUE(gadget_events(settle()).empty());
+  EXPECT_EQ(conformance::shown_text(kLabel), "Meter = 3 Feet");
+  EXPECT_EQ(conformance::shown_text(kQuit), "Stop");
+  EXPECT_EQ(conformance::shown_text(kModel), "Ferrant_III");
+  tk::set_gadget_text(kModel, "");
+  EXPECT_EQ(tk::get_gadget_state(kModel), -1);
+  EXPECT_EQ(tk::get_gadget_text(kModel), "");
+
+  // A text field's new text is a change: pending until the next wait, which
+  // reports it after handling one message.
+  tk::set_gadget_text(kDistance, "45000");
+  conformance::move_mouse(1);
+  const std::vector<Event> events = settle();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.front(), (Event{kCode, kDistance, tk::kTypeEditChange}));
+  EXPECT_EQ(gadget_events(events).size(), 1U);
+  EXPECT_EQ(tk::get_gadget_text(kDistance), "45000");
+  EXPECT_EQ(conformance::shown_text(kDistance), "45000");
+}
+
+TEST_F(Toolkit, DigitsOnlyFieldTakesTypedDigitsAndAnyPaste) {
+  tk::set_gadget_text(kField, "");
+  conformance::focus_field(kField);
+  EXPECT_EQ(gadget_events(settle()).back(), (Event{kCode, kField, tk::kTypeFocusGained}));
+  conformance::type("1a2");
+  const std::vector<Event> typed = settle();
+  EXPECT_EQ(gadget_events(typed), std::vector<Event>(2, Event{kCode, kField, tk::kTypeEditChange}));
+  EXPECT_EQ(tk::get_gadget_text(kField), "12");
+  conformance::paste("-5x");
+  EXPECT_TRUE(has_event(settle(), Event{kCode, kField, tk::kTypeEditChange}));
+  EXPECT_EQ(tk::get_gadget_text(kField), "-5x");
+  EXPECT_EQ(conformance::shown_text(kField), "-5x");
+}
+
+TEST_F(Toolkit, FocusMovesReportTheGainingGadgetLast) {
+  conformance::focus_field(kField);
+  settle();
+  conformance::focus_field(kDistance);
+  const std::vector<Event> events = settle();
+  EXPECT_TRUE(only_gadgets(events, {kField, kDistance}));
+  EXPECT_EQ(gadget_events(events).back(), (Event{kCode, kDistance, tk::kTypeFocusGained}));
+  EXPECT_EQ(conformance::focused_gadget(), kDistance);
+}
+
+TEST_F(Toolkit, TabAndShiftTabWalkTheFocusableGadgetsInCreationOrder) {
+  conformance::focus_field(kField);
+  settle();
+  const int forward[] = {kDiameter, kDistance, kModel, kQuit, kField};
+  int from = kField;
+  for (const int to : forward) {
+    conformance::tab(true);
+    const std::vector<Event> events = settle();
+    EXPECT_EQ(conformance::focused_gadget(), to);
+    EXPECT_TRUE(only_gadgets(events, {from, to})) << "tab to " << to;
+    EXPECT_FALSE(has_code(events, tk::kEventMenu));
+    from = to;
+  }
+  conformance::tab(false);
+  const std::vector<Event> back = settle();
+  EXPECT_EQ(conformance::focused_gadget(), kQuit);
+  EXPECT_TRUE(has_event(back, Event{kCode, kField, tk::kTypeFocusLost}));
+  conformance::tab(false);
+  EXPECT_EQ(gadget_events(settle()).back(), (Event{kCode, kModel, tk::kTypeComboSetFocus}));
+}
+
+TEST_F(Toolkit, PickingReportsTheSelectionAndOpeningAloneSelectsNothing) {
+  conformance::pick(kDiameter, 2);
+  std::vector<Event> events = settle();
+  EXPECT_TRUE(only_gadgets(events, {kDiameter}));
+  EXPECT_TRUE(has_event(events, Event{kCode, kDiameter, tk::kTypeComboSelChange}));
+  EXPECT_EQ(tk::get_gadget_state(kDiameter), 2);
+  EXPECT_EQ(tk::get_gadget_text(kDiameter), "0.6");
+  EXPECT_EQ(conformance::shown_text(kDiameter), "0.6");
+
+  conformance::open_close(kModel);
+  events = settle();
+  EXPECT_FALSE(gadget_events(events).empty());
+  EXPECT_TRUE(only_gadgets(events, {kDiameter, kModel}));
+  EXPECT_FALSE(has_event(events, Event{kCode, kModel, tk::kTypeComboSelChange}));
+  EXPECT_EQ(tk::get_gadget_state(kModel), -1);
+}
+
+TEST_F(Toolkit, ClicksAndMenuItemsAreReportedWithTheirNumbers) {
+  conformance::click(kQuit);
+  EXPECT_TRUE(has_event(settle(), Event{kCode, kQuit, tk::kTypeClicked}));
+  conformance::click(kLogo);
+  EXPECT_TRUE(has_event(settle(), Event{kCode, kLogo, tk::kTypeClicked}));
+  conformance::choose_menu(kVersionItem);
+  const std::vector<Event> events = settle();
+  EXPECT_TRUE(has_event(events, Event{tk::kEventMenu, kVersionItem, tk::kTypeNone}));
+  EXPECT_EQ(tk::event_menu_item(), kVersionItem);
+}
+
+TEST_F(Toolkit, MouseMovesAreOneReturnEachAndTheCloseBoxOnlyAsks) {
+  conformance::move_mouse(7);
+  const std::vector<Event> moves = settle();
+  EXPECT_EQ(moves.size(), 7U);
+  for (const Event& e : moves) {
+    EXPECT_TRUE(e.code != tk::kEventGadget && e.code != tk::kEventMenu && e.code != tk::kEventClose) << e.code;
+  }
+  EXPECT_EQ(tk::event_type(), tk::kTypeNone);
+  conformance::close_box();
+  EXPECT_TRUE(has_code(settle(), tk::kEventClose));
+  EXPECT_TRUE(conformance::window_shown());
+}
+
+TEST_F(Toolkit, DrawingFollowsTheCanvasRulesAndSurvivesARepaint) {
+  constexpr tk::Colour kRed = tk::rgb(255, 0, 0);
+  constexpr tk::Colour kBlue = tk::rgb(0, 0, 255);
+  constexpr tk::Colour kGreen = tk::rgb(0, 255, 0);
+  tk::common::Canvas expected(700, 680, tk::common::kButtonFace);
+  tk::draw_box(330, 200, 20, 20, kRed);  // outside a drawing phase: nothing
+  tk::begin_window_drawing(7);           // a window that does not exist: nothing
+  tk::draw_box(330, 200, 20, 20, kRed);
+  EXPECT_EQ(tk::draw_text(330, 200, "x"), 330);
+  tk::begin_window_drawing(0);
+  struct Line {
+    int x1, y1, x2, y2;
+  };
+  for (const Line& l : {Line{330, 130, 340, 130}, Line{330, 135, 330, 145}, Line{345, 130, 360, 145},
+                        Line{365, 130, 370, 150}, Line{380, 150, 395, 133}, Line{400, 130, 420, 137},
+                        Line{430, 145, 425, 130}, Line{440, 140, 440, 140}}) {
+    tk::draw_line(l.x1, l.y1, l.x2, l.y2, kRed);
+    expected.line(l.x1, l.y1, l.x2, l.y2, kRed);
+  }
+  tk::draw_line(330, 160, 420, 160, tk::kFrontColour);
+  expected.line(330, 160, 420, 160, tk::kFrontColour);
+  struct Box {
+    int x, y, w, h;
+  };
+  for (const Box& b : {Box{460, 130, 1, 1}, Box{465, 131, -1, -1}, Box{470, 130, 7, 3}, Box{480, 130, 1, 9},
+                       Box{20, 288, 200, 2}}) {
+    tk::draw_box(b.x, b.y, b.w, b.h, kBlue);
+    expected.box(b.x, b.y, b.w, b.h, kBlue);
+  }
+  for (const int r : {1, 2, 4}) {  // the radii the program draws
+    tk::draw_circle(500 + 12 * r, 140, r, kGreen);
+    expected.circle(500 + 12 * r, 140, r, kGreen);
+  }
+  tk::set_text_background(kGreen);
+  const int after = tk::draw_text(330, 180, "PSD (dBm/Hz)");
+  const int expected_after = expected.text(330, 180, "PSD (dBm/Hz)", kGreen);
+  EXPECT_EQ(tk::draw_text(after, 180, ""), after);
+  tk::end_drawing();
+  tk::draw_box(330, 200, 20, 20, kRed);  // after the phase: nothing
+
+  const bool compare_text = !conformance::text_in_platform_font();
+  if (compare_text) {
+    EXPECT_EQ(after, expected_after);
+  } else {
+    EXPECT_GT(after, 330);  // the platform's font: its own width, its own glyphs
+  }
+  const auto wrong_pixels = [&] {
+    int wrong = 0;
+    for (int y = 125; y < 300; ++y) {
+      for (int x = 15; x < 690; ++x) {
+        const bool text_cell = y >= 180 && y < 200 && x >= 330 && x < std::max(after, expected_after);
+        if (text_cell && !compare_text) continue;
+        if (expected.painted(x, y) ? conformance::pixel(x, y) != expected.pixel(x, y)
+                                   : conformance::pixel(x, y) == kRed) {
+          ++wrong;
+        }
+      }
+    }
+    return wrong;
+  };
+  settle();
+  EXPECT_EQ(wrong_pixels(), 0);
+  if (!compare_text) {
+    EXPECT_EQ(conformance::pixel(330, 180), kGreen);  // the text's cell starts at x, y
+    EXPECT_EQ(conformance::pixel(after - 1, 180), kGreen);
+  }
+  conformance::system_repaint();
+  EXPECT_TRUE(has_code(settle(), tk::kEventRepaint));
+  EXPECT_EQ(wrong_pixels(), 0) << "the drawing did not come back after the repaint";
+}
+
+// A 24-bit bitmap file of one colour, bottom-up rows padded to 4 bytes.
+void write_bmp(const std::filesystem::path& path, int width, int height, tk::Colour colour) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  std::vector<std::uint8_t> out{'B', 'M'};
+  const auto put = [&out](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  };
+  put(static_cast<std::uint32_t>(54 + row * height), 4);
+  put(0, 4);
+  put(54, 4);
+  put(40, 4);
+  put(static_cast<std::uint32_t>(width), 4);
+  put(static_cast<std::uint32_t>(height), 4);
+  put(1, 2);
+  put(24, 2);
+  for (int i = 0; i < 6; ++i) put(0, 4);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      put(static_cast<std::uint32_t>(colour >> 16 & 0xFF), 1);  // blue, green, red
+      put(static_cast<std::uint32_t>(colour >> 8 & 0xFF), 1);
+      put(static_cast<std::uint32_t>(colour & 0xFF), 1);
+    }
+    for (int pad = width * 3; pad < row; ++pad) out.push_back(0);
+  }
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
+                                              static_cast<std::streamsize>(out.size()));
+}
+
+TEST_F(Toolkit, ImagesLoadAndShowAtTheirOwnSize) {
+  const auto dir = std::filesystem::temp_directory_path();
+  const auto logo = dir / ("conformance-logo-" + std::string(conformance::backend_name()) + ".bmp");
+  const tk::Colour kLogoColour = tk::rgb(200, 30, 40);
+  write_bmp(logo, 24, 16, kLogoColour);
+  const tk::Bitmap bitmap = tk::load_bitmap(0, logo.string());
+  std::filesystem::remove(logo);
+  ASSERT_NE(bitmap, tk::kNoBitmap) << tk::last_error();
+  tk::create_image_view(kLogo, 330, 560, 60, 40, bitmap);  // replaces the empty view
+  EXPECT_EQ(tk::get_gadget_state(kLogo), bitmap);
+  settle();
+  EXPECT_EQ(conformance::pixel(330, 560), kLogoColour);
+  EXPECT_EQ(conformance::pixel(353, 575), kLogoColour);
+  EXPECT_NE(conformance::pixel(354, 575), kLogoColour);  // the view took the bitmap's width
+  EXPECT_NE(conformance::pixel(340, 576), kLogoColour);  // and height
+
+  const auto missing = dir / "conformance-missing.bmp";
+  EXPECT_EQ(tk::load_bitmap(1, missing.string()), tk::kNoBitmap);
+  EXPECT_NE(tk::last_error().find("conformance-missing.bmp"), std::string::npos) << tk::last_error();
+  EXPECT_EQ(tk::load_bitmap(1, dir.string()), tk::kNoBitmap);  // a directory is no image
+}
+
+TEST_F(Toolkit, ANumberInUseIsReplacedAndMissingNumbersDoNothing) {
+  tk::create_label(kDistance, 20, 396, 50, 20, "now a label");
+  EXPECT_EQ(tk::get_gadget_text(kDistance), "now a label");
+  EXPECT_EQ(tk::get_gadget_state(kDistance), 0);
+  settle();
+  EXPECT_EQ(conformance::shown_text(kDistance), "now a label");
+  // The replacing field is the last tab stop: Tab from the button reaches it.
+  tk::create_text_field(kDistance, 20, 396, 50, 20, "7", tk::kFlagNumber);
+  settle();
+  conformance::click(kQuit);
+  settle();
+  conformance::tab(true);
+  settle();
+  EXPECT_EQ(conformance::focused_gadget(), kDistance);
+
+  // Inserting keeps the selected item selected; a position past the end adds nothing.
+  tk::set_gadget_text(kModel, "Pellion");
+  tk::add_combo_item(kModel, 0, "Tamsel");
+  tk::add_combo_item(kModel, 9, "Beyond");
+  EXPECT_EQ(tk::get_gadget_state(kModel), 1);
+  EXPECT_EQ(tk::get_gadget_text(kModel), "Pellion");
+  tk::set_gadget_text(kModel, "beyond");
+  EXPECT_EQ(tk::get_gadget_state(kModel), 1);
+  tk::set_gadget_text(kModel, "tamsel");
+  EXPECT_EQ(tk::get_gadget_state(kModel), 0);
+
+  for (const int missing : {555, tk::kAnonymous}) {
+    tk::set_gadget_text(missing, "x");
+    tk::add_combo_item(missing, -1, "x");
+    EXPECT_EQ(tk::get_gadget_text(missing), "");
+    EXPECT_EQ(tk::get_gadget_state(missing), 0);
+  }
+}
+
+TEST_F(Toolkit, ASecondInitStartsAfreshAndAWindowNeedsInit) {
+  ASSERT_TRUE(tk::init_toolkit());
+  EXPECT_EQ(tk::get_gadget_text(kField), "");
+  EXPECT_FALSE(conformance::window_shown());
+  EXPECT_TRUE(tk::last_error().empty());
+  tk::close_toolkit();
+  EXPECT_FALSE(tk::create_window(0, 10, 0, 300, 200, "Closed", tk::kStyleMainWindow));
+  EXPECT_FALSE(tk::last_error().empty());
+  ASSERT_TRUE(tk::init_toolkit());
+  ASSERT_TRUE(tk::create_window(0, 10, 0, 300, 200, "Again", tk::kStyleMainWindow));
+  tk::create_text_field(kField, 20, 20, 40, 20, "", tk::kFlagNumber);
+  tk::set_gadget_text(kField, "0");
+  conformance::window_ready();
+  const std::vector<Event> events = settle();
+  ASSERT_GE(events.size(), 3U);
+  EXPECT_EQ(events[0].code, tk::kEventSize);
+  EXPECT_TRUE(gadget_events(events).empty());
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// What only the Win32 backend can get wrong, beyond the conformance suite and
+// the end-to-end test: its owner-drawn labels under later ones, its hidden
+// empty labels, the closed height of its combo boxes, pictures with alpha on
+// the button face, and starting a program. Runs under Wine; the input is the
+// conformance driver's.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/conformance/driver.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kModel = 4, kCaption = 116, kFeet = 117, kCoveringLabel = 121;
+
+HWND control(int gadget) { return GetDlgItem(FindWindowW(L"WindowClass_0", nullptr), gadget); }
+
+class Win32Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tk::init_toolkit()) << tk::last_error();
+    ASSERT_TRUE(tk::create_window(0, 10, 0, 700, 680, "Win32", tk::kStyleMainWindow));
+    tk::create_label(kCaption, 75, 398, 150, 16, "Meter = 0 Feet");
+    tk::create_label(kFeet, 115, 398, 100, 16, "");  // over the caption's end, from x 115
+    tk::create_combo_box(kModel, 20, 496, 85, 20);
+    for (const char* item : {"Pellion", "Ferrant_II", "Ferrant_III", "Ferrant_IV"}) tk::add_combo_item(kModel, -1, item);
+    tk::create_label(kCoveringLabel, 20, 498, 150, 16, "");  // over the whole box
+    conformance::window_ready();
+    conformance::settle();
+  }
+  void TearDown() override { tk::close_toolkit(); }
+};
+
+// The caption shows exactly the whole characters of its text that end left
+// of the feet label, as drawn alone in its font: no column of the next one.
+void expect_whole_characters_before_feet_label() {
+  HWND caption = control(kCaption);
+  constexpr int kRoom = 115 - 75, kHeight = 16;
+  const std::wstring text = L"Meter = 0 Feet";
+  HDC screen = GetDC(caption);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old_bitmap = SelectObject(memory, CreateCompatibleBitmap(screen, kRoom, kHeight));
+  HGDIOBJ old_font = SelectObject(memory, reinterpret_cast<HGDIOBJ>(SendMessageW(caption, WM_GETFONT, 0, 0)));
+  int whole = 0;
+  for (SIZE size{}; whole < static_cast<int>(text.size()); ++whole) {
+    GetTextExtentPoint32W(memory, text.c_str(), whole + 1, &size);
+    if (size.cx > kRoom) break;
+  }
+  RECT cell{0, 0, kRoom, kHeight};
+  FillRect(memory, &cell, GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(memory, TRANSPARENT);
+  SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
+  TextOutW(memory, 0, 0, text.c_str(), whole);
+  int wrong = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kRoom; ++x) {
+      wrong += conformance::pixel(75 + x, 398 + y) != static_cast<tk::Colour>(GetPixel(memory, x, y));
+    }
+  }
+  SelectObject(memory, old_font);
+  DeleteObject(SelectObject(memory, old_bitmap));
+  DeleteDC(memory);
+  ReleaseDC(caption, screen);
+  EXPECT_GT(whole, 0);
+  EXPECT_EQ(wrong, 0) << "the caption does not show exactly its first " << whole << " characters";
+}
+
+TEST_F(Win32Window, ALabelCoveredFromTheRightShowsOnlyWholeCharacters) {
+  tk::set_gadget_text(kFeet, "3281 Feet");
+  conformance::settle();
+  expect_whole_characters_before_feet_label();  // the GUI font
+  // A font in which "Meter = " no longer fits, as Windows' own GUI font.
+  LOGFONTW font{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  font.lfHeight = font.lfHeight < 0 ? font.lfHeight - 3 : font.lfHeight + 3;
+  HFONT wider = CreateFontIndirectW(&font);
+  SendMessageW(control(kCaption), WM_SETFONT, reinterpret_cast<WPARAM>(wider), TRUE);
+  conformance::settle();
+  expect_whole_characters_before_feet_label();
+  conformance::system_repaint();
+  conformance::settle();
+  expect_whole_characters_before_feet_label();
+  SendMessageW(control(kCaption), WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  DeleteObject(wider);
+}
+
+TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) {
+  HWND main = FindWindowW(L"WindowClass_0", nullptr), box = control(kModel);
+  EXPECT_FALSE(IsWindowVisible(control(kFeet)));  // "Meter = 0 Feet" shows whole
+  EXPECT_EQ(ChildWindowFromPointEx(main, POINT{98, 506}, CWP_SKIPINVISIBLE), box) << "the arrow is covered";
+  RECT closed{}, list{};
+  GetWindowRect(box, &closed);
+  EXPECT_EQ(closed.bottom - closed.top, 20);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof(parts);
+  ASSERT_TRUE(GetComboBoxInfo(box, &parts));
+  SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+  GetWindowRect(parts.hwndList, &list);
+  SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+  // The open list shows every item and ends within the box's 350 pixels.
+  EXPECT_GE(list.bottom - list.top, 4 * static_cast<int>(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0)));
+  EXPECT_LE(list.bottom - closed.top, 350);
+}
+
+void put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
+  // A 16 x 16 icon of 32 bits, every pixel red at half alpha.
+  std::vector<std::uint8_t> icon;
+  for (const std::uint32_t word : {0u, 1u, 1u}) put(icon, word, 2);  // an icon file of one image
+  // 16 x 16, 1 plane, 32 bits, the image's size and where it starts
+  for (const std::uint32_t word : {0x1010u, 0x200001u, 40u + 16 * 16 * 4 + 16 * 4, 22u}) put(icon, word, 4);
+  // the image's header: 16 x 32 (colours and mask), 1 plane, 32 bits, uncompressed
+  for (const std::uint32_t word : {40u, 16u, 32u, 0x200001u, 0u, 0u, 0u, 0u, 0u, 0u}) put(icon, word, 4);
+  for (int i = 0; i < 16 * 16; ++i) put(icon, 0x80FF0000u, 4);
+  icon.resize(icon.size() + 16 * 4);  // the AND mask, all shown
+  const fs::path file = fs::temp_directory_path() / "win32-specific-alpha.ico";
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(icon.data()), std::ssize(icon));
+  const tk::Bitmap picture = tk::load_bitmap(0, file.string());
+  fs::remove(file);
+  ASSERT_NE(picture, tk::kNoBitmap) << tk::last_error();
+  tk::create_image_view(13, 330, 560, 60, 40, picture);
+  conformance::settle();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const auto half = [](int picture_part, int face_part) { return (picture_part * 128 + face_part * 127 + 127) / 255; };
+  EXPECT_EQ(conformance::pixel(337, 567), tk::rgb(half(255, GetRValue(face)), half(0, GetGValue(face)),
+                                                  half(0, GetBValue(face))));
+}
+
+// (A location nothing can open makes the shell show an error box: manual test.)
+TEST(Win32OpenUrl, StartsAProgramWhosePathHasSpaces) {
+  const fs::path dir = fs::temp_directory_path() / ("ferrant open url " + std::to_string(GetCurrentProcessId()));
+  fs::create_directories(dir);
+  fs::copy_file("C:\\windows\\system32\\rundll32.exe", dir / "run dll.exe");
+  EXPECT_TRUE(tk::open_url((dir / "run dll.exe").string()));
+  std::error_code still_running;  // removed with the prefix then
+  fs::remove_all(dir, still_running);
+}
+
+}  // namespace
