@@ -16,7 +16,8 @@ std::string traced_legends(int baserate) {
   std::string legends;
   for (const chart::Constellation& c : chart::kConstellations) {
     if (!chart::is_traced(c, static_cast<float>(baserate * 64))) continue;
-    legends += (legends.empty() ? "" : " ") + std::string(c.legend);
+    if (!legends.empty()) legends += ' ';
+    legends += c.legend;
   }
   return legends;
 }
