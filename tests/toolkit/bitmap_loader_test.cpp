@@ -8,14 +8,51 @@
 #include <utility>
 #include <vector>
 
-#include "tests/toolkit/bmp_builder.h"
 #include "toolkit/common/bitmap_loader.h"
 
 namespace {
 
-using namespace bmp_builder;
 using tk::common::decode_image;
+using Bytes = std::vector<std::uint8_t>;
 using Pixels = std::vector<std::uint32_t>;
+
+void put16(Bytes& b, std::size_t at, std::uint32_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  put16(b, at, v & 0xFFFF);
+  put16(b, at + 2, v >> 16);
+}
+
+// BITMAPINFOHEADER (40 bytes) for a width x height image.
+Bytes info_header(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression = 0,
+                  std::uint32_t colours_used = 0) {
+  Bytes h(40, 0);
+  put32(h, 0, 40);
+  put32(h, 4, static_cast<std::uint32_t>(width));
+  put32(h, 8, static_cast<std::uint32_t>(height));
+  put16(h, 12, 1);
+  put16(h, 14, static_cast<std::uint32_t>(bits));
+  put32(h, 16, compression);
+  put32(h, 32, colours_used);
+  return h;
+}
+
+// A "BM" file: header, extra (masks and palette), rows as given (already
+// padded, in file order).
+Bytes bmp_file(const Bytes& header, const Bytes& extra, const Bytes& rows) {
+  Bytes file(14, 0);
+  file[0] = 'B';
+  file[1] = 'M';
+  const auto offset = static_cast<std::uint32_t>(14 + header.size() + extra.size());
+  put32(file, 2, static_cast<std::uint32_t>(offset + rows.size()));
+  put32(file, 10, offset);
+  file.insert(file.end(), header.begin(), header.end());
+  file.insert(file.end(), extra.begin(), extra.end());
+  file.insert(file.end(), rows.begin(), rows.end());
+  return file;
+}
 
 constexpr std::uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u, kGrey = 0xFF808080u;
