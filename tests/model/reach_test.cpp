@@ -64,11 +64,6 @@ TEST(CableMultiplier, FadesFromReachFactorAndFreezesAt90) {
   EXPECT_NEAR(model::cable_multiplier(50, 0.0f), 1.0 - 1.0 / 2.71, 1e-6);
 }
 
-int scan(float distance, std::size_t cable_index, int limit) {
-  return model::scan_possible_baserate(distance, cable(cable_index).reach_factor,
-                                       cable(cable_index).rate_coef, limit);
-}
-
 TEST(Scan, WorkedValues) {
   struct Case {
     float distance;
@@ -85,7 +80,8 @@ TEST(Scan, WorkedValues) {
       {-5, 0, 238, 238},    {-5, 0, 36, 36},      {0, 0, 1000, 238},  {0, 0, -3, 0},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(scan(c.distance, c.cable, c.limit), c.expected)
+    const model::CableEntry& entry = cable(c.cable);
+    EXPECT_EQ(model::scan_possible_baserate(c.distance, entry.reach_factor, entry.rate_coef, c.limit), c.expected)
         << c.distance << " m, cable " << c.cable << ", limit " << c.limit;
   }
 }
@@ -128,15 +124,10 @@ TEST(LoopResistance, WholeOhmsOfOneConductor) {
 }
 
 TEST(RoundHalfEven, HalvesAndLimits) {
-  EXPECT_EQ(model::round_half_even(2.5), 2);
-  EXPECT_EQ(model::round_half_even(3.5), 4);
-  EXPECT_EQ(model::round_half_even(-2.5), -2);
-  EXPECT_EQ(model::round_half_even(2.5000001), 3);
-  EXPECT_EQ(model::round_half_even(2251799813685249.5), 2251799813685250);  // 2^51 + 1.5
-  EXPECT_EQ(model::round_half_even(-2251799813685248.5), -2251799813685248);
-  EXPECT_EQ(model::round_half_even(std::nan("")), 0);
-  EXPECT_EQ(model::round_half_even(1e300), INT64_MAX);
-  EXPECT_EQ(model::round_half_even(-1e300), INT64_MIN);
+  const std::pair<double, std::int64_t> cases[] = {
+      {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.5000001, 3}, {2251799813685249.5, 2251799813685250},  // 2^51 + 1.5
+      {-2251799813685248.5, -2251799813685248}, {std::nan(""), 0}, {1e300, INT64_MAX}, {-1e300, INT64_MIN}};
+  for (const auto& [value, rounded] : cases) EXPECT_EQ(model::round_half_even(value), rounded) << value;
 }
 
 }  // namespace
