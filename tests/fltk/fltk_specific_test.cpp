@@ -85,23 +85,6 @@ TEST_F(FltkWindow, AnEmptyLabelHidesNothingAndBlocksNoClick) {
   EXPECT_NE(std::find(events.begin(), events.end(), opened), events.end()) << "the click did not reach the box";
 }
 
-TEST_F(FltkWindow, TheWindowCarriesTheMotifHintsOfItsStyle) {
-  // FLTK writes hints of its own when it shows a window; the backend's
-  // replace them, or a window manager would offer minimise and maximise.
-  const Atom motif = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(fl_display, fl_xid(state().window.get()), motif, 0, 5, False, motif, &type, &format,
-                               &count, &after, &data),
-            Success);
-  ASSERT_EQ(count, 5U);
-  const auto wanted = tk::fltk_backend::motif_hints(tk::kStyleMainWindow);
-  EXPECT_TRUE(std::equal(wanted.begin(), wanted.end(), reinterpret_cast<const long*>(data)));
-  XFree(data);
-}
-
 void write_script(const fs::path& path, const std::string& body) {
   std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
   fs::permissions(path, fs::perms::owner_all);

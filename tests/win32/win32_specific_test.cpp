@@ -137,14 +137,4 @@ TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
                                                   half(0, GetBValue(face))));
 }
 
-// (A location nothing can open makes the shell show an error box: manual test.)
-TEST(Win32OpenUrl, StartsAProgramWhosePathHasSpaces) {
-  const fs::path dir = fs::temp_directory_path() / ("ferrant open url " + std::to_string(GetCurrentProcessId()));
-  fs::create_directories(dir);
-  fs::copy_file("C:\\windows\\system32\\rundll32.exe", dir / "run dll.exe");
-  EXPECT_TRUE(tk::open_url((dir / "run dll.exe").string()));
-  std::error_code still_running;  // removed with the prefix then
-  fs::remove_all(dir, still_running);
-}
-
 }  // namespace

@@ -289,32 +289,26 @@ TEST_F(Toolkit, DrawingFollowsTheCanvasRulesAndSurvivesARepaint) {
   EXPECT_EQ(wrong_pixels(), 0) << "the drawing did not come back after the repaint";
 }
 
-// A 24-bit bitmap file of one colour, bottom-up rows padded to 4 bytes.
+// A 24-bit bitmap file of one colour: headers, then bottom-up rows padded to
+// four bytes.
 void write_bmp(const std::filesystem::path& path, int width, int height, tk::Colour colour) {
-  const int row = (width * 3 + 3) / 4 * 4;
-  std::vector<std::uint8_t> out{'B', 'M'};
+  const auto row = static_cast<std::uint32_t>((width * 3 + 3) / 4 * 4);
+  std::string out = "BM";
   const auto put = [&out](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
   };
-  put(static_cast<std::uint32_t>(54 + row * height), 4);
-  put(0, 4);
-  put(54, 4);
-  put(40, 4);
-  put(static_cast<std::uint32_t>(width), 4);
-  put(static_cast<std::uint32_t>(height), 4);
+  for (const std::uint32_t field : {54 + row * static_cast<std::uint32_t>(height), 0U, 54U, 40U,
+                                    static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) {
+    put(field, 4);
+  }
   put(1, 2);
   put(24, 2);
-  for (int i = 0; i < 6; ++i) put(0, 4);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      put(static_cast<std::uint32_t>(colour >> 16 & 0xFF), 1);  // blue, green, red
-      put(static_cast<std::uint32_t>(colour >> 8 & 0xFF), 1);
-      put(static_cast<std::uint32_t>(colour & 0xFF), 1);
-    }
-    for (int pad = width * 3; pad < row; ++pad) out.push_back(0);
-  }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                              static_cast<std::streamsize>(out.size()));
+  out.append(24, '\0');
+  std::string line;
+  for (int x = 0; x < width; ++x) line += {char(colour >> 16), char(colour >> 8), char(colour)};  // B, G, R
+  line.resize(row, '\0');
+  for (int y = 0; y < height; ++y) out += line;
+  std::ofstream(path, std::ios::binary) << out;
 }
 
 TEST_F(Toolkit, ImagesLoadAndShowAtTheirOwnSize) {
