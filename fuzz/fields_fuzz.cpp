@@ -157,6 +157,12 @@ void play(replay::Session& session, replay::Action action, int gadget, std::int6
 
 }  // namespace
 
+// Nothing here reads pixels: the program runs on a window without a canvas.
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  tk::headless::set_painting(false);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4 || size > kMaxInputBytes) return 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

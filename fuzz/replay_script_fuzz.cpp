@@ -11,6 +11,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "model/reach.h"
+#include "toolkit/headless/driver.h"
 #include "tools/replay_runner.h"
 #include "tools/replay_script.h"
 
@@ -60,6 +61,12 @@ void play_script(const replay::Script& script) {
 }
 
 }  // namespace
+
+// Nothing here reads pixels: the program runs on a window without a canvas.
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  tk::headless::set_painting(false);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

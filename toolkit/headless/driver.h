@@ -72,8 +72,14 @@ struct Selection {
   int begin = 0, end = 0;
 };
 
-// Forgets everything: see "State between tests" above.
+// Forgets everything: see "State between runs" above.
 void reset();
+// Painting on (the default) or off. A window created while painting is off
+// has no canvas: drawing calls return at once, canvas_width() and
+// canvas_height() are 0 and save_png() fails. For drivers that read only
+// gadgets and state, such as the fuzz targets, where painting the 700 x 680
+// canvas is most of the cost of a run. reset() keeps the setting.
+void set_painting(bool on);
 
 // --- the user's actions (append platform messages; see the model above) ----
 

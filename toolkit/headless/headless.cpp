@@ -332,6 +332,8 @@ Bitmap backend::make_image(const common::DecodedImage& /*image*/) { return ++sta
 
 void backend::free_image(Bitmap /*image*/) {}
 
+void headless::set_painting(bool on) { headless::detail::state().painting = on; }
+
 void headless::reset() {
   close_toolkit();
   headless::detail::state().opened_urls.clear();
@@ -350,8 +352,9 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   if (s.window) {
     backend::close_platform();  // one window: a new one replaces the old with its gadgets
   }
-  const int canvas_width = std::clamp(width, 0, kMaxCanvasSide);
-  const int canvas_height = std::clamp(height, 0, kMaxCanvasSide);
+  const int side_limit = s.painting ? kMaxCanvasSide : 0;
+  const int canvas_width = std::clamp(width, 0, side_limit);
+  const int canvas_height = std::clamp(height, 0, side_limit);
   s.window.emplace(headless::detail::Window{
       window, headless::Rect{x, y, width, height}, std::string(title), style,
       common::Canvas(canvas_width, canvas_height, headless::detail::kButtonFace), false, {}});
@@ -529,7 +532,9 @@ namespace {
 
 common::Canvas* drawing_target() {
   headless::detail::State& s = state();
-  return (s.drawing && s.drawing_has_target && s.window) ? &s.window->canvas : nullptr;
+  // A window without a canvas (painting off) has nothing to draw on.
+  const bool target = s.drawing && s.drawing_has_target && s.window && s.window->canvas.width() > 0;
+  return target ? &s.window->canvas : nullptr;
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ struct State {
   bool drawing_has_target = false;
   Colour text_background = kDefaultTextBackground;
   std::vector<std::string> opened_urls;
+  bool painting = true;  // a driver's setting: reset() keeps it
 };
 
 State& state();
