@@ -1,23 +1,18 @@
-# Shared by the end-to-end window tests (sourced): a scratch folder removed
-# on exit with the programs still running, failure counting, screenshots and
-# clicks into the client area. Expects $shots (where screenshots go) and, for
-# click_client, $ox and $oy (the client area's origin on the screen).
+# Sourced by the end-to-end window tests: a scratch folder, failure counting,
+# screenshots, clicks at $ox,$oy (the client area's origin) + x,y, and the
+# steps both tests share. Expects $shots, where screenshots go.
 work=$(mktemp -d)
 calc_pid=
 helper_pid=
 cleanup() {
-  [ -n "$helper_pid" ] && kill "$helper_pid" 2>/dev/null
-  [ -n "$calc_pid" ] && kill "$calc_pid" 2>/dev/null
+  kill "$helper_pid" "$calc_pid" 2>/dev/null || true  # those still running
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 failures=0
 step() { echo "--- $*"; }
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 shoot() { import -window root "PNG24:$shots/$1.png"; }
 # retry NAME COMMAND...: shoots NAME and runs the check until it holds (the
 # program answers X input asynchronously), at most about 5 seconds.
@@ -26,7 +21,7 @@ retry() {
   shift
   for _ in $(seq 25); do
     shoot "$name"
-    if "$@" >"$work/check.out" 2>&1; then return 0; fi
+    "$@" >"$work/check.out" 2>&1 && return 0
     sleep 0.2
   done
   cat "$work/check.out" >&2
@@ -41,10 +36,8 @@ replay_canvases() {
   printf 'type 0 10\n' | "$1" --png "$work/canvas-typed.png" >/dev/null
 }
 
-# The steps both window tests share. They expect $root, $check
-# (fltk_screen_check) and drawing_matches SHOT CANVAS, the caller's
-# comparison of the drawing.
-
+# The steps both window tests share; they expect $root, $check
+# (fltk_screen_check) and the caller's drawing_matches SHOT CANVAS.
 # step_start TIMEOUT COMMAND...: starts the program in $work beside the logo
 # and waits up to TIMEOUT seconds for its window; sets window, ox and oy.
 step_start() {
@@ -93,14 +86,8 @@ step_cover_chart() {
 step_quit() {
   step "Quit ends the program with exit code 0"
   click_client 640 636
-  for _ in $(seq 100); do
-    kill -0 "$calc_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$calc_pid" 2>/dev/null; then
-    fail "still running after Quit"
-    return
-  fi
+  for _ in $(seq 100); do kill -0 "$calc_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$calc_pid" 2>/dev/null && { fail "still running after Quit"; return; }
   local status=0
   wait "$calc_pid" || status=$?
   calc_pid=

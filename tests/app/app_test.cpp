@@ -1,7 +1,5 @@
-// The program driven as a user drives it, on the headless backend: the
-// handlers' clamps and traps beyond the golden replays, the passes, and the
-// canvas against golden pictures. The logo is checked on the real windows
-// (tests/e2e_lib.sh).
+// The program on the headless backend: handler clamps and traps beyond the
+// golden replays, the passes, and the canvas against golden pictures.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -56,11 +54,9 @@ void expect_canvas_is_golden(const std::string& name) {
   ASSERT_EQ(static_cast<int>(image.width), hl::canvas_width());
   ASSERT_EQ(static_cast<int>(image.height), hl::canvas_height());
   int wrong = 0;
-  for (int y = 0; y < hl::canvas_height(); ++y) {
-    for (int x = 0; x < hl::canvas_width(); ++x) {
-      const std::size_t at = 3 * (static_cast<std::size_t>(y) * image.width + static_cast<std::size_t>(x));
-      wrong += hl::pixel(x, y) == tk::rgb(rgb[at], rgb[at + 1], rgb[at + 2]) ? 0 : 1;
-    }
+  for (std::size_t at = 0; at < rgb.size(); at += 3) {
+    const auto x = static_cast<int>(at / 3 % image.width), y = static_cast<int>(at / 3 / image.width);
+    wrong += hl::pixel(x, y) == tk::rgb(rgb[at], rgb[at + 1], rgb[at + 2]) ? 0 : 1;
   }
   if (wrong != 0) hl::save_png(name + ".actual.png");
   EXPECT_EQ(wrong, 0) << name << ": pixels differ; the canvas is in " << name << ".actual.png";
@@ -71,17 +67,13 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(session_.start()) << session_.error(); }
   void run(std::string_view script) { ::run(session_, script); }
   const app::ProgramState& state() const { return session_.state(); }
-  static std::string text(int gadget) { return hl::text(gadget); }
 
   replay::Session session_;
 };
 
 // What the golden replays do not show: each script from a fresh start.
 TEST(ProgramHandlers, TextsAfterInput) {
-  struct Case {
-    const char* script;
-    std::vector<std::pair<int, const char*>> texts;
-  };
+  struct Case { const char* script; std::vector<std::pair<int, const char*>> texts; };
   const Case cases[] = {
       {"type 0 2", {{102, "128kbit/s"}}},  // no lower clamp at the caption's 3
       {"type 0 239\nclear 0", {{0, ""}, {102, "0kbit/s"}}},
@@ -89,8 +81,7 @@ TEST(ProgramHandlers, TextsAfterInput) {
       // Low 32 bits in range: the whole value is compared.
       {"paste 0 4294967297", {{0, "238"}, {108, "310"}}},
       {"paste 0 -4294967295", {{0, "0"}, {108, "0"}}},
-      // Model limits beside the goldens' 36 and 89; no selection keeps 238; the
-      // model box does not limit panel 1.
+      // Model limits beside the goldens'; the model box does not limit panel 1.
       {"openclose 4", {{125, "238"}, {127, "15232kbit/s"}}},
       {"pick 4 1\npick 4 2", {{125, "238"}}},
       {"pick 4 3", {{125, "238"}}},
@@ -122,22 +113,19 @@ TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
   run("openclose 1\ntype 0 3");
   EXPECT_EQ(state().reach_factor, 0.0f);
   EXPECT_EQ(state().rate_coef, 0.25f);  // kept from the 0.5 mm entry
-  EXPECT_LT(state().distance_m, 1000.0f);  // multiplier 1 - 2.71^(-3/50)
-  EXPECT_GT(state().distance_m, 0.0f);
+  EXPECT_TRUE(state().distance_m > 0.0f && state().distance_m < 1000.0f);  // multiplier 1 - 2.71^(-3/50)
 }
-
-// --- focus, passes, program end ------------------------------------------------
 
 TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   run("type 2 1000");
   tk::set_gadget_text(117, "stale");
   run("focus 0\nfocus 2");
-  EXPECT_EQ(text(117), "3281 Feet");
+  EXPECT_EQ(hl::text(117), "3281 Feet");
 
   blot();
   tk::set_gadget_text(102, "stale");
   run("focus 0");
-  EXPECT_EQ(text(102), "0kbit/s");
+  EXPECT_EQ(hl::text(102), "0kbit/s");
   EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);  // the chart was drawn again
 
   // Leaving the field for the button (which records nothing on focus) also
@@ -153,17 +141,15 @@ TEST_F(ProgramTest, MouseMovesMakePassesAndTheChartComesBackEvery100th) {
   app::ProgramState s = state();
   s.line_rate_kbps = 640.0f;  // baserate 10: legend PAM-8 first, green
   ASSERT_NE(hl::pixel(620, 55), kGreen);
-  const int before_redraw = app::kChartRefreshPasses - 1 - s.pass_count;
-  for (int i = 0; i < before_redraw; ++i) {
+  const auto mouse_pass = [&] {
     hl::move_mouse(1);
     ASSERT_TRUE(app::finish_pass(s, tk::wait_event()));
     app::begin_pass(s);
-  }
+  };
+  for (int i = app::kChartRefreshPasses - 1 - s.pass_count; i > 0; --i) mouse_pass();
   EXPECT_EQ(s.pass_count, app::kChartRefreshPasses - 1);
   EXPECT_NE(hl::pixel(620, 55), kGreen);
-  hl::move_mouse(1);
-  ASSERT_TRUE(app::finish_pass(s, tk::wait_event()));
-  app::begin_pass(s);
+  mouse_pass();
   EXPECT_EQ(s.pass_count, 0);
   EXPECT_EQ(hl::pixel(620, 55), kGreen);
   EXPECT_EQ(s.current_event, tk::kMsgMouseMove);
@@ -176,8 +162,6 @@ TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
   EXPECT_GE(session_.passes(), passes + 2);  // the message, then event 15
   EXPECT_EQ(hl::pixel(30, 288), kGreen);
 }
-
-// --- what the canvas shows -------------------------------------------------------
 
 // Grid, frequency labels at scales 4, 2 and 1, the curves and legends of three
 // and four constellations, and both cable sketches.

@@ -36,8 +36,7 @@ TEST(CsvReader, QuotedFieldsLineEndsAndEmptyLines) {
   EXPECT_EQ(rows[3].fields, (Fields{" a "}));
   EXPECT_EQ(rows[4].fields, (Fields{""}));
   for (const auto& row : rows) EXPECT_EQ(row.problem, cli::CsvProblem::kNone);
-  EXPECT_TRUE(read_all("").empty());
-  EXPECT_TRUE(read_all("\r\n\n").empty());
+  for (const char* empty : {"", "\r\n\n"}) EXPECT_TRUE(read_all(empty).empty());
 }
 
 TEST(CsvReader, QuotingFaultsAreReportedPerRecord) {

@@ -35,15 +35,14 @@ TEST(Output, CsvAndJsonSpellings) {
   cli::append_csv_field(out, "a,\"b\"\n");
   EXPECT_EQ(out, "plain|\"a,\"\"b\"\"\n\"");
 
-  out.clear();
-  cli::append_json_string(out, std::string("q\"\\\n\x01\x7F", 6));
-  EXPECT_EQ(out, "\"q\\\"\\\\\\n\\u0001\\u007f\"");
-  out.clear();
-  cli::append_json_string(out, "\xC3\xA9\xFF\xE2\x82");  // é, a stray byte, a cut sequence
-  EXPECT_EQ(out, "\"\xC3\xA9\\ufffd\\ufffd\\ufffd\"");
-  out.clear();
-  cli::append_json_string(out, "\xED\xA0\x80");  // an encoded surrogate
-  EXPECT_EQ(out, "\"\\ufffd\\ufffd\\ufffd\"");
+  const auto json = [](std::string_view text) {
+    std::string quoted;
+    cli::append_json_string(quoted, text);
+    return quoted;
+  };
+  EXPECT_EQ(json(std::string("q\"\\\n\x01\x7F", 6)), "\"q\\\"\\\\\\n\\u0001\\u007f\"");
+  EXPECT_EQ(json("\xC3\xA9\xFF\xE2\x82"), "\"\xC3\xA9\\ufffd\\ufffd\\ufffd\"");  // é, a stray byte, a cut sequence
+  EXPECT_EQ(json("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");            // an encoded surrogate
 
   EXPECT_EQ(cli::quote_for_message(std::string("a\0\xFF", 3)), "\"a\\x00\\xFF\"");
   EXPECT_EQ(cli::quote_for_message(std::string(50, 'x')), "\"" + std::string(40, 'x') + "...\"");

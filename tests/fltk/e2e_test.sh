@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# e2e_test.sh BUILD_DIR: starts ferrant-calc for real on the X server in
-# DISPLAY (run it under with_xvfb.sh), drives it with real X input (xdotool)
-# and checks screenshots against the headless backend's canvas for the same
-# input (ferrant-replay): the chart panel and grid, the typed baserate's
-# curves and legends, the green cable sketches, the logo, the chart still
-# there after another window covered it, exit code 0 after "Quit", and under
-# a window manager no minimise or maximise action.
-# The client area is found on the screen (fltk_screen_check origin).
-# Screenshots are kept in BUILD_DIR/tests/fltk/e2e/.
+# e2e_test.sh BUILD_DIR: ferrant-calc on the X server in DISPLAY (run it under
+# with_xvfb.sh), driven with real X input (xdotool); its screenshots must equal
+# ferrant-replay's canvas for the same input. Screenshots are kept in
+# BUILD_DIR/tests/fltk/e2e/.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -39,9 +34,8 @@ step_cover_chart
 step_quit
 
 step "under a window manager: moving, sizing and closing only"
-# The window asks for no minimise or maximise box (Motif hints); JWM honours
-# that and says so in the actions it allows. (Openbox keeps its buttons
-# whatever the hints say, so it cannot show this.)
+# The window asks for no minimise or maximise box (Motif hints); JWM, unlike
+# Openbox, honours that in the actions it allows.
 command -v jwm >/dev/null || fail "jwm is not installed (scripts/packages/fltk.txt)"
 jwm >/dev/null 2>&1 &
 helper_pid=$!
@@ -52,7 +46,7 @@ window=$(xdotool search --name '^Ferrant Transmission Calculation$' | head -n1)
 actions=
 for _ in $(seq 50); do
   actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS 2>/dev/null || true)
-  case $actions in *_NET_WM_ACTION_CLOSE*) break ;; esac
+  [[ $actions == *_NET_WM_ACTION_CLOSE* ]] && break
   sleep 0.1
 done
 echo "$actions"
@@ -62,7 +56,5 @@ done
 case $actions in *MINIMIZE* | *MAXIMIZE*) fail "the window manager offers minimise or maximise" ;; esac
 kill "$calc_pid" "$helper_pid"
 wait "$calc_pid" "$helper_pid" 2>/dev/null || true
-calc_pid=
-helper_pid=
-
+calc_pid= helper_pid=
 finish

@@ -16,38 +16,33 @@ using tk::common::decode_image;
 using Bytes = std::vector<std::uint8_t>;
 using Pixels = std::vector<std::uint32_t>;
 
-void put16(Bytes& b, std::size_t at, std::uint32_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  put16(b, at, v & 0xFFFF);
-  put16(b, at + 2, v >> 16);
+// Little-endian, as the file formats store their numbers.
+void put(Bytes& b, std::size_t at, std::uint32_t v, int bytes = 4) {
+  for (int i = 0; i < bytes; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 // BITMAPINFOHEADER (40 bytes) for a width x height image.
 Bytes info_header(std::int32_t width, std::int32_t height, int bits, std::uint32_t compression = 0,
                   std::uint32_t colours_used = 0) {
   Bytes h(40, 0);
-  put32(h, 0, 40);
-  put32(h, 4, static_cast<std::uint32_t>(width));
-  put32(h, 8, static_cast<std::uint32_t>(height));
-  put16(h, 12, 1);
-  put16(h, 14, static_cast<std::uint32_t>(bits));
-  put32(h, 16, compression);
-  put32(h, 32, colours_used);
+  put(h, 0, 40);
+  put(h, 4, static_cast<std::uint32_t>(width));
+  put(h, 8, static_cast<std::uint32_t>(height));
+  put(h, 12, 1, 2);
+  put(h, 14, static_cast<std::uint32_t>(bits), 2);
+  put(h, 16, compression);
+  put(h, 32, colours_used);
   return h;
 }
 
-// A "BM" file: header, extra (masks and palette), rows as given (already
-// padded, in file order).
+// A "BM" file: header, extra (masks and palette), rows padded, in file order.
 Bytes bmp_file(const Bytes& header, const Bytes& extra, const Bytes& rows) {
   Bytes file(14, 0);
   file[0] = 'B';
   file[1] = 'M';
   const auto offset = static_cast<std::uint32_t>(14 + header.size() + extra.size());
-  put32(file, 2, static_cast<std::uint32_t>(offset + rows.size()));
-  put32(file, 10, offset);
+  put(file, 2, static_cast<std::uint32_t>(offset + rows.size()));
+  put(file, 10, offset);
   file.insert(file.end(), header.begin(), header.end());
   file.insert(file.end(), extra.begin(), extra.end());
   file.insert(file.end(), rows.begin(), rows.end());
@@ -61,31 +56,19 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u, kGrey = 0xFF
 // padded to 4 bytes, bottom-up unless the height is negative.
 const Bytes kTopRow = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
 const Bytes kBottomRow = {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};
-Bytes rows_24bit(const Bytes& first, const Bytes& second) {
-  Bytes rows = first;
-  rows.insert(rows.end(), second.begin(), second.end());
-  return rows;
+Bytes rows_24bit(Bytes first, const Bytes& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
 }
 const Bytes kGood24Bit = bmp_file(info_header(3, 2, 24), {}, rows_24bit(kBottomRow, kTopRow));
 
 // Palette (BGR0): red, blue, green.
 const Bytes kPalette = {0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 0, 0};
 
-Bytes masks_565() {
-  Bytes masks(12, 0);
-  put32(masks, 0, 0xF800);
-  put32(masks, 4, 0x07E0);
-  put32(masks, 8, 0x001F);
-  return masks;
-}
+const Bytes kMasks565 = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
 
 TEST(BitmapLoader, DecodesEveryDepth) {
-  struct Case {
-    const char* what;
-    Bytes file;
-    int width;
-    Pixels argb;
-  };
+  struct Case { const char* what; Bytes file; int width; Pixels argb; };
   const Case cases[] = {
       {"24 bits, bottom-up", kGood24Bit, 3, {kRed, kGreen, kBlue, kWhite, kBlack, kGrey}},
       {"24 bits, top-down", bmp_file(info_header(3, -2, 24), {}, rows_24bit(kTopRow, kBottomRow)), 3,
@@ -100,7 +83,7 @@ TEST(BitmapLoader, DecodesEveryDepth) {
        bmp_file(info_header(2, 1, 8, 0, 3), kPalette, {1, 200, 0, 0}), 2, {kBlue, kBlack}},
       {"32 bits: the fourth byte unused", bmp_file(info_header(1, 1, 32), {}, {0x10, 0x20, 0x30, 0x00}), 1,
        {0xFF302010u}},
-      {"16 bits, 5-6-5 masks", bmp_file(info_header(2, 1, 16, 3), masks_565(), {0x00, 0xF8, 0xE0, 0x07}), 2,
+      {"16 bits, 5-6-5 masks", bmp_file(info_header(2, 1, 16, 3), kMasks565, {0x00, 0xF8, 0xE0, 0x07}), 2,
        {kRed, kGreen}},
       {"16 bits, 5-5-5 without masks", bmp_file(info_header(1, 1, 16), {}, {0x1F, 0x00, 0, 0}), 1, {kBlue}},
   };
@@ -128,7 +111,7 @@ TEST(BitmapLoader, MalformedBitmapsGiveNone) {
   // Pixel offset past the end or inside the header; a header size past the end.
   for (const auto& [at, value] : {std::pair{10u, 0xFFFFFFF0u}, {10u, 20u}, {14u, 0x7FFFFFFFu}}) {
     Bytes file = kGood24Bit;
-    put32(file, at, value);
+    put(file, at, value);
     bad.emplace_back("field at " + std::to_string(at), file);
   }
   for (const auto& [what, file] : bad) EXPECT_FALSE(decode_image(file)) << what;
@@ -137,36 +120,29 @@ TEST(BitmapLoader, MalformedBitmapsGiveNone) {
 // An icon file with one image per given (width, bits, image).
 Bytes ico_file(const std::vector<std::tuple<int, int, Bytes>>& images) {
   Bytes file(6 + 16 * images.size(), 0);
-  put16(file, 2, 1);
-  put16(file, 4, static_cast<std::uint32_t>(images.size()));
+  put(file, 2, 1, 2);
+  put(file, 4, static_cast<std::uint32_t>(images.size()), 2);
   for (std::size_t i = 0; i < images.size(); ++i) {
     const auto& [width, bits, image] = images[i];
     const std::size_t entry = 6 + 16 * i;
     file[entry] = file[entry + 1] = static_cast<std::uint8_t>(width);
-    put16(file, entry + 4, 1);
-    put16(file, entry + 6, static_cast<std::uint32_t>(bits));
-    put32(file, entry + 8, static_cast<std::uint32_t>(image.size()));
-    put32(file, entry + 12, static_cast<std::uint32_t>(file.size()));
+    put(file, entry + 4, 1, 2);
+    put(file, entry + 6, static_cast<std::uint32_t>(bits), 2);
+    put(file, entry + 8, static_cast<std::uint32_t>(image.size()));
+    put(file, entry + 12, static_cast<std::uint32_t>(file.size()));
     file.insert(file.end(), image.begin(), image.end());
   }
   return file;
 }
 
-// A square 24-bit icon image of one blue whose AND mask makes the top-left
-// pixel transparent.
+// A square 24-bit icon image (SIZE a multiple of 4: rows unpadded) of one
+// blue whose AND mask makes the top-left pixel transparent.
 Bytes icon_image_24(int size, std::uint8_t blue) {
-  const auto pixels = static_cast<std::size_t>(size);
+  const auto pixels = static_cast<std::size_t>(size), mask_row = (pixels + 31) / 32 * 4;
   Bytes image = info_header(size, 2 * size, 24);
-  for (std::size_t row = 0; row < pixels; ++row) {
-    Bytes line((pixels * 3 + 3) / 4 * 4, 0);
-    for (std::size_t x = 0; x < pixels; ++x) line[x * 3] = blue;
-    image.insert(image.end(), line.begin(), line.end());
-  }
-  for (std::size_t row = 0; row < pixels; ++row) {
-    Bytes line((pixels + 31) / 32 * 4, 0);
-    line[0] = row == pixels - 1 ? 0x80 : 0;  // bottom-up: the last mask row is the top row
-    image.insert(image.end(), line.begin(), line.end());
-  }
+  for (std::size_t i = 0; i < pixels * pixels; ++i) image.insert(image.end(), {blue, 0, 0});
+  image.resize(image.size() + pixels * mask_row, 0);
+  image[image.size() - mask_row] = 0x80;  // bottom-up: the last mask row is the top row
   return image;
 }
 
@@ -199,13 +175,13 @@ TEST(IconLoader, MalformedIconsGiveNone) {
   for (const auto& [at, value, field_bytes] : {std::tuple{18u, 0xFFFFFF00u, 4}, {14u, 0x7FFFFFFFu, 4},
                                               {4u, 0u, 2}, {4u, 0xFFFFu, 2}}) {
     Bytes file = good;
-    field_bytes == 4 ? put32(file, at, value) : put16(file, at, value);
+    put(file, at, value, field_bytes);
     EXPECT_FALSE(decode_image(file)) << at;
   }
   const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13};
   EXPECT_FALSE(decode_image(ico_file({{16, 32, png}})));
   Bytes absurd = icon_image_24(16, 10);
-  put32(absurd, 4, 0x40000000u);
+  put(absurd, 4, 0x40000000u);
   EXPECT_FALSE(decode_image(ico_file({{16, 24, absurd}})));
   EXPECT_FALSE(decode_image(Bytes{'G', 'I', 'F', '8', '9', 'a'}));
 }

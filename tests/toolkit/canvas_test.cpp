@@ -31,18 +31,12 @@ Picture picture(const Canvas& canvas) {
 
 int painted_count(const Canvas& canvas) {
   int count = 0;
-  for (const std::string& row : picture(canvas)) {
-    count += static_cast<int>(std::count(row.begin(), row.end(), '#'));
-  }
+  for (const std::string& row : picture(canvas)) count += static_cast<int>(std::count(row.begin(), row.end(), '#'));
   return count;
 }
 
 TEST(Canvas, ShapesPaintTheseAndOnlyThesePixels) {
-  struct Case {
-    const char* what;
-    std::function<void(Canvas&)> draw;
-    Picture expected;  // also the canvas's size
-  };
+  struct Case { const char* what; std::function<void(Canvas&)> draw; Picture expected; };  // expected gives the canvas's size
   const Picture box_3x2 = {".....", ".###.", ".###.", "....."};
   const Case cases[] = {
       {"box: columns x..x+w-1, rows y..y+h-1", [](Canvas& c) { c.box(1, 1, 3, 2, kInk); }, box_3x2},
