@@ -14,7 +14,7 @@ build_preset default >/dev/null
 cmake --preset mingw-x86_64 >/dev/null
 cmake --build --preset mingw-x86_64 -j"$JOBS" --target \
   ferrant-calc ferrant-reach ferrant_model_tests ferrant_chart_tests \
-  toolkit_conformance_win32 win32_specific_test
+  toolkit_conformance_win32 win32_own_test
 
 cmake --preset mingw-i686 >/dev/null
 cmake --build --preset mingw-i686 -j"$JOBS" --target ferrant-calc ferrant-reach

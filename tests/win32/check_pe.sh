@@ -18,7 +18,7 @@ version=$(sed -n 's/^project([[:alnum:]_]* VERSION \([0-9.]*\).*/\1/p' "$root/CM
   echo "no project version in $root/CMakeLists.txt" >&2
   exit 1
 }
-# The four numbers of the fixed version information, missing parts 0.
+# The four numbers of the fixed version information, missing numbers 0.
 IFS=. read -r major minor patch tweak <<<"$version"
 numbers="${major}, ${minor:-0}, ${patch:-0}, ${tweak:-0}"
 failures=0

@@ -6,7 +6,7 @@
 #   - ferrant-reach.exe, whose output must equal the Linux build's byte for byte;
 #   - the real window in-process: the toolkit conformance suite
 #     (toolkit_conformance_win32) and what only Win32 can get wrong
-#     (win32_specific_test);
+#     (win32_own_test);
 #   - ferrant-calc.exe with real X input and screenshot checks (e2e_test.sh).
 # WINDOWS_BUILD_DIR is a mingw-x86_64 build; LINUX_BUILD_DIR a default build
 # (ferrant-reach, ferrant-replay and fltk_screen_check from it).
@@ -65,7 +65,7 @@ done
 echo "--- the real window driven in-process"
 "$WINE" "$windows/tests/toolkit/conformance/toolkit_conformance_win32.exe" --gtest_brief=1 ||
   fail "toolkit conformance"
-"$WINE" "$windows/tests/win32/win32_specific_test.exe" --gtest_brief=1 || fail "win32-specific window tests"
+"$WINE" "$windows/tests/win32/win32_own_test.exe" --gtest_brief=1 || fail "the Win32 backend's own window tests"
 
 echo "--- ferrant-calc.exe with X input and screenshots"
 "$here/e2e_test.sh" "$windows" "$linux" || fail "end-to-end"

@@ -112,12 +112,12 @@ void paste(std::string_view text) {
 void pick(int gadget, int index) {
   HWND combo = control(gadget);
   post_click(combo, centre_of(combo));
-  COMBOBOXINFO parts{};
-  parts.cbSize = sizeof(parts);
-  GetComboBoxInfo(combo, &parts);
+  COMBOBOXINFO pieces{};
+  pieces.cbSize = sizeof(pieces);
+  GetComboBoxInfo(combo, &pieces);
   RECT item{};
-  SendMessageW(parts.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-  post_click(parts.hwndList, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+  SendMessageW(pieces.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  post_click(pieces.hwndList, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
 }
 
 // A click on the box drops its list, a second one closes it.

@@ -99,11 +99,11 @@ TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) 
   RECT closed{}, list{};
   GetWindowRect(box, &closed);
   EXPECT_EQ(closed.bottom - closed.top, 20);
-  COMBOBOXINFO parts{};
-  parts.cbSize = sizeof(parts);
-  ASSERT_TRUE(GetComboBoxInfo(box, &parts));
+  COMBOBOXINFO pieces{};
+  pieces.cbSize = sizeof(pieces);
+  ASSERT_TRUE(GetComboBoxInfo(box, &pieces));
   SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
-  GetWindowRect(parts.hwndList, &list);
+  GetWindowRect(pieces.hwndList, &list);
   SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
   // The open list shows every item and ends within the box's 350 pixels.
   EXPECT_GE(list.bottom - list.top, 4 * static_cast<int>(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0)));
@@ -124,7 +124,7 @@ TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
   for (const std::uint32_t word : {40u, 16u, 32u, 0x200001u, 0u, 0u, 0u, 0u, 0u, 0u}) put(icon, word, 4);
   for (int i = 0; i < 16 * 16; ++i) put(icon, 0x80FF0000u, 4);
   icon.resize(icon.size() + 16 * 4);  // the AND mask, all shown
-  const fs::path file = fs::temp_directory_path() / "win32-specific-alpha.ico";
+  const fs::path file = fs::temp_directory_path() / "win32-alpha.ico";
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(icon.data()), std::ssize(icon));
   const tk::Bitmap picture = tk::load_bitmap(0, file.string());
   fs::remove(file);
