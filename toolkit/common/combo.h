@@ -57,6 +57,21 @@ class ComboItems {
     return found >= 0 ? found : current;
   }
 
+  // A key typed into a closed list: the next item after `current`, wrapping
+  // round, that starts with the key's character (UTF-8, ASCII letters
+  // without case). `current` when none does.
+  int next_starting_with(std::string_view key, int current) const {
+    const int count = size();
+    for (int step = 1; step <= count && !key.empty(); ++step) {
+      const int index = (current + step + count) % count;
+      const std::string_view item = items_[static_cast<std::size_t>(index)];
+      if (equal_ignoring_case(item.substr(0, key.size()), key)) {
+        return index;
+      }
+    }
+    return current;
+  }
+
   // The item at index, "" for -1 or out of range.
   std::string text(int index) const {
     return index >= 0 && index < size() ? items_[static_cast<std::size_t>(index)] : std::string();

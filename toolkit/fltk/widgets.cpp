@@ -34,8 +34,6 @@ std::string doubled(std::string_view text, std::string_view specials) {
   return result;
 }
 
-char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 std::string literal_label(std::string_view text) { return doubled(text, "@&"); }
@@ -439,14 +437,7 @@ int ComboBox::handle(int event) {
       // A character selects the next item that starts with it.
       const char* text = Fl::event_text();
       if (Fl::event_length() != 1 || static_cast<unsigned char>(text[0]) < 0x21) return 0;
-      for (int step = 1; step <= count; ++step) {
-        const int index = (current + step + count) % count;
-        const std::string item = items_.text(index);
-        if (!item.empty() && fold_ascii(item[0]) == fold_ascii(text[0])) {
-          select_by_user(index);
-          break;
-        }
-      }
+      select_by_user(items_.next_starting_with(std::string_view(text, 1), current));
       return 1;
     }
     case FL_FOCUS:

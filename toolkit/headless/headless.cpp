@@ -117,22 +117,14 @@ void paste_into_field(Gadget& field, std::u32string text) {
 
 // --- combo box -----------------------------------------------------------
 
-char32_t fold_case(char32_t c) { return (c >= U'A' && c <= U'Z') ? c + (U'a' - U'A') : c; }
-
 // A character typed into a closed pick-only list selects the next item that
 // starts with it.
 void type_into_combo(Gadget& combo, char32_t character) {
-  const int count = combo.items.size();
-  for (int step = 1; step <= count; ++step) {
-    const int index = (combo.selected + step + count) % count;
-    const std::u32string item = common::decode_utf8(combo.items.text(index));
-    if (!item.empty() && fold_case(item.front()) == fold_case(character)) {
-      if (index != combo.selected) {
-        combo.selected = index;
-        record(combo, kTypeComboSelChange);
-      }
-      return;
-    }
+  const std::string key = common::encode_utf8(std::u32string_view(&character, 1));
+  const int index = combo.items.next_starting_with(key, combo.selected);
+  if (index != combo.selected) {
+    combo.selected = index;
+    record(combo, kTypeComboSelChange);
   }
 }
 

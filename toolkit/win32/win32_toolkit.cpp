@@ -600,15 +600,13 @@ void add_combo_item(int number, int position, std::string_view text) {
     return;
   }
   // The mirror decides what the list takes, so both always hold the same
-  // items; the selection stays on its item.
+  // items; the list itself keeps its selection on the selected item.
   const auto index = entry->gadget->items.insert(position, text);
   if (!index) {
     return;
   }
-  HWND control = entry->gadget->window.get();
-  const auto selected = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-  SendMessageW(control, CB_INSERTSTRING, static_cast<WPARAM>(*index), reinterpret_cast<LPARAM>(widen(text).c_str()));
-  SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(common::selection_after_insert(selected, *index)), 0);
+  SendMessageW(entry->gadget->window.get(), CB_INSERTSTRING, static_cast<WPARAM>(*index),
+               reinterpret_cast<LPARAM>(widen(text).c_str()));
 }
 
 void create_button(int number, int x, int y, int w, int h, std::string_view text) {
