@@ -3,13 +3,12 @@
 // and moves to the control under the pointer, characters and keys to the
 // control with the focus, commands from the menu, the system menu's close)
 // and read back with GetWindowText and GetPixel. Runs under Wine in CI.
-#include <windows.h>
-
 #include <cstring>
 #include <cwchar>
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
+#include "toolkit/win32/platform.h"
 
 namespace conformance {
 namespace {
@@ -31,12 +30,7 @@ HWND main_window() {
   return found;
 }
 
-std::wstring widen(std::string_view utf8) {
-  std::wstring wide(utf8.size(), L'\0');
-  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size()))));
-  return wide;
-}
+using tk::win32::widen;
 
 HWND control(int gadget) { return GetDlgItem(main_window(), gadget); }
 
@@ -183,16 +177,7 @@ int focused_gadget() {
 }
 
 // A combo box shows its selected item as its window text.
-std::string shown_text(int gadget) {
-  HWND shown = control(gadget);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(shown)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(shown, text.data(), static_cast<int>(text.size()))));
-  std::string utf8(text.size() * 3, '\0');
-  utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                           utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                                                           nullptr)));
-  return utf8;
-}
+std::string shown_text(int gadget) { return tk::win32::narrow(tk::win32::window_text_wide(control(gadget))); }
 
 bool window_shown() {
   HWND window = main_window();

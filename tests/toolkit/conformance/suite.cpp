@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/toolkit.h"
@@ -289,26 +290,14 @@ TEST_F(Toolkit, DrawingFollowsTheCanvasRulesAndSurvivesARepaint) {
   EXPECT_EQ(wrong_pixels(), 0) << "the drawing did not come back after the repaint";
 }
 
-// A 24-bit bitmap file of one colour: headers, then bottom-up rows padded to
-// four bytes.
+// A 24-bit bitmap file of one colour, width a multiple of 4 (no row padding).
 void write_bmp(const std::filesystem::path& path, int width, int height, tk::Colour colour) {
-  const auto row = static_cast<std::uint32_t>((width * 3 + 3) / 4 * 4);
-  std::string out = "BM";
-  const auto put = [&out](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
-  };
-  for (const std::uint32_t field : {54 + row * static_cast<std::uint32_t>(height), 0U, 54U, 40U,
-                                    static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) {
-    put(field, 4);
-  }
-  put(1, 2);
-  put(24, 2);
-  out.append(24, '\0');
-  std::string line;
-  for (int x = 0; x < width; ++x) line += {char(colour >> 16), char(colour >> 8), char(colour)};  // B, G, R
-  line.resize(row, '\0');
-  for (int y = 0; y < height; ++y) out += line;
-  std::ofstream(path, std::ios::binary) << out;
+  const bmp::Bytes pixel = {std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour)};  // B, G, R
+  bmp::Bytes rows;
+  for (int i = 0; i < width * height; ++i) rows.insert(rows.end(), pixel.begin(), pixel.end());
+  const bmp::Bytes file = bmp::bmp_file(bmp::info_header(width, height, 24), {}, rows);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
 }
 
 TEST_F(Toolkit, ImagesLoadAndShowAtTheirOwnSize) {
