@@ -16,6 +16,7 @@ namespace {
 using tk::common::decode_image;
 using bmp::Bytes;
 using bmp::bmp_file;
+using bmp::ico_file;
 using bmp::info_header;
 using bmp::put;
 using Pixels = std::vector<std::uint32_t>;
@@ -86,24 +87,6 @@ TEST(BitmapLoader, MalformedBitmapsGiveNone) {
     bad.emplace_back("field at " + std::to_string(at), file);
   }
   for (const auto& [what, file] : bad) EXPECT_FALSE(decode_image(file)) << what;
-}
-
-// An icon file with one image per given (width, bits, image).
-Bytes ico_file(const std::vector<std::tuple<int, int, Bytes>>& images) {
-  Bytes file(6 + 16 * images.size(), 0);
-  put(file, 2, 1, 2);
-  put(file, 4, static_cast<std::uint32_t>(images.size()), 2);
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const auto& [width, bits, image] = images[i];
-    const std::size_t entry = 6 + 16 * i;
-    file[entry] = file[entry + 1] = static_cast<std::uint8_t>(width);
-    put(file, entry + 4, 1, 2);
-    put(file, entry + 6, static_cast<std::uint32_t>(bits), 2);
-    put(file, entry + 8, static_cast<std::uint32_t>(image.size()));
-    put(file, entry + 12, static_cast<std::uint32_t>(file.size()));
-    file.insert(file.end(), image.begin(), image.end());
-  }
-  return file;
 }
 
 // A square 24-bit icon image (SIZE a multiple of 4: rows unpadded) of one

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/toolkit.h"
 
@@ -110,20 +111,13 @@ TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) 
   EXPECT_LE(list.bottom - closed.top, 350);
 }
 
-void put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
-  // A 16 x 16 icon of 32 bits, every pixel red at half alpha.
-  std::vector<std::uint8_t> icon;
-  for (const std::uint32_t word : {0u, 1u, 1u}) put(icon, word, 2);  // an icon file of one image
-  // 16 x 16, 1 plane, 32 bits, the image's size and where it starts
-  for (const std::uint32_t word : {0x1010u, 0x200001u, 40u + 16 * 16 * 4 + 16 * 4, 22u}) put(icon, word, 4);
-  // the image's header: 16 x 32 (colours and mask), 1 plane, 32 bits, uncompressed
-  for (const std::uint32_t word : {40u, 16u, 32u, 0x200001u, 0u, 0u, 0u, 0u, 0u, 0u}) put(icon, word, 4);
-  for (int i = 0; i < 16 * 16; ++i) put(icon, 0x80FF0000u, 4);
-  icon.resize(icon.size() + 16 * 4);  // the AND mask, all shown
+  // A 16 x 16 icon of 32 bits, every pixel red at half alpha, the AND mask
+  // showing all.
+  bmp::Bytes image = bmp::info_header(16, 32, 32);
+  for (int i = 0; i < 16 * 16; ++i) image.insert(image.end(), {0x00, 0x00, 0xFF, 0x80});
+  image.resize(image.size() + 16 * 4);
+  const bmp::Bytes icon = bmp::ico_file({{16, 32, image}});
   const fs::path file = fs::temp_directory_path() / "win32-alpha.ico";
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(icon.data()), std::ssize(icon));
   const tk::Bitmap picture = tk::load_bitmap(0, file.string());
