@@ -1,11 +1,8 @@
 // What only the FLTK backend can get wrong, beyond the conformance suite:
-// FLTK's own habits (its Motif hints, its text placement, its labels over
-// other controls) and the hand-off of open_url. Run under
+// FLTK's own habits (its text placement, its labels over other controls) and
+// the hand-off of open_url. Run under
 // tests/fltk/with_xvfb.sh; the X input is the conformance driver's.
 #include <gtest/gtest.h>
-// clang-format off
-#include <FL/x.H>
-// clang-format on
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,14 +17,11 @@
 #include <utility>
 
 #include "tests/toolkit/conformance/driver.h"
-#include "toolkit/fltk/platform.h"
-#include "toolkit/fltk/widgets.h"
 #include "toolkit/toolkit.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using tk::fltk_backend::state;
 
 constexpr int kField = 0, kDiameter = 1, kModel = 4, kCoveringLabel = 121;
 
