@@ -102,32 +102,78 @@ TEST(Canvas, OffCanvasPartsAreClippedAndCoordinatesBeyondTheLimitDrawNothing) {
 }
 
 // The glyphs themselves are in the program's golden canvas pictures.
-TEST(Canvas, TextIsOpaqueCellsOfEightBySixteen) {
-  Canvas canvas(40, 40, kBackground);
+TEST(Canvas, TextIsOpaqueCellsOfItsGlyphsAdvancesBySixteen) {
   const Colour background = rgb(255, 0, 0);
-  // "-", the bullet (one cell for its three bytes), "3".
-  EXPECT_EQ(canvas.text(10, 20, "-\xE2\x80\xA2" "3", background), 10 + 3 * 8);
-  EXPECT_EQ(painted_count(canvas), 24 * 16);
-  EXPECT_TRUE(canvas.painted(10, 20) && canvas.painted(33, 35));
+  // Proportional: a '1' is narrower than a '0', a text as wide as its glyphs.
+  EXPECT_LT(Canvas::text_width("1"), Canvas::text_width("0"));
+  EXPECT_EQ(Canvas::text_width("10 W"),
+            Canvas::text_width("1") + Canvas::text_width("0") + Canvas::text_width(" ") + Canvas::text_width("W"));
+  EXPECT_EQ(Canvas::text_height(), 16);
+
+  // "-", the bullet (one glyph for its three bytes), " 1 ": one opaque
+  // rectangle, blank columns and all, ending where text() says.
+  const std::string text = "-\xE2\x80\xA2 1 ";
+  const int width = Canvas::text_width(text);
+  EXPECT_EQ(width, Canvas::text_width("-") + Canvas::text_width("\xE2\x80\xA2") + Canvas::text_width(" 1 "));
+  Canvas canvas(60, 40, kBackground);
+  EXPECT_EQ(canvas.text(10, 20, text, background), 10 + width);
+  EXPECT_EQ(painted_count(canvas), width * 16);
+  int ink = 0;
+  for (int y = 20; y < 36; ++y) {
+    for (int x = 10; x < 10 + width; ++x) {
+      ASSERT_TRUE(canvas.painted(x, y)) << x << "," << y;
+      ASSERT_TRUE(canvas.pixel(x, y) == background || canvas.pixel(x, y) == 0) << x << "," << y;
+      ink += canvas.pixel(x, y) == 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(ink, 0);
   EXPECT_EQ(canvas.text(10, 20, "", background), 10);
-  // A cell for each byte of invalid UTF-8 (a stray byte, a lead byte without
+  // A glyph for each byte of invalid UTF-8 (a stray byte, a lead byte without
   // its continuation, an overlong "/", a surrogate) and for a character the
-  // font lacks.
-  EXPECT_EQ(canvas.text(0, 0, "\xFF\xC0\xE4\xB8\xAD\xC0\xAF\xED\xA0\x80", background), 8 * 8);
+  // font lacks: the replacement's.
+  EXPECT_EQ(canvas.text(0, 0, "\xFF\xC0\xE4\xB8\xAD\xC0\xAF\xED\xA0\x80", background),
+            8 * Canvas::text_width("?"));
 
   // The bullet has a glyph of its own: not the replacement's, nor that of the
   // tilde beside it in the font.
-  Canvas glyphs(24, 16, kBackground);
-  glyphs.text(0, 0, "\xE2\x80\xA2?~", background);
-  const auto cell = [&](int index) {
+  const auto glyph = [&](const char* one) {
+    Canvas cell(20, 16, kBackground);
+    const int end = cell.text(0, 0, one, background);
     std::vector<Colour> pixels;
     for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 8; ++x) pixels.push_back(glyphs.pixel(8 * index + x, y));
+      for (int x = 0; x < end; ++x) pixels.push_back(cell.pixel(x, y));
     }
     return pixels;
   };
-  EXPECT_NE(cell(0), cell(1));
-  EXPECT_NE(cell(0), cell(2));
+  EXPECT_NE(glyph("\xE2\x80\xA2"), glyph("?"));
+  EXPECT_NE(glyph("\xE2\x80\xA2"), glyph("~"));
+}
+
+TEST(Canvas, TextClippedAtAnyEdgeIsTheWholeTextCut) {
+  const Colour background = rgb(0, 0, 255);
+  const std::string text = "W1g0";
+  const int width = Canvas::text_width(text);
+  Canvas whole(width, 16, kBackground);
+  ASSERT_EQ(whole.text(0, 0, text, background), width);
+  struct Case { int x, y, canvas_width, canvas_height; };
+  // Cut on the left and top (inside the first glyph), on the right and
+  // bottom (inside the last), and off the canvas altogether.
+  for (const Case c : {Case{-9, -5, 30, 30}, Case{4, 3, width - 2, 10}, Case{-width, 0, 20, 20}, Case{0, 16, 40, 16}}) {
+    Canvas canvas(c.canvas_width, c.canvas_height, kBackground);
+    EXPECT_EQ(canvas.text(c.x, c.y, text, background), c.x + width);
+    int expected_painted = 0;
+    for (int y = 0; y < c.canvas_height; ++y) {
+      for (int x = 0; x < c.canvas_width; ++x) {
+        const bool in_cell = x >= c.x && x < c.x + width && y >= c.y && y < c.y + 16;
+        expected_painted += in_cell ? 1 : 0;
+        ASSERT_EQ(canvas.painted(x, y), in_cell) << c.x << "," << c.y << ": " << x << "," << y;
+        if (in_cell) {
+          ASSERT_EQ(canvas.pixel(x, y), whole.pixel(x - c.x, y - c.y)) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(painted_count(canvas), expected_painted);
+  }
 }
 
 }  // namespace

@@ -227,29 +227,32 @@ void Canvas::line(int x1, int y1, int x2, int y2, Colour colour) {
 
 int Canvas::text(int x, int y, std::string_view utf8, Colour background) {
   std::int64_t pen_x = x;
+  const std::int64_t first_row = std::max<std::int64_t>(0, -std::int64_t{y});
+  const std::int64_t end_row = std::min<std::int64_t>(font::kCellHeight, height_ - std::int64_t{y});
   for (const char32_t code_point : decode_utf8(utf8)) {
     const font::Glyph& glyph = font::glyph(code_point);
-    // The cell clipped to the canvas, then written row by row.
+    // The glyph's cell, advance x height, clipped to the canvas, then
+    // written row by row.
     const std::int64_t first_column = std::max<std::int64_t>(0, -pen_x);
-    const std::int64_t end_column = std::min<std::int64_t>(font::kCellWidth, width_ - pen_x);
-    const std::int64_t first_row = std::max<std::int64_t>(0, -std::int64_t{y});
-    const std::int64_t end_row = std::min<std::int64_t>(font::kCellHeight, height_ - std::int64_t{y});
+    const std::int64_t end_column = std::min<std::int64_t>(glyph.advance, width_ - pen_x);
     for (std::int64_t row = first_row; row < end_row; ++row) {
       const std::int64_t line = (y + row) * width_ + pen_x;
-      const unsigned bits = glyph[static_cast<std::size_t>(row)];
+      const unsigned bits = glyph.rows[static_cast<std::size_t>(row)];
       for (std::int64_t column = first_column; column < end_column; ++column) {
         const auto index = static_cast<std::size_t>(line + column);
-        pixels_[index] = ((bits & (0x80u >> column)) != 0) ? kBlack : (background & kColourMask);
+        pixels_[index] = ((bits & (0x8000u >> column)) != 0) ? kBlack : (background & kColourMask);
         painted_[index] = 1;
       }
     }
-    pen_x += font::kCellWidth;
+    pen_x += glyph.advance;
   }
   return static_cast<int>(std::min<std::int64_t>(pen_x, std::numeric_limits<int>::max()));
 }
 
 int Canvas::text_width(std::string_view utf8) {
-  return static_cast<int>(decode_utf8(utf8).size()) * font::kCellWidth;
+  int width = 0;
+  for (const char32_t code_point : decode_utf8(utf8)) width += font::glyph(code_point).advance;
+  return width;
 }
 
 int Canvas::text_height() { return font::kCellHeight; }

@@ -12,9 +12,10 @@
 //           (Ellipse), 2r pixels across
 //   line    the pixels GDI's LineTo covers (end point excluded), plus the end
 //           pixel
-//   text    black glyphs of the built-in bitmap font (toolkit/common/font.h,
-//           8 x 16 cells) on an opaque cell of the background colour,
-//           top-left corner at x, y
+//   text    black glyphs of the built-in proportional bitmap font
+//           (toolkit/common/font.h), one after another from x, each on an
+//           opaque cell of the background colour as wide as its advance and
+//           16 pixels high, top at y
 // Everything is clipped to the canvas; a box, circle or line with a
 // coordinate beyond 2^27 in magnitude draws nothing (GDI's limit). Colours keep their low 24 bits; for
 // line(), kFrontColour means black (the drawing phase's front colour).
@@ -54,7 +55,8 @@ class Canvas {
   // Returns the x after the text. Empty text draws nothing.
   int text(int x, int y, std::string_view utf8, Colour background);
 
-  // Size of a text's cell in the built-in font.
+  // Size of a text's cell in the built-in font: the sum of its glyphs'
+  // advances, and one glyph's height.
   static int text_width(std::string_view utf8);
   static int text_height();
 
