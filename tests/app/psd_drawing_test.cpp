@@ -1,0 +1,107 @@
+// The chart's texts as drawn on the headless canvas: frequency labels that
+// read as separate numbers at every scale, level labels left of the grid and
+// legends inside the panel.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chart/psd.h"
+#include "toolkit/common/canvas.h"
+#include "toolkit/headless/driver.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+namespace hl = tk::headless;
+
+constexpr tk::Colour kInk = 0;  // the font's black
+constexpr int kPanelRight = chart::kPanelX + chart::kPanelWidth - 1;
+constexpr int kCurvesEndX = 640;  // every curve ends there
+
+class PsdDrawingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hl::reset();
+    ASSERT_TRUE(tk::init_toolkit()) << tk::last_error();
+    ASSERT_TRUE(tk::create_window(0, 10, 0, 700, 680, "Chart", tk::kStyleMainWindow)) << tk::last_error();
+  }
+  void TearDown() override { tk::close_toolkit(); }
+};
+
+struct InkGroup {
+  int first, last;  // columns holding ink, inclusive
+};
+
+// The ink of the label rows in groups: columns with ink, split where more
+// than two columns without ink lie between them. The grid's ticks stop above
+// these rows and the axis caption starts below them, so every black pixel
+// there belongs to a frequency label.
+std::vector<InkGroup> label_ink_groups() {
+  std::vector<InkGroup> groups;
+  for (int x = chart::kPanelX; x <= kPanelRight; ++x) {
+    bool ink = false;
+    for (int y = chart::kFrequencyLabelY; y < chart::kFrequencyLabelY + 16; ++y) ink = ink || hl::pixel(x, y) == kInk;
+    if (!ink) continue;
+    if (!groups.empty() && x - groups.back().last - 1 <= 2) {
+      groups.back().last = x;
+    } else {
+      groups.push_back({x, x});
+    }
+  }
+  return groups;
+}
+
+TEST_F(PsdDrawingTest, EachFrequencyLabelIsOneGroupApartFromItsNeighbours) {
+  for (const int baserate : {1, 10, 100}) {
+    const float rate = static_cast<float>(baserate * 64);
+    const int scale = chart::chart_scale(rate);
+    chart::draw_psd_chart(rate);
+    const std::vector<chart::TextItem> labels = chart::frequency_labels(scale);
+    const std::vector<InkGroup> groups = label_ink_groups();
+    // One group a label, lying between the label's x and the next one's.
+    ASSERT_EQ(groups.size(), labels.size()) << "scale " << scale;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      EXPECT_GE(groups[i].first, labels[i].x) << "scale " << scale << ": " << labels[i].text;
+      if (i + 1 == labels.size()) continue;
+      EXPECT_LT(groups[i].last, labels[i + 1].x) << "scale " << scale << ": " << labels[i].text;
+      EXPECT_GE(groups[i + 1].first - groups[i].last - 1, 4)
+          << "scale " << scale << ": " << labels[i].text << " runs into " << labels[i + 1].text;
+    }
+  }
+}
+
+TEST_F(PsdDrawingTest, LevelLabelsEndLeftOfTheGridAndLegendsInsideThePanel) {
+  constexpr int kLevelLabelX = 305;
+  constexpr int kGridLeftX = 337;
+  for (const std::string_view level : {"-30", "-40", "-50", "-60", "-70", "-80", "-90", "-100", "-110"}) {
+    EXPECT_LE(kLevelLabelX + tk::common::Canvas::text_width(level), kGridLeftX) << level;
+  }
+
+  // 110: all four legends at once, the longest, PAM-128, among them.
+  const float rate = 110 * 64.0f;
+  chart::draw_psd_chart(rate);
+  int legend_y = chart::kFirstLegendY;
+  for (const chart::Constellation& c : chart::kConstellations) {
+    if (!chart::is_traced(c, rate)) continue;
+    // The cell is the legend's colour with black ink from the legend's x;
+    // right of the curves nothing else has that colour. A glyph's last
+    // column is blank, so the cell's last column shows the colour.
+    EXPECT_EQ(hl::pixel(chart::kLegendX - 1, legend_y + 1), chart::kPanelColour) << c.legend;
+    EXPECT_EQ(hl::pixel(chart::kLegendX, legend_y + 1), c.colour) << c.legend;
+    int cell_end = kCurvesEndX + 1;
+    for (int x = cell_end; x < hl::canvas_width(); ++x) {
+      for (int y = legend_y; y < legend_y + 16; ++y) {
+        if (hl::pixel(x, y) == c.colour) cell_end = x + 1;
+      }
+    }
+    EXPECT_LE(cell_end - 1, kPanelRight) << c.legend << ": its cell ends past the panel";
+    EXPECT_EQ(cell_end, chart::kLegendX + tk::common::Canvas::text_width(c.legend)) << c.legend;
+    legend_y += chart::kLegendStepY;
+  }
+  EXPECT_GT(legend_y, chart::kFirstLegendY + 3 * chart::kLegendStepY);
+}
+
+}  // namespace
