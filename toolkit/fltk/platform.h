@@ -37,9 +37,13 @@ using common::kDefaultTextBackground;
 // Height the menu bar takes from the client area once it has titles.
 inline constexpr int kMenuBarHeight = 20;
 // The one GUI font (Liberation Sans, Arial's metrics) and its pixel size: the
-// longest texts of the 16-pixel labels fit their boxes at this size.
+// longest texts of the 16-pixel labels fit their boxes at this size. Where
+// fontconfig offers a wider sans font instead, a text that would not fit its
+// gadget is set in the largest smaller size that fits, down to
+// kMinGuiFontSize (fitted_text_size).
 inline constexpr const char* kGuiFontName = " Liberation Sans";
 inline constexpr int kGuiFontSize = 11;
+inline constexpr int kMinGuiFontSize = 8;
 // Window and canvas sides are cut to this (no absurd allocation).
 inline constexpr int kMaxSide = 8192;
 // The smallest size the user can shrink the window to.

@@ -19,10 +19,56 @@ constexpr int kDragDistance = 2;
 // Items one Page Up / Page Down moves through in a closed list.
 constexpr int kListPage = 30;
 
-void set_gui_font() { fl_font(FL_HELVETICA, kGuiFontSize); }
+// Left indent of a frame's caption, and the gap cleared around it in the
+// frame's top edge.
+constexpr int kCaptionIndent = 8;
+constexpr int kCaptionGap = 2;
 
-// Baseline of a line of text whose cell starts at top.
-int baseline_below(int top) { return top + fl_height() - fl_descent(); }
+void set_gui_font(int size) { fl_font(FL_HELVETICA, size); }
+
+// Distance from the top of a text cell to the baseline at this size.
+int ascent_at(int size) {
+  set_gui_font(size);
+  return fl_height() - fl_descent();
+}
+
+// Baseline of a line of text whose cell starts at top: the full size's, also
+// for texts set smaller.
+int baseline_below(int top) { return top + ascent_at(kGuiFontSize); }
+
+// The largest size from kGuiFontSize down to kMinGuiFontSize at which fits()
+// holds with the GUI font set to that size; the smallest when none does.
+// Leaves the GUI font set to some size.
+template <class Fits>
+int largest_fitting_size(const Fits& fits) {
+  for (int size = kGuiFontSize; size > kMinGuiFontSize; --size) {
+    set_gui_font(size);
+    if (fits()) return size;
+  }
+  return kMinGuiFontSize;
+}
+
+// Whether the text, set from x 0 in the current font, leaves no word cut by
+// the edge at x = room: every word (run of non-blanks) ends at or before it,
+// or, when what lies beyond the edge is hidden anyway, starts at or after it.
+// Trailing blanks draw nothing and may cross the edge.
+bool words_fit(std::string_view text, int room, bool hidden_beyond_edge) {
+  constexpr std::string_view kBlanks = " \t";
+  const auto width_of_first = [&](std::size_t bytes) {
+    return fl_width(text.data(), static_cast<int>(bytes));
+  };
+  for (std::size_t start = text.find_first_not_of(kBlanks); start != std::string_view::npos;) {
+    const std::size_t end = std::min(text.find_first_of(kBlanks, start), text.size());
+    if (width_of_first(end) > room && !(hidden_beyond_edge && width_of_first(start) >= room)) return false;
+    start = text.find_first_not_of(kBlanks, end);
+  }
+  return true;
+}
+
+// The fitted size of a text that must not be cut at x = room.
+int fitted_text_size(std::string_view text, int room) {
+  return largest_fitting_size([&] { return words_fit(text, room, false); });
+}
 
 std::string doubled(std::string_view text, std::string_view specials) {
   std::string result;
@@ -232,10 +278,61 @@ Label::Label(int x, int y, int w, int h, bool sunken) : Fl_Widget(x, y, w, h), s
   color(FL_BACKGROUND_COLOR);
 }
 
+namespace {
+
+// Whether a gadget's control hides what lies under its box. Frames are
+// transparent inside and an image view shows only its picture.
+bool paints_over(const Fl_Widget& widget) {
+  if (const auto* label = dynamic_cast<const Label*>(&widget)) return label->paints_box();
+  if (dynamic_cast<const Frame*>(&widget) != nullptr) return false;
+  if (const auto* view = dynamic_cast<const ImageView*>(&widget)) return view->bitmap() != kNoBitmap;
+  return true;
+}
+
+bool rows_overlap(const Fl_Widget& a, const Fl_Widget& b) {
+  return a.y() < b.y() + b.h() && b.y() < a.y() + a.h();
+}
+
+}  // namespace
+
 void Label::set_text(std::string_view text) {
   if (text == text_) return;
+  const bool painted = paints_box();
   text_ = text;
   redraw();
+  // Whether this label paints over earlier ones decides their room: they
+  // are drawn again whole, at the size that now fits.
+  const Fl_Group* group = parent();
+  if (painted == paints_box() || group == nullptr) return;
+  for (int n = 0; n < group->find(this); ++n) {
+    Fl_Widget* earlier = group->child(n);
+    if (dynamic_cast<Label*>(earlier) != nullptr && rows_overlap(*earlier, *this)) earlier->redraw();
+  }
+}
+
+int Label::inset() const { return sunken_ ? Fl::box_dx(FL_DOWN_FRAME) : 0; }
+
+// In a sunken box the text keeps one pixel clear of the border's left side.
+int Label::text_x() const { return x() + (sunken_ ? inset() + 1 : 0); }
+
+int Label::text_size() const {
+  if (text_.empty()) return kGuiFontSize;
+  const int text_left = text_x();
+  int room = x() + w() - inset() - text_left;
+  bool hidden_beyond_room = false;
+  // A later gadget over the text line hides the text from its left side on.
+  if (const Fl_Group* group = parent()) {
+    for (int n = group->find(this) + 1; n < group->children(); ++n) {
+      const Fl_Widget& later = *group->child(n);
+      if (!later.visible() || !paints_over(later) || !rows_overlap(later, *this)) continue;
+      const int edge = later.x() - text_left;
+      if (edge > 0 && edge < room) {
+        room = edge;
+        hidden_beyond_room = true;
+      }
+    }
+  }
+  return largest_fitting_size([&] { return words_fit(text_, room, hidden_beyond_room); });
 }
 
 void Label::draw() {
@@ -244,16 +341,15 @@ void Label::draw() {
   fl_rectf(x(), y(), w(), h());
   if (sunken_) draw_box(FL_DOWN_FRAME, color());
   if (text_.empty()) return;
-  const int inset = sunken_ ? Fl::box_dx(FL_DOWN_FRAME) : 0;
-  const int inner_w = w() - 2 * inset;
-  const int inner_h = h() - 2 * inset;
+  const int inner_w = w() - 2 * inset();
+  const int inner_h = h() - 2 * inset();
   if (inner_w <= 0 || inner_h <= 0) return;
-  // In a sunken box the text keeps one pixel clear of the border's left side.
-  const int text_x = x() + (sunken_ ? inset + 1 : 0);
-  fl_push_clip(x() + inset, y() + inset, inner_w, inner_h);
-  set_gui_font();
+  const int size = text_size();
+  const int baseline = baseline_below(y() + inset());
+  fl_push_clip(x() + inset(), y() + inset(), inner_w, inner_h);
+  set_gui_font(size);
   fl_color(FL_FOREGROUND_COLOR);
-  fl_draw(text_.data(), static_cast<int>(text_.size()), text_x, baseline_below(y() + inset));
+  fl_draw(text_.data(), static_cast<int>(text_.size()), text_x(), baseline);
   fl_pop_clip();
 }
 
@@ -270,23 +366,25 @@ void Frame::set_text(std::string_view text) {
   redraw();
 }
 
+int Frame::text_size() const { return fitted_text_size(text_, w() - 2 * kCaptionIndent); }
+
 void Frame::draw() {
-  set_gui_font();
-  const int text_height = fl_height();
+  const int size = text_size();
+  const int baseline = baseline_below(y());
+  const int text_height = fl_height();  // at the full size, as the baseline
   const int line_y = y() + text_height / 2;
   const int line_h = h() - (line_y - y());
   if (w() > 0 && line_h > 0) fl_draw_box(FL_ENGRAVED_FRAME, x(), line_y, w(), line_h, color());
   if (text_.empty()) return;
-  constexpr int kCaptionIndent = 8;
-  constexpr int kCaptionGap = 2;
-  const int text_width = static_cast<int>(fl_width(text_.data(), static_cast<int>(text_.size())));
   const int space = w() - 2 * kCaptionIndent;
   if (space <= 0) return;
+  set_gui_font(size);
+  const int text_width = static_cast<int>(fl_width(text_.data(), static_cast<int>(text_.size())));
   fl_push_clip(x() + kCaptionIndent - kCaptionGap, y(), space + 2 * kCaptionGap, text_height);
   fl_color(color());
   fl_rectf(x() + kCaptionIndent - kCaptionGap, y(), text_width + 2 * kCaptionGap, text_height);
   fl_color(FL_FOREGROUND_COLOR);
-  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + kCaptionIndent, baseline_below(y()));
+  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + kCaptionIndent, baseline);
   fl_pop_clip();
 }
 
@@ -339,15 +437,25 @@ int TextField::handle(int event) {
   }
 }
 
+// FLTK's field sets its text 1 pixel in and scrolls it once it comes
+// within 3 pixels of the right side (room for the cursor).
+int TextField::text_size() const {
+  return fitted_text_size(std::string_view(value(), static_cast<std::size_t>(size())),
+                          w() - Fl::box_dw(box()) - 4);
+}
+
 void TextField::draw() {
   // Fl_Input centres the text cell in the field; the platform's fields put
   // it at the top of the inner area, so that the text lines up with the
-  // labels that stand 2 pixels lower than the field beside it.
+  // labels that stand 2 pixels lower than the field beside it. The window
+  // draws each control whole (draw_child), so the size may change here.
+  const int size = text_size();
+  textsize(size);
+  const int drop = ascent_at(kGuiFontSize) - ascent_at(size);
   const Fl_Boxtype frame = box();
   if (damage() & FL_DAMAGE_ALL) draw_box(frame, color());
-  fl_font(textfont(), textsize());
-  const int inner_h = h() - Fl::box_dh(frame);
-  drawtext(x() + Fl::box_dx(frame), y() + Fl::box_dy(frame), w() - Fl::box_dw(frame),
+  const int inner_h = h() - Fl::box_dh(frame) - drop;
+  drawtext(x() + Fl::box_dx(frame), y() + Fl::box_dy(frame) + drop, w() - Fl::box_dw(frame),
            std::min(inner_h, fl_height()));
 }
 
@@ -454,13 +562,31 @@ int ComboBox::handle(int event) {
   }
 }
 
+namespace {
+
+// FLTK's closed choice: a white sunken field with a raised arrow button at
+// its right end, as wide as the field is high (at most 20 pixels).
+constexpr Fl_Boxtype kComboField = FL_DOWN_BOX;
+// The selected item's text stands this far into the field left of the arrow
+// and is clipped 1 pixel short of either end.
+constexpr int kComboTextIndent = 3;
+
+int combo_arrow_width(int h) { return std::min(h - 2 * Fl::box_dy(kComboField), 20); }
+
+}  // namespace
+
+int ComboBox::text_size() const {
+  const int field_w = w() - Fl::box_dw(kComboField) - combo_arrow_width(h());
+  const int index = selected();
+  return index < 0 ? kGuiFontSize : fitted_text_size(items_.text(index), field_w - kComboTextIndent - 1);
+}
+
 void ComboBox::draw() {
-  // FLTK's closed choice: a white sunken field with a raised arrow button.
-  constexpr Fl_Boxtype kField = FL_DOWN_BOX;
+  constexpr Fl_Boxtype kField = kComboField;
   const int dx = Fl::box_dx(kField);
   const int dy = Fl::box_dy(kField);
   const int inner_h = h() - 2 * dy;
-  const int arrow_w = std::min(inner_h, 20);
+  const int arrow_w = combo_arrow_width(h());
   const int arrow_x = x() + w() - dx - arrow_w;
   draw_box(kField, FL_BACKGROUND2_COLOR);
   draw_box(FL_UP_BOX, arrow_x, y() + dy, arrow_w, inner_h, color());
@@ -484,13 +610,14 @@ void ComboBox::draw() {
   const int index = selected();
   if (index < 0) return;
   const std::string text = items_.text(index);
-  constexpr int kTextIndent = 3;
-  fl_push_clip(field_x + 1, field_y, field_w - 2, inner_h);
-  fl_font(textfont(), textsize());
-  fl_color(focused ? fl_contrast(textcolor(), selection_color()) : textcolor());
   // The text cell at the top of the field, in line with the labels beside
   // the box (they stand 2 pixels lower than it).
-  fl_draw(text.data(), static_cast<int>(text.size()), field_x + kTextIndent, baseline_below(field_y));
+  const int size = text_size();
+  const int baseline = baseline_below(field_y);
+  fl_push_clip(field_x + 1, field_y, field_w - 2, inner_h);
+  fl_font(textfont(), size);
+  fl_color(focused ? fl_contrast(textcolor(), selection_color()) : textcolor());
+  fl_draw(text.data(), static_cast<int>(text.size()), field_x + kComboTextIndent, baseline);
   fl_pop_clip();
 }
 
@@ -521,6 +648,25 @@ void PushButton::set_text(std::string_view text) {
 int PushButton::handle(int event) {
   if (event == FL_FOCUS) state().last_focused_gadget = number_;
   return Fl_Button::handle(event);
+}
+
+// FLTK centres the caption on the face and draws "&x" as an underlined x.
+int PushButton::text_size() const {
+  if (text_.empty()) return kGuiFontSize;
+  const int room = w() - Fl::box_dw(box());
+  return largest_fitting_size([&] {
+    int width = 0, height = 0;
+    const char saved = fl_draw_shortcut;
+    fl_draw_shortcut = 1;
+    fl_measure(label(), width, height, 1);
+    fl_draw_shortcut = saved;
+    return width <= room;
+  });
+}
+
+void PushButton::draw() {
+  labelsize(text_size());
+  Fl_Button::draw();
 }
 
 // --- ImageView ------------------------------------------------------------------

@@ -78,18 +78,37 @@ class MainWindow final : public Fl_Double_Window {
   common::Canvas shown_;  // the canvas as last committed to the screen
 };
 
+// Texts are set in the GUI font at kGuiFontSize, or smaller where the text
+// would not fit its room at that size with the font fontconfig gives (another
+// sans font than the one asked for may be wider): each gadget's text_size()
+// is then the largest size down to kMinGuiFontSize at which it fits, measured
+// afresh with the current text and font whenever the gadget is drawn. A
+// smaller text keeps the baseline of the full size, in line with its
+// neighbours.
+
 // Left-aligned text at the top of its box, clipped to it; optionally in a
 // sunken border. A label with text paints its whole box, hiding what an
 // earlier, overlapping gadget shows there; an empty borderless label paints
 // nothing. Labels take no events.
+//
+// The program lets a later label hide the tail of an earlier one ("Meter = "
+// continued by the feet figure). A label's room therefore ends where a later
+// gadget that paints over it begins, and its text fits when no word is cut
+// there: each word ends before that edge or starts at or after it (hidden).
 class Label final : public Fl_Widget {
  public:
   Label(int x, int y, int w, int h, bool sunken);
   void set_text(std::string_view text);
   const std::string& text() const { return text_; }
+  bool sunken() const { return sunken_; }
+  // Whether the label hides what lies under its box (it has text or a border).
+  bool paints_box() const { return sunken_ || !text_.empty(); }
+  int text_size() const;
   void draw() override;
 
  private:
+  int inset() const;   // the border's width, if any
+  int text_x() const;  // where the text starts
   std::string text_;
   bool sunken_;
 };
@@ -101,6 +120,8 @@ class Frame final : public Fl_Widget {
   Frame(int x, int y, int w, int h);
   void set_text(std::string_view text);
   const std::string& text() const { return text_; }
+  // The caption's room: the top edge less an indent at either end.
+  int text_size() const;
   void draw() override;
 
  private:
@@ -114,6 +135,8 @@ class Frame final : public Fl_Widget {
 class TextField final : public Fl_Input {
  public:
   TextField(int number, int x, int y, int w, int h, bool digits_only);
+  // The content's room: what FLTK shows without scrolling.
+  int text_size() const;
   int handle(int event) override;
   void draw() override;
 
@@ -136,6 +159,9 @@ class ComboBox final : public Fl_Choice {
   void select(int index);
   int selected() const { return value(); }
   const common::ComboItems& items() const { return items_; }
+  // The selected item's room: the field left of the arrow. The open list
+  // keeps the full size (FLTK sizes it to its widest item).
+  int text_size() const;
   int handle(int event) override;
   void draw() override;
 
@@ -152,7 +178,10 @@ class PushButton final : public Fl_Button {
   PushButton(int number, int x, int y, int w, int h);
   void set_text(std::string_view text);
   const std::string& text() const { return text_; }
+  // The caption's room: the face inside the raised border.
+  int text_size() const;
   int handle(int event) override;
+  void draw() override;
 
  private:
   static void clicked(Fl_Widget* widget, void*);
