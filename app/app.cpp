@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "app/program_files.h"
 #include "app/window_layout.h"
 #include "chart/psd.h"
 #include "model/cable_catalogue.h"
@@ -128,15 +129,22 @@ void create_menu() {
   }
 }
 
-// Reads a number field, writes the nearer limit back when the whole parsed
-// value lies outside [0, upper], and reads it again. The second read is
-// clamped too, so the result is in range even if the field kept its text.
+// Reads a number field and writes back what it is read as: the nearer limit
+// when the value lies outside [0, upper], and the value itself when the text
+// holds more than the number (a pasted "12,000" or "5 km"), so that the field
+// never shows a number the program does not use. Text that is the number as
+// a whole ("0050", "$EE") and an empty field stay as they are. The field is
+// then read again; that read is clamped too, so the result is in range even
+// if the field kept its text.
 std::int64_t read_clamped_field(int field, std::int64_t upper) {
-  const std::int64_t entered = tk::parse_int(tk::get_gadget_text(field));
-  if (entered > upper) {
+  const std::string text = tk::get_gadget_text(field);
+  const tk::ParsedInt entered = tk::parse_int_prefix(text);
+  if (entered.value > upper) {
     tk::set_gadget_text(field, tk::format_int(upper));
-  } else if (entered < 0) {
+  } else if (entered.value < 0) {
     tk::set_gadget_text(field, tk::format_int(0));
+  } else if (entered.length < text.size()) {
+    tk::set_gadget_text(field, tk::format_int(entered.value));
   }
   return std::clamp<std::int64_t>(tk::parse_int(tk::get_gadget_text(field)), 0, upper);
 }
@@ -151,7 +159,7 @@ void write_label(int number, std::string_view text) {
   if (tk::get_gadget_text(number) != text) tk::set_gadget_text(number, text);
 }
 
-bool start_up(ProgramState& state) {
+bool start_up(ProgramState& state, std::string_view program_folder) {
   state = ProgramState{};
   std::copy(model::kReachTable.begin(), model::kReachTable.end(), state.reach_table.begin());
 
@@ -163,7 +171,11 @@ bool start_up(ProgramState& state) {
   create_rows(tk::kAnonymous, kQuitButton);
   state.layout_y = kLayoutEndY;
 
-  const tk::Bitmap logo = tk::load_bitmap(kLogoImage, kLogoFile);
+  tk::Bitmap logo = tk::kNoBitmap;
+  for (const std::string& path : logo_paths(program_folder)) {
+    logo = tk::load_bitmap(kLogoImage, path);
+    if (logo != tk::kNoBitmap) break;
+  }
   create_row(kGadgetTable[row_index(kLogoView)], logo);
 
   // Initial texts and state, in this order.

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/state.h"
 
@@ -21,10 +22,12 @@ inline constexpr int kChartRefreshPasses = 100;
 enum class Panel { One, Two };
 
 // Builds the window, its menu and gadgets, sets the initial texts and state
-// and draws the first picture. The toolkit must be initialised. Returns false
-// when the main window cannot be opened (tk::last_error() says why); the
-// state is then set up but nothing is shown.
-bool start_up(ProgramState& state);
+// and draws the first picture. The toolkit must be initialised. The logo is
+// looked for in the working directory, then, when `program_folder` is given,
+// in the installed data folder and the program's folder (logo_paths).
+// Returns false when the main window cannot be opened (tk::last_error() says
+// why); the state is then set up but nothing is shown.
+bool start_up(ProgramState& state, std::string_view program_folder = {});
 
 // Steps before the wait: count the pass, redraw the chart every 100th pass,
 // draw both loop-resistance displays.

@@ -1,7 +1,8 @@
 // The program's two number fields on the headless backend: any bytes pasted
 // into the baserate field (0) and the distance field (2), after picks in the
 // diameter and model boxes. After every paste the state must be in range,
-// each field must show what was pasted or its limit, and every result label
+// each field must show a text that is its number as a whole (what was pasted,
+// the number read from it, or a limit), and every result label
 // must read what the reach model gives for the clamped inputs. Each pasted
 // text also goes through parse_int directly, against a plain reference.
 //
@@ -99,7 +100,12 @@ void check_window(const replay::Session& session, const Inputs& in) {
               std::to_string(state.target_distance_m) + " vs " + std::to_string(in.distance_m));
   fuzz::check(state.max_baserate == in.max_baserate, "model limit");
 
-  // What the fields show reads back as the state.
+  // What the fields show is a number as a whole and reads back as the state.
+  for (const int field : {app::kBaserateField, app::kDistanceField}) {
+    const std::string shown = hl::text(field);
+    fuzz::check(tk::parse_int_prefix(shown).length == shown.size(), "a field shows only a number",
+                shown);
+  }
   const auto clamp_field = [](int field, std::int64_t upper) {
     return std::clamp<std::int64_t>(tk::parse_int(hl::text(field)), 0, upper);
   };

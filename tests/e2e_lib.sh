@@ -82,6 +82,35 @@ step_cover_chart() {
   drawing_matches "$shots/uncovered.png" "$work/canvas-typed.png" || fail "drawing not repainted"
 }
 
+# A planner pastes "12,000" into the distance field: the field shows the 12
+# the program reads (copied back out of it), and the feet label shows what
+# typing 12 gives. The clipboard is served by xclip, in the foreground.
+step_paste_distance() {
+  step "paste \"12,000\" into the distance field: it shows 12"
+  printf '12,000' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+  helper_pid=$!
+  sleep 0.3
+  click_client 45 406
+  xdotool key End shift+Home ctrl+v
+  sleep 1
+  shoot pasted
+  kill "$helper_pid" 2>/dev/null || true
+  wait "$helper_pid" 2>/dev/null || true
+  helper_pid=
+  xdotool key End shift+Home ctrl+c
+  local shown=
+  for _ in $(seq 25); do
+    shown=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+    [ "$shown" = 12 ] && break
+    sleep 0.2
+  done
+  [ "$shown" = 12 ] || fail "the distance field shows \"$shown\" after pasting 12,000"
+  xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+  xdotool type --delay 50 12
+  retry typed-12 "$check" same "$shots/pasted.png" "$shots/typed-12.png" 115 398 100 16 ||
+    fail "the feet label after the paste is not that of 12 m"
+}
+
 # Clicks Quit; the program ($calc_pid) must end within 10 s with exit code 0.
 step_quit() {
   step "Quit ends the program with exit code 0"

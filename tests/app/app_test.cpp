@@ -3,13 +3,20 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/app.h"
+#include "app/command_line.h"
+#include "app/window_layout.h"
+#include "tests/toolkit/bmp_file.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 #include "tools/replay_runner.h"
@@ -81,6 +88,15 @@ TEST(ProgramHandlers, TextsAfterInput) {
       // Low 32 bits in range: the whole value is compared.
       {"paste 0 4294967297", {{0, "238"}, {108, "310"}}},
       {"paste 0 -4294967295", {{0, "0"}, {108, "0"}}},
+      // A paste with more than a number shows the number read; the results
+      // are those of the text shown (12 m allows baserate 238 on Ferrant_II's
+      // limit 89 only, so 89).
+      {"pick 4 1\npaste 2 12,000", {{2, "12"}, {117, "39 Feet"}, {125, "89"}}},
+      {"paste 2 5 km", {{2, "5"}, {117, "16 Feet"}}},
+      {"paste 0 12.5", {{0, "12"}, {102, "768kbit/s"}}},
+      {"type 0 7\npaste 0 abc", {{0, "0"}, {102, "0kbit/s"}}},
+      {"paste 0 300 kbit", {{0, "238"}}},
+      {"paste 2  0050", {{2, " 0050"}, {117, "164 Feet"}}},  // the whole text is the number
       // Model limits beside the goldens'; the model box does not limit panel 1.
       {"openclose 4", {{125, "238"}, {127, "15232kbit/s"}}},
       {"pick 4 1\npick 4 2", {{125, "238"}}},
@@ -170,6 +186,65 @@ TEST_F(ProgramTest, CanvasMatchesTheGoldenPictures) {
     run("type 0 " + std::to_string(baserate));
     expect_canvas_is_golden("canvas_baserate_" + std::to_string(baserate));
   }
+}
+
+TEST(CommandLine, HelpVersionAndUsageErrors) {
+  struct Case { std::vector<std::string_view> args; bool window; int exit; const char* out; const char* err; };
+  const Case cases[] = {
+      {{}, true, 0, "", ""},
+      {{"--version"}, false, 0, "ferrant-calc " FERRANT_VERSION "\n", ""},
+      {{"--help"}, false, 0, "Usage: ferrant-calc [--help | --version]\n", ""},
+      {{"-h"}, false, 0, "Usage: ferrant-calc [--help | --version]\n", ""},
+      {{"--verbose"}, false, 2, "", "ferrant-calc: unexpected argument \"--verbose\""},
+      {{"--version", "x"}, false, 2, "", "ferrant-calc: unexpected argument \"x\""},
+      {{"a", "--help"}, false, 2, "", "ferrant-calc: unexpected argument \"a\""},
+  };
+  for (const Case& c : cases) {
+    const app::CommandLine line = app::read_command_line(c.args);
+    const std::string what = c.args.empty() ? "(none)" : std::string(c.args[0]);
+    EXPECT_EQ(line.open_window, c.window) << what;
+    EXPECT_EQ(line.exit_code, c.exit) << what;
+    EXPECT_EQ(line.output.substr(0, std::string_view(c.out).size()), c.out) << what;
+    EXPECT_EQ(line.error.substr(0, std::string_view(c.err).size()), c.err) << what;
+    // A usage error is one line.
+    if (!line.error.empty()) {
+      EXPECT_EQ(line.error.find('\n'), line.error.size() - 1) << what;
+    }
+  }
+}
+
+// The logo comes from the working directory, else from the data folder
+// installed beside the program's, else from the program's own folder. Each
+// place holds a logo of its own width, which the logo view takes.
+TEST(Logo, WorkingDirectoryThenDataFolderThenProgramFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("ferrant-logo-" + std::to_string(::getpid()));
+  for (const char* folder : {"work", "bin", "share/ferrant-calc"}) fs::create_directories(root / folder);
+  const auto write_logo = [](const fs::path& file, int width) {
+    const bmp::Bytes rows(static_cast<std::size_t>((width * 3 + 3) / 4 * 4), 0x80);
+    const bmp::Bytes bytes = bmp::bmp_file(bmp::info_header(width, 1, 24), {}, rows);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+  };
+  const fs::path old_directory = fs::current_path();
+  fs::current_path(root / "work");
+  const auto logo_width = [&root] {
+    app::ProgramState state;
+    EXPECT_TRUE(tk::init_toolkit());
+    EXPECT_TRUE(app::start_up(state, (root / "bin").generic_string() + "/"));
+    const int width = hl::state(app::kLogoView) == 0 ? 0 : hl::rect(app::kLogoView).w;
+    app::end_program();
+    return width;
+  };
+  EXPECT_EQ(logo_width(), 0);
+  write_logo(root / "bin/Varnek.bmp", 7);
+  EXPECT_EQ(logo_width(), 7);
+  write_logo(root / "share/ferrant-calc/Varnek.bmp", 5);
+  EXPECT_EQ(logo_width(), 5);
+  write_logo(root / "work/Varnek.bmp", 3);
+  EXPECT_EQ(logo_width(), 3);
+  fs::current_path(old_directory);
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ retry typed drawing_matches "$shots/typed.png" "$work/canvas-typed.png" || fail 
 
 step_pick_diameter
 step_cover_chart
+step_paste_distance
 step_quit
 
 step "under a window manager: moving, sizing and closing only"

@@ -22,6 +22,16 @@ TEST(ParseInt, NotationsStopsAndSaturation) {
   for (const auto& [text, value] : cases) EXPECT_EQ(tk::parse_int(text), value) << text;
 }
 
+// How much of the text is the number: what the fields write back.
+TEST(ParseInt, LengthOfTheNumber) {
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"0050", 4}, {"  \t42", 5}, {"-5", 2}, {"$EE", 3}, {"%101", 4}, {"12,000", 2}, {"5 km", 1},
+      {"12.5", 2}, {"%102", 3}, {"abc", 0}, {"", 0}, {" ", 0}, {"-", 0}, {"$", 0}, {"$G", 0},
+      {"99999999999999999999x", 20},
+  };
+  for (const auto& [text, length] : cases) EXPECT_EQ(tk::parse_int_prefix(text).length, length) << text;
+}
+
 TEST(FormatInt, PlainDecimal) {
   EXPECT_EQ(tk::format_int(-3281), "-3281");
   EXPECT_EQ(tk::format_int(INT64_MIN), "-9223372036854775808");

@@ -57,5 +57,6 @@ sleep 1
 retry distance "$check" differ "$shots/uncovered.png" "$shots/distance.png" 115 398 100 16 ||
   fail "feet label unchanged"
 
+step_paste_distance
 step_quit
 finish

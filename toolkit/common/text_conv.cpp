@@ -21,7 +21,9 @@ int digit_value(char c, int base) {
 
 }  // namespace
 
-std::int64_t parse_int(std::string_view text) {
+std::int64_t parse_int(std::string_view text) { return parse_int_prefix(text).value; }
+
+ParsedInt parse_int_prefix(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
 
@@ -44,6 +46,7 @@ std::int64_t parse_int(std::string_view text) {
   // range read as the largest value.
   constexpr std::uint64_t kMaxMagnitude = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t magnitude = 0;
+  const std::size_t first_digit = pos;
   for (; pos < text.size(); ++pos) {
     const int digit = digit_value(text[pos], base);
     if (digit < 0) break;
@@ -52,13 +55,16 @@ std::int64_t parse_int(std::string_view text) {
     magnitude = magnitude > (kMaxMagnitude - d) / b ? kMaxMagnitude : magnitude * b + d;
   }
 
+  const std::size_t length = pos > first_digit ? pos : 0;
+
   constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   if (negative) {
-    if (magnitude > kMax) return std::numeric_limits<std::int64_t>::min();
-    return -static_cast<std::int64_t>(magnitude);
+    if (magnitude > kMax) return {std::numeric_limits<std::int64_t>::min(), length};
+    return {-static_cast<std::int64_t>(magnitude), length};
   }
-  return magnitude > kMax ? std::numeric_limits<std::int64_t>::max()
-                          : static_cast<std::int64_t>(magnitude);
+  return {magnitude > kMax ? std::numeric_limits<std::int64_t>::max()
+                           : static_cast<std::int64_t>(magnitude),
+          length};
 }
 
 std::string format_int(std::int64_t value) {
