@@ -39,7 +39,7 @@ upstream=${version%-*}
 project_version=$(sed -n 's/^project(ferrant VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ "$upstream" = "$project_version" ] || fail "package version $version is not the project's $project_version"
 depends=$(field Depends)
-for library in libc6 libfltk1.3 libstdc++6 libx11-6; do
+for library in libc6 libfltk1.3 libstdc++6 libx11-6 fonts-liberation; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 
@@ -108,17 +108,30 @@ calc=$usr/bin/ferrant-calc
 missing=$(ldd "$calc" | grep "not found" || true)
 [ -z "$missing" ] || fail "ferrant-calc lacks libraries: $missing"
 grep -aqF "Version $project_version" "$calc" || fail "ferrant-calc's menu does not say Version $project_version"
-# Started as the desktop entry starts it: from the logo's folder.
+[ "$("$calc" --version)" = "ferrant-calc $project_version" ] || fail "ferrant-calc --version: $("$calc" --version)"
+# Started as the desktop entry starts it (from the logo's folder), and from a
+# terminal in a folder without the logo: the window shows the logo read from
+# the installed data folder. Without a window manager the client area's
+# origin is 10,20 on the screen, and the logo stands at 438,530 in it.
 if command -v Xvfb >/dev/null; then
   tests/fltk/with_xvfb.sh bash -c '
-    cd "$1/share/ferrant-calc"
-    "$1/bin/ferrant-calc" &
-    pid=$!
-    found=0
-    timeout 10 xdotool search --sync --name "^Ferrant Transmission Calculation\$" >/dev/null && found=1
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    [ "$found" -eq 1 ]' start "$usr" || fail "the packaged ferrant-calc opened no window"
+    usr=$1 elsewhere=$2
+    for folder in "$usr/share/ferrant-calc" "$elsewhere"; do
+      cd "$folder"
+      "$usr/bin/ferrant-calc" &
+      pid=$!
+      found=0
+      if timeout 10 xdotool search --sync --name "^Ferrant Transmission Calculation\$" >/dev/null; then
+        sleep 1
+        size=$(identify -format "%wx%h" "$usr/share/ferrant-calc/Varnek.bmp")
+        import -window root -crop "$size+448+550" +repage "PNG24:$elsewhere/logo.png"
+        differing=$(compare -metric AE "$elsewhere/logo.png" "$usr/share/ferrant-calc/Varnek.bmp" null: 2>&1 || true)
+        [ "$differing" = 0 ] && found=1 || echo "started in $folder: $differing pixels of the logo differ" >&2
+      fi
+      kill "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      [ "$found" -eq 1 ] || exit 1
+    done' start "$usr" "$work" || fail "the packaged ferrant-calc showed no window or no logo"
 fi
 
 # --- the Windows zip ---------------------------------------------------------
