@@ -304,7 +304,7 @@ void Label::set_text(std::string_view text) {
   // are drawn again whole, at the size that now fits.
   const Fl_Group* group = parent();
   if (painted == paints_box() || group == nullptr) return;
-  for (int n = 0; n < group->find(this); ++n) {
+  for (int n = 0, self = group->find(this); n < self; ++n) {
     Fl_Widget* earlier = group->child(n);
     if (dynamic_cast<Label*>(earlier) != nullptr && rows_overlap(*earlier, *this)) earlier->redraw();
   }
