@@ -244,6 +244,15 @@ LRESULT CALLBACK gadget_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
       repaint_retained(window);
       return result;
     }
+    // A combo box keeps every system key down to itself, using only Alt+Up
+    // and Alt+Down (its list), so the default handling never learns of the
+    // F10 or Alt whose key up enters the menu bar, nor of Alt+F4. Those go on
+    // to it as from every other control.
+    case WM_SYSKEYDOWN:
+      if (gadget.kind == GadgetKind::ComboBox && wparam != VK_UP && wparam != VK_DOWN) {
+        return DefWindowProcW(window, message, wparam, lparam);
+      }
+      break;
     case WM_RBUTTONDOWN:
       if (image_view) {
         common::record_event(kEventGadget, gadget.number, kTypeRightClick);
