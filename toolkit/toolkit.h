@@ -67,6 +67,7 @@ namespace tk {
 //                              buttons) in creation order, wrapping round; a
 //                              gadget replacing a number counts as created
 //                              last. No event beyond the focus events
+//   Enter in a text field      nothing: the text and the focus stay, no event
 //   picking from a list        events of that combo box only (and of the
 //                              gadget losing the focus), among them
 //                              kTypeComboSelChange when the selection changed;
@@ -78,6 +79,13 @@ namespace tk {
 //                              double clicks kTypeDoubleClick and
 //                              kTypeRightDoubleClick, a drag kTypeDrag
 //   choosing a menu item       kEventMenu, item the menu item's number
+//   F10, or Alt pressed and    the menu bar opens at its first title and
+//   released with no other     takes the keys while open: Left and Right go
+//   key or click between       from title to title, Down opens the title's
+//                              menu and walks its items, Enter chooses the
+//                              item (as choosing it with the mouse), Escape
+//                              backs out without a choice. The focus stays
+//                              where it was; the keys raise no gadget event
 //   moving the mouse           one return per movement, a raw message code
 //
 // The program's own calls raise no event, with one exception: set_gadget_text

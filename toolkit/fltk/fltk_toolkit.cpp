@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
@@ -217,6 +218,58 @@ int count_message(void* event, void*) {
   return 0;  // FLTK handles it as usual
 }
 
+// --- keys the window handles itself ---------------------------------------------
+
+// Alt went down in the program's window and no other key or click came since.
+bool alt_alone = false;
+
+// The keyboard's way into the menu bar, as on the platform: opens the first
+// title's menu the way a click on the bar does, and FLTK's menu window takes
+// the arrows, Enter and Escape from there. A chosen item reaches the menu's
+// callback, as a mouse choice does.
+void open_menu_bar_from_keyboard() {
+  const State& s = state();
+  Fl_Menu_Bar* bar = s.window ? s.window->menu_bar() : nullptr;
+  if (bar == nullptr || bar->menu() == nullptr || bar->menu()->label() == nullptr) return;  // no titles
+  bar->picked(bar->menu()->pulldown(bar->x(), bar->y(), bar->w(), bar->h(), bar->menu(), bar, nullptr, 1));
+}
+
+bool is_alt(int key) { return key == FL_Alt_L || key == FL_Alt_R; }
+
+// Sees every event FLTK dispatches. In the program's window, while no list
+// or menu is open: F10, or Alt pressed and released alone, opens the menu
+// bar; Enter that no gadget took does nothing (FLTK's groups would take it
+// as a shortcut for moving the focus to the next field).
+int dispatch_event(int event, Fl_Window* window) {
+  const bool ours = window != nullptr && window == state().window.get() && Fl::grab() == nullptr;
+  const int key = Fl::event_key();
+  const bool plain = (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
+  switch (event) {
+    case FL_KEYBOARD:
+      alt_alone = ours && is_alt(key);
+      break;
+    case FL_PUSH:
+      alt_alone = false;
+      break;
+    case FL_KEYUP:
+      if (ours && is_alt(key) && std::exchange(alt_alone, false)) {
+        open_menu_bar_from_keyboard();
+        return 1;
+      }
+      break;
+    case FL_SHORTCUT:
+      if (ours && key == FL_F + 10 && plain) {
+        open_menu_bar_from_keyboard();
+        return 1;
+      }
+      if (ours && (key == FL_Enter || key == FL_KP_Enter)) return 1;
+      break;
+    default:
+      break;
+  }
+  return Fl::handle_(event, window);
+}
+
 // The reason the X server cannot be reached, for the start-up message.
 std::string display_failure() {
   const char* name = std::getenv("DISPLAY");
@@ -236,6 +289,7 @@ void set_up_fltk() {
   Fl::dnd_text_ops(0);  // no dragging of text out of or into the fields
   Fl_Tooltip::disable();
   Fl::add_system_handler(count_message, nullptr);
+  Fl::event_dispatch(dispatch_event);
 }
 
 }  // namespace
@@ -336,6 +390,7 @@ void reset_platform() {
   s.window_active = false;
   s.window_minimised = false;
   s.last_press = State::Press{};
+  alt_alone = false;
 }
 
 }  // namespace

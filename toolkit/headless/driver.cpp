@@ -10,7 +10,6 @@ namespace tk::headless {
 namespace {
 
 using detail::Gadget;
-using detail::Key;
 using detail::Message;
 using detail::MessageKind;
 using detail::state;
@@ -36,10 +35,16 @@ void focus_before_click(const Gadget& gadget) {
   }
 }
 
+// Key down, the character Enter and Escape type, key up.
 void post_key(Key key) {
   Message down = message_of(MessageKind::KeyDown);
   down.key = key;
   post(std::move(down));
+  if (key == Key::Enter || key == Key::Escape) {
+    Message typed = message_of(MessageKind::Char);
+    typed.character = key == Key::Enter ? U'\r' : U'\x1B';
+    post(std::move(typed));
+  }
   Message up = message_of(MessageKind::KeyUp);
   up.key = key;
   post(std::move(up));
@@ -172,6 +177,7 @@ void drag(int gadget) {
 
 void tab() { post_key(Key::Tab); }
 void backtab() { post_key(Key::BackTab); }
+void press_key(Key key) { post_key(key); }
 
 void choose_menu(int item) {
   const auto& window = state().window;

@@ -28,6 +28,20 @@
 //   repaint        one [0x000F]; the canvas keeps what was drawn
 //   close box      one [0x00A1] (a click on the frame)
 //   tab, backtab   key down (the focus moves), key up
+//   named key      key down, key up; Enter and Escape a character [0x0102]
+//                  between them. F10 and Alt are system keys: down [0x0104],
+//                  up [0x0105]
+//
+// The menu bar from the keyboard, as the platform's menu loop has it: F10
+// (on key down) or Alt alone (on key up, with no other message since its
+// key down) enters menu mode with the first title highlighted and its menu
+// closed. In menu mode key downs go to the menu: Left and Right move to the
+// previous / next title (an open menu opens there at its first item), Down
+// and Up open the menu at its first item or walk its items (wrapping round),
+// Enter opens the menu or chooses the highlighted item (kEventMenu, menu
+// mode ends), Escape closes the open menu or, with none open, ends menu
+// mode; F10 and Alt end it too. Any message other than a key ends it. The
+// keyboard focus stays where it was throughout.
 //
 // pump_message() never blocks: with no message waiting it returns kMsgNull
 // (0) at once. A program that is "idle" is blocked in wait_event() with
@@ -115,6 +129,10 @@ void drag(int gadget);
 // creation order (wrapping round).
 void tab();
 void backtab();
+// The keys press_key() presses, beyond typing.
+enum class Key { Tab, BackTab, F10, Alt, Left, Right, Up, Down, Enter, Escape };
+// Presses and releases the key; Key::Tab is tab(), Key::BackTab backtab().
+void press_key(Key key);
 // Chooses a menu item. An item the menu lacks: nothing.
 void choose_menu(int item);
 // Moves the mouse over the window, count messages.

@@ -32,7 +32,8 @@ const Gadget* focus_after_queue() {
       if (target != nullptr && common::takes_focus(target->kind)) {
         focus = target;
       }
-    } else if (message.kind == MessageKind::KeyDown && message.key != Key::Other) {
+    } else if (message.kind == MessageKind::KeyDown &&
+               (message.key == Key::Tab || message.key == Key::BackTab)) {
       if (const Gadget* target = tab_target(focus, message.key == Key::Tab)) {
         focus = target;
       }
@@ -159,11 +160,110 @@ void move_focus(Gadget* target) {
   }
 }
 
+// --- the menu bar from the keyboard ----------------------------------------
+
+// Raw identifiers of the system keys' messages (F10, Alt).
+constexpr int kMsgSysKeyDown = 0x0104;
+constexpr int kMsgSysKeyUp = 0x0105;
+
+bool is_system_key(const std::optional<Key>& key) { return key == Key::F10 || key == Key::Alt; }
+
+void enter_menu_mode() {
+  State& s = state();
+  if (s.window && !s.window->menu.empty()) {
+    s.menu_mode = State::MenuMode{};
+  }
+}
+
+int wrapped(int index, int count) { return count > 0 ? (index % count + count) % count : -1; }
+
+// A key down in menu mode (see driver.h).
+void menu_key(Key key) {
+  State& s = state();
+  State::MenuMode& mode = *s.menu_mode;
+  if (!s.window || mode.title >= s.window->menu.size()) {
+    s.menu_mode.reset();  // the program rebuilt the menu meanwhile
+    return;
+  }
+  const std::vector<MenuTitle>& titles = s.window->menu;
+  const auto item_count = [&] { return static_cast<int>(titles[mode.title].items.size()); };
+  switch (key) {
+    case Key::Left:
+    case Key::Right: {
+      const int title = static_cast<int>(mode.title) + (key == Key::Right ? 1 : -1);
+      mode.title = static_cast<std::size_t>(wrapped(title, static_cast<int>(titles.size())));
+      mode.item = mode.item >= 0 ? wrapped(0, item_count()) : -1;
+      return;
+    }
+    case Key::Down:
+    case Key::Up:
+      mode.item = wrapped(mode.item < 0 ? 0 : mode.item + (key == Key::Down ? 1 : -1), item_count());
+      return;
+    case Key::Enter:
+      if (mode.item < 0) {
+        mode.item = wrapped(0, item_count());
+        return;
+      }
+      common::record_event(kEventMenu, titles[mode.title].items[static_cast<std::size_t>(mode.item)].item,
+                           kTypeNone);
+      s.menu_mode.reset();
+      return;
+    case Key::Escape:
+      if (mode.item >= 0) {
+        mode.item = -1;
+      } else {
+        s.menu_mode.reset();
+      }
+      return;
+    case Key::F10:
+    case Key::Alt:
+      s.menu_mode.reset();
+      return;
+    case Key::Tab:
+    case Key::BackTab:
+      return;
+  }
+}
+
 // --- message handling ----------------------------------------------------
+
+int handle_key_down(const Message& message) {
+  State& s = state();
+  const int code = is_system_key(message.key) ? kMsgSysKeyDown : kMsgKeyDown;
+  if (s.menu_mode) {
+    if (message.key) {
+      menu_key(*message.key);
+    }
+    return code;
+  }
+  if (message.key == Key::Tab || message.key == Key::BackTab) {
+    if (Gadget* target = tab_target(s.focused, message.key == Key::Tab)) {
+      move_focus(target);
+    }
+  } else if (message.key == Key::F10) {
+    enter_menu_mode();
+  } else if (message.key == Key::Alt) {
+    s.alt_alone = true;
+  }
+  return code;
+}
+
+int handle_key_up(const Message& message, bool alt_was_alone) {
+  if (message.key == Key::Alt && alt_was_alone) {
+    enter_menu_mode();
+  }
+  return is_system_key(message.key) ? kMsgSysKeyUp : kMsgKeyUp;
+}
 
 int handle(const Message& message) {
   State& s = state();
   Gadget* gadget = find_gadget(message.gadget);
+  const bool alt_was_alone = std::exchange(s.alt_alone, false);
+  const bool key_message = message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp ||
+                           message.kind == MessageKind::Char;
+  if (!key_message) {
+    s.menu_mode.reset();  // a click or any other action leaves menu mode
+  }
   switch (message.kind) {
     case MessageKind::Focus:
       if (gadget != nullptr && takes_focus(*gadget)) {
@@ -177,12 +277,7 @@ int handle(const Message& message) {
       }
       return kMsgSetSelection;
     case MessageKind::KeyDown:
-      if (message.key == Key::Tab || message.key == Key::BackTab) {
-        if (Gadget* target = tab_target(s.focused, message.key == Key::Tab)) {
-          move_focus(target);
-        }
-      }
-      return kMsgKeyDown;
+      return handle_key_down(message);
     case MessageKind::Char:
       if (Gadget* focused = s.focused) {
         if (focused->kind == GadgetKind::TextField) {
@@ -193,7 +288,7 @@ int handle(const Message& message) {
       }
       return kMsgChar;
     case MessageKind::KeyUp:
-      return kMsgKeyUp;
+      return handle_key_up(message, alt_was_alone);
     case MessageKind::Paste:
       if (s.focused != nullptr && s.focused->kind == GadgetKind::TextField) {
         paste_into_field(*s.focused, message.text);
@@ -313,6 +408,8 @@ void backend::close_platform() {
   s.window.reset();
   s.current_menu_title = -1;
   s.messages.clear();
+  s.menu_mode.reset();
+  s.alt_alone = false;
   s.drawing = false;
   s.drawing_has_target = false;
   s.text_background = headless::detail::kDefaultTextBackground;

@@ -86,13 +86,11 @@ enum class MessageKind {
   Close,          // the close box
 };
 
-enum class Key { Other, Tab, BackTab };
-
 struct Message {
   MessageKind kind = MessageKind::MouseMove;
   int gadget = kAnonymous;
   int index = 0;                // menu item, combo index
-  Key key = Key::Other;
+  std::optional<Key> key;       // of a key message; none for a character key
   char32_t character = 0;
   std::u32string text;
 };
@@ -104,6 +102,14 @@ struct State {
   int current_menu_title = -1;  // index into window->menu, -1 for none
   Bitmap last_image_handle = kNoBitmap;  // handles count up per session
   std::deque<Message> messages;
+  // Menu mode (see driver.h): the highlighted title and, while its menu is
+  // open, the highlighted item (-1: closed).
+  struct MenuMode {
+    std::size_t title = 0;
+    int item = -1;
+  };
+  std::optional<MenuMode> menu_mode;
+  bool alt_alone = false;  // Alt went down and no other message came since
   // Drawing phase.
   bool drawing = false;
   bool drawing_has_target = false;

@@ -54,6 +54,12 @@ void open_close(int gadget);
 void click(int gadget);
 // Tab (forward) or Shift+Tab.
 void tab(bool forward);
+// The keys press_key() knows.
+enum class Key { F10, Alt, Left, Right, Up, Down, Enter, Escape };
+// Presses and releases the key where the keyboard is (Alt: alone, nothing
+// pressed in between). Keys pressed after one that opens the menu bar go to
+// the menu, as they would while the user waits for it.
+void press_key(Key key);
 // Chooses a menu item with the mouse.
 void choose_menu(int item);
 // The window's close box.

@@ -11,6 +11,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -62,6 +63,21 @@ void poll_menu(void*) {
 void when_menu_open(std::function<void()> action) {
   menu_action = std::move(action);
   Fl::add_timeout(0.02, poll_menu);
+}
+
+// Keys press_key() has not pressed yet, and the pace of asking whether FLTK
+// has handled the last one.
+std::deque<KeySym> keys_to_press;
+constexpr double kKeyPace = 0.02;
+
+void press_next_key(void*) {
+  XSync(fl_display, False);
+  if (XQLength(fl_display) == 0 && !keys_to_press.empty()) {
+    key(keys_to_press.front());
+    keys_to_press.pop_front();
+    XFlush(fl_display);
+  }
+  if (!keys_to_press.empty()) Fl::repeat_timeout(kKeyPace, press_next_key);
 }
 
 // The parking point of the pointer, away from every gadget.
@@ -124,6 +140,15 @@ void open_close(int gadget) {
 
 void tab(bool forward) { key(XK_Tab, forward ? NoSymbol : XK_Shift_L); }
 
+// One key at a time, as a user presses them: FLTK's menu handles every key
+// that is already queued before it updates its windows, so a key comes only
+// once FLTK has handled all input before it (inside the menu's own loop, too).
+void press_key(Key pressed) {
+  constexpr KeySym kKeySyms[] = {XK_F10, XK_Alt_L, XK_Left, XK_Right, XK_Up, XK_Down, XK_Return, XK_Escape};
+  keys_to_press.push_back(kKeySyms[static_cast<int>(pressed)]);
+  if (!Fl::has_timeout(press_next_key)) Fl::add_timeout(0, press_next_key);
+}
+
 // Clicks the item's title in the menu bar (laid out as Fl_Menu_Bar draws
 // it: from x 6, each title its measured width and 16 more), then walks down
 // to the item in the open menu and takes it.
@@ -175,9 +200,13 @@ void move_mouse(int count) {
 
 std::vector<Event> settle() {
   std::vector<Event> events;
-  for (int quiet_rounds = 0; quiet_rounds < 2;) {
+  for (int quiet_rounds = 0; quiet_rounds < 2 || !keys_to_press.empty();) {
     XSync(fl_display, False);
-    Fl::check();
+    if (keys_to_press.empty()) {
+      Fl::check();
+    } else {
+      Fl::wait(kKeyPace);
+    }
     const std::size_t before = events.size();
     while (!state().messages.empty() || tk::common::has_queued_window_events()) {
       const int code = tk::wait_event();

@@ -24,6 +24,12 @@ void pick(int gadget, int index) { hl::pick(gadget, index); }
 void open_close(int gadget) { hl::open_close(gadget); }
 void click(int gadget) { hl::click(gadget); }
 void tab(bool forward) { forward ? hl::tab() : hl::backtab(); }
+
+void press_key(Key key) {
+  constexpr hl::Key kKeys[] = {hl::Key::F10, hl::Key::Alt,  hl::Key::Left,  hl::Key::Right,
+                               hl::Key::Up,  hl::Key::Down, hl::Key::Enter, hl::Key::Escape};
+  hl::press_key(kKeys[static_cast<int>(key)]);
+}
 void choose_menu(int item) { hl::choose_menu(item); }
 void close_box() { hl::close_box(); }
 void system_repaint() { hl::system_repaint(); }

@@ -132,6 +132,30 @@ void tab(bool forward) {
   PostMessageW(focus_or_window(), WM_KEYUP, VK_TAB, 0xC0000001);
 }
 
+// The key down and up that the system posts to the control with the focus
+// (the window when none has it): F10 and Alt as system keys, Alt's down with
+// the Alt-down context bit. The program's pump, or the menu's own loop,
+// translates them into characters as it does the user's keys.
+void press_key(Key key) {
+  struct Stroke {
+    UINT virtual_key;
+    LPARAM scan_code;
+    bool system;
+    bool extended;  // the arrow keys of their own block
+  };
+  constexpr Stroke kStrokes[] = {
+      {VK_F10, 0x44, true, false},    {VK_MENU, 0x38, true, false},   {VK_LEFT, 0x4B, false, true},
+      {VK_RIGHT, 0x4D, false, true},  {VK_UP, 0x48, false, true},     {VK_DOWN, 0x50, false, true},
+      {VK_RETURN, 0x1C, false, false}, {VK_ESCAPE, 0x01, false, false}};
+  const Stroke& stroke = kStrokes[static_cast<int>(key)];
+  const LPARAM common = 1 | stroke.scan_code << 16 | (stroke.extended ? LPARAM{KF_EXTENDED} << 16 : 0);
+  const LPARAM alt_down = key == Key::Alt ? LPARAM{KF_ALTDOWN} << 16 : 0;
+  HWND target = focus_or_window();
+  PostMessageW(target, stroke.system ? WM_SYSKEYDOWN : WM_KEYDOWN, stroke.virtual_key, common | alt_down);
+  PostMessageW(target, stroke.system ? WM_SYSKEYUP : WM_KEYUP, stroke.virtual_key,
+               common | LPARAM{KF_REPEAT | KF_UP} << 16);
+}
+
 // A menu item chosen from the menu bar arrives as a posted WM_COMMAND.
 void choose_menu(int item) {
   PostMessageW(main_window(), WM_COMMAND, MAKEWPARAM(item, 0), 0);

@@ -31,7 +31,8 @@ constexpr int kModel = 4;      // combo box
 constexpr int kQuit = 9;       // push button
 constexpr int kLogo = 13;      // image view without a bitmap
 constexpr int kLabel = 116;
-constexpr int kVersionItem = 3;
+constexpr int kHomepageItem = 0;  // the first title's item
+constexpr int kVersionItem = 3;   // the second title's
 
 constexpr int kCode = tk::kEventGadget;
 
@@ -67,7 +68,7 @@ class Toolkit : public ::testing::Test {
     ASSERT_TRUE(tk::create_window(0, 10, 0, 700, 680, "Conformance", tk::kStyleMainWindow)) << tk::last_error();
     tk::create_menu_bar(0, 0);
     tk::add_menu_title("Varnek");
-    tk::add_menu_item(0, "Homepage");
+    tk::add_menu_item(kHomepageItem, "Homepage");
     tk::add_menu_title("Info");
     tk::add_menu_item(kVersionItem, "Version 1.0");
     tk::create_frame(tk::kAnonymous, 10, 20, 680, 300, "Baserate/Cable ---> Distance ...");
@@ -204,6 +205,62 @@ TEST_F(Toolkit, ClicksAndMenuItemsAreReportedWithTheirNumbers) {
   const std::vector<Event> events = settle();
   EXPECT_TRUE(has_event(events, Event{tk::kEventMenu, kVersionItem, tk::kTypeNone}));
   EXPECT_EQ(tk::event_menu_item(), kVersionItem);
+}
+
+std::vector<Event> menu_events(const std::vector<Event>& events) {
+  std::vector<Event> found;
+  std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+               [](const Event& e) { return e.code == tk::kEventMenu; });
+  return found;
+}
+
+TEST_F(Toolkit, F10OrAltAloneOpensTheMenuBarForArrowsEnterAndEscape) {
+  using conformance::Key;
+  const auto chosen = [](int focus, std::vector<Key> keys) {
+    for (const Key key : keys) conformance::press_key(key);
+    const std::vector<Event> events = settle();
+    EXPECT_TRUE(only_gadgets(events, {focus}));
+    EXPECT_EQ(conformance::focused_gadget(), focus) << "the menu took the focus along";
+    return menu_events(events);
+  };
+  const Event homepage{tk::kEventMenu, kHomepageItem, tk::kTypeNone};
+  const Event version{tk::kEventMenu, kVersionItem, tk::kTypeNone};
+  conformance::focus_field(kDistance);
+  settle();
+  EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Down, Key::Enter}), std::vector<Event>{homepage});
+  EXPECT_EQ(chosen(kDistance, {Key::Alt, Key::Right, Key::Down, Key::Enter}), std::vector<Event>{version});
+  EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Right, Key::Left, Key::Down, Key::Enter}), std::vector<Event>{homepage});
+  EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Escape}), std::vector<Event>{});
+  // The keyboard is back with the field.
+  conformance::type("7");
+  EXPECT_TRUE(has_event(settle(), Event{kCode, kDistance, tk::kTypeEditChange}));
+  EXPECT_EQ(tk::get_gadget_text(kDistance).back(), '7');
+
+  // From a combo box, whose own arrow keys change its selection: the arrows
+  // go to the menu.
+  conformance::tab(true);
+  settle();
+  ASSERT_EQ(conformance::focused_gadget(), kModel);
+  EXPECT_EQ(chosen(kModel, {Key::Alt, Key::Down, Key::Enter}), std::vector<Event>{homepage});
+  EXPECT_EQ(chosen(kModel, {Key::F10, Key::Right, Key::Down, Key::Enter}), std::vector<Event>{version});
+  EXPECT_EQ(tk::get_gadget_state(kModel), -1);
+  conformance::tab(true);
+  settle();
+  ASSERT_EQ(conformance::focused_gadget(), kQuit);
+  EXPECT_EQ(chosen(kQuit, {Key::F10, Key::Down, Key::Enter}), std::vector<Event>{homepage});
+}
+
+TEST_F(Toolkit, EnterInATextFieldChangesNothing) {
+  tk::set_gadget_text(kField, "5000");
+  conformance::focus_field(kField);
+  settle();
+  conformance::press_key(conformance::Key::Enter);
+  const std::vector<Event> events = settle();
+  EXPECT_TRUE(gadget_events(events).empty());
+  EXPECT_FALSE(has_code(events, tk::kEventMenu));
+  EXPECT_EQ(conformance::focused_gadget(), kField);
+  EXPECT_EQ(tk::get_gadget_text(kField), "5000");
+  EXPECT_EQ(conformance::shown_text(kField), "5000");
 }
 
 TEST_F(Toolkit, MouseMovesAreOneReturnEachAndTheCloseBoxOnlyAsks) {
