@@ -1,12 +1,13 @@
 // What only the Win32 backend can get wrong, beyond the conformance suite and
 // the end-to-end test: its owner-drawn labels under later ones, its hidden
-// empty labels, the closed height of its combo boxes, pictures with alpha on
-// the button face, and starting a program. Runs under Wine; the input is the
-// conformance driver's.
+// empty labels, the closed height of its combo boxes and the system keys
+// they pass on, pictures with alpha on the button face, and starting a
+// program. Runs under Wine; the input is the conformance driver's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,18 @@ TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) 
   // The open list shows every item and ends within the box's 350 pixels.
   EXPECT_GE(list.bottom - list.top, 4 * static_cast<int>(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0)));
   EXPECT_LE(list.bottom - closed.top, 350);
+}
+
+// A combo box keeps the system keys to itself; those of the window go on from
+// it as from any control: Alt+F4 asks to close (F10 and Alt alone are the
+// conformance suite's).
+TEST_F(Win32Window, AltF4FromAComboBoxAsksToClose) {
+  SetFocus(control(kModel));
+  conformance::settle();
+  PostMessageW(control(kModel), WM_SYSKEYDOWN, VK_F4, 1 | LPARAM{0x3E | KF_ALTDOWN} << 16);
+  const std::vector<conformance::Event> events = conformance::settle();
+  EXPECT_TRUE(std::any_of(events.begin(), events.end(),
+                          [](const conformance::Event& e) { return e.code == tk::kEventClose; }));
 }
 
 TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
