@@ -220,9 +220,6 @@ int count_message(void* event, void*) {
 
 // --- keys the window handles itself ---------------------------------------------
 
-// Alt went down in the program's window and no other key or click came since.
-bool alt_alone = false;
-
 // The keyboard's way into the menu bar, as on the platform: opens the first
 // title's menu the way a click on the bar does, and FLTK's menu window takes
 // the arrows, Enter and Escape from there. A chosen item reaches the menu's
@@ -241,18 +238,19 @@ bool is_alt(int key) { return key == FL_Alt_L || key == FL_Alt_R; }
 // bar; Enter that no gadget took does nothing (FLTK's groups would take it
 // as a shortcut for moving the focus to the next field).
 int dispatch_event(int event, Fl_Window* window) {
-  const bool ours = window != nullptr && window == state().window.get() && Fl::grab() == nullptr;
+  State& s = state();
+  const bool ours = window != nullptr && window == s.window.get() && Fl::grab() == nullptr;
   const int key = Fl::event_key();
   const bool plain = (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
   switch (event) {
     case FL_KEYBOARD:
-      alt_alone = ours && is_alt(key);
+      s.alt_alone = ours && is_alt(key);
       break;
     case FL_PUSH:
-      alt_alone = false;
+      s.alt_alone = false;
       break;
     case FL_KEYUP:
-      if (ours && is_alt(key) && std::exchange(alt_alone, false)) {
+      if (ours && is_alt(key) && std::exchange(s.alt_alone, false)) {
         open_menu_bar_from_keyboard();
         return 1;
       }
@@ -390,7 +388,7 @@ void reset_platform() {
   s.window_active = false;
   s.window_minimised = false;
   s.last_press = State::Press{};
-  alt_alone = false;
+  s.alt_alone = false;
 }
 
 }  // namespace

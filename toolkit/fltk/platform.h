@@ -124,6 +124,9 @@ struct State {
     int x = 0, y = 0;
     bool can_start_double_click = false;
   } last_press;
+  // Alt went down in the program's window and no other key or click came
+  // since: its release opens the menu bar.
+  bool alt_alone = false;
 };
 
 State& state();
