@@ -29,6 +29,15 @@ xdotool type --delay 50 10
 retry typed drawing_matches "$shots/typed.png" "$work/canvas-typed.png" || fail "chart of baserate 10 differs"
 "$check" differ "$shots/start.png" "$shots/typed.png" 205 68 70 16 || fail "line speed label unchanged"
 
+step "baserate 100, then 10 again: the chart at scale 1 and back"
+printf 'type 0 100\n' | "$replay" --png "$work/canvas-100.png" >/dev/null
+xdotool key ctrl+a
+xdotool type --delay 50 100
+retry scale-1 drawing_matches "$shots/scale-1.png" "$work/canvas-100.png" || fail "chart of baserate 100 differs"
+xdotool key ctrl+a
+xdotool type --delay 50 10
+retry typed-again drawing_matches "$shots/typed-again.png" "$work/canvas-typed.png" || fail "chart of baserate 10 differs"
+
 step_pick_diameter
 step_cover_chart
 step_paste_distance
