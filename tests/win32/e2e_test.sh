@@ -59,4 +59,14 @@ retry distance "$check" differ "$shots/uncovered.png" "$shots/distance.png" 115 
 
 step_paste_distance
 step_quit
+
+step "started from another folder: the logo from the program's own folder"
+mkdir -p "$work/program" "$work/elsewhere"
+cp "$calc" "$root/assets/Varnek.bmp" "$work/program/"
+(cd "$work/elsewhere" && exec "$WINE" "$work/program/ferrant-calc.exe") &
+calc_pid=$!
+timeout 30 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || fail "no window appeared"
+retry logo-beside "$check" image "$shots/logo-beside.png" "$root/assets/Varnek.bmp" 438 530 ||
+  fail "the logo beside the program is not shown"
+step_quit
 finish
