@@ -65,9 +65,10 @@ bool words_fit(std::string_view text, int room, bool hidden_beyond_edge) {
   return true;
 }
 
-// The fitted size of a text that must not be cut at x = room.
-int fitted_text_size(std::string_view text, int room) {
-  return largest_fitting_size([&] { return words_fit(text, room, false); });
+// The fitted size of a text in its room.
+int fitted_text_size(std::string_view text, TextRoom room) {
+  if (text.empty()) return kGuiFontSize;
+  return largest_fitting_size([&] { return words_fit(text, room.width, room.hidden_beyond); });
 }
 
 std::string doubled(std::string_view text, std::string_view specials) {
@@ -315,25 +316,22 @@ int Label::inset() const { return sunken_ ? Fl::box_dx(FL_DOWN_FRAME) : 0; }
 // In a sunken box the text keeps one pixel clear of the border's left side.
 int Label::text_x() const { return x() + (sunken_ ? inset() + 1 : 0); }
 
-int Label::text_size() const {
-  if (text_.empty()) return kGuiFontSize;
+TextRoom Label::text_room() const {
   const int text_left = text_x();
-  int room = x() + w() - inset() - text_left;
-  bool hidden_beyond_room = false;
+  TextRoom room{x() + w() - inset() - text_left, false};
   // A later gadget over the text line hides the text from its left side on.
   if (const Fl_Group* group = parent()) {
     for (int n = group->find(this) + 1; n < group->children(); ++n) {
       const Fl_Widget& later = *group->child(n);
       if (!later.visible() || !paints_over(later) || !rows_overlap(later, *this)) continue;
       const int edge = later.x() - text_left;
-      if (edge > 0 && edge < room) {
-        room = edge;
-        hidden_beyond_room = true;
-      }
+      if (edge > 0 && edge < room.width) room = {edge, true};
     }
   }
-  return largest_fitting_size([&] { return words_fit(text_, room, hidden_beyond_room); });
+  return room;
 }
+
+int Label::text_size() const { return fitted_text_size(text_, text_room()); }
 
 void Label::draw() {
   if (!sunken_ && text_.empty()) return;  // hides nothing, blocks nothing
@@ -366,7 +364,9 @@ void Frame::set_text(std::string_view text) {
   redraw();
 }
 
-int Frame::text_size() const { return fitted_text_size(text_, w() - 2 * kCaptionIndent); }
+TextRoom Frame::text_room() const { return {w() - 2 * kCaptionIndent}; }
+
+int Frame::text_size() const { return fitted_text_size(text_, text_room()); }
 
 void Frame::draw() {
   const int size = text_size();
@@ -439,9 +439,10 @@ int TextField::handle(int event) {
 
 // FLTK's field sets its text 1 pixel in and scrolls it once it comes
 // within 3 pixels of the right side (room for the cursor).
+TextRoom TextField::text_room() const { return {w() - Fl::box_dw(box()) - 4}; }
+
 int TextField::text_size() const {
-  return fitted_text_size(std::string_view(value(), static_cast<std::size_t>(size())),
-                          w() - Fl::box_dw(box()) - 4);
+  return fitted_text_size(std::string_view(value(), static_cast<std::size_t>(size())), text_room());
 }
 
 void TextField::draw() {
@@ -575,10 +576,14 @@ int combo_arrow_width(int h) { return std::min(h - 2 * Fl::box_dy(kComboField), 
 
 }  // namespace
 
-int ComboBox::text_size() const {
+TextRoom ComboBox::text_room() const {
   const int field_w = w() - Fl::box_dw(kComboField) - combo_arrow_width(h());
+  return {field_w - kComboTextIndent - 1};
+}
+
+int ComboBox::text_size() const {
   const int index = selected();
-  return index < 0 ? kGuiFontSize : fitted_text_size(items_.text(index), field_w - kComboTextIndent - 1);
+  return index < 0 ? kGuiFontSize : fitted_text_size(items_.text(index), text_room());
 }
 
 void ComboBox::draw() {
@@ -650,10 +655,12 @@ int PushButton::handle(int event) {
   return Fl_Button::handle(event);
 }
 
+TextRoom PushButton::text_room() const { return {w() - Fl::box_dw(box())}; }
+
 // FLTK centres the caption on the face and draws "&x" as an underlined x.
 int PushButton::text_size() const {
   if (text_.empty()) return kGuiFontSize;
-  const int room = w() - Fl::box_dw(box());
+  const int room = text_room().width;
   return largest_fitting_size([&] {
     int width = 0, height = 0;
     const char saved = fl_draw_shortcut;

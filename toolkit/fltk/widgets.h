@@ -86,6 +86,14 @@ class MainWindow final : public Fl_Double_Window {
 // smaller text keeps the baseline of the full size, in line with its
 // neighbours.
 
+// The room a gadget leaves its text, from where the text starts: its width,
+// and whether what lies beyond it is hidden under a later gadget (a word may
+// then start there; one that starts before it must end before it).
+struct TextRoom {
+  int width = 0;
+  bool hidden_beyond = false;
+};
+
 // Left-aligned text at the top of its box, clipped to it; optionally in a
 // sunken border. A label with text paints its whole box, hiding what an
 // earlier, overlapping gadget shows there; an empty borderless label paints
@@ -103,6 +111,7 @@ class Label final : public Fl_Widget {
   bool sunken() const { return sunken_; }
   // Whether the label hides what lies under its box (it has text or a border).
   bool paints_box() const { return sunken_ || !text_.empty(); }
+  TextRoom text_room() const;
   int text_size() const;
   void draw() override;
 
@@ -121,6 +130,7 @@ class Frame final : public Fl_Widget {
   void set_text(std::string_view text);
   const std::string& text() const { return text_; }
   // The caption's room: the top edge less an indent at either end.
+  TextRoom text_room() const;
   int text_size() const;
   void draw() override;
 
@@ -136,6 +146,7 @@ class TextField final : public Fl_Input {
  public:
   TextField(int number, int x, int y, int w, int h, bool digits_only);
   // The content's room: what FLTK shows without scrolling.
+  TextRoom text_room() const;
   int text_size() const;
   int handle(int event) override;
   void draw() override;
@@ -161,6 +172,7 @@ class ComboBox final : public Fl_Choice {
   const common::ComboItems& items() const { return items_; }
   // The selected item's room: the field left of the arrow. The open list
   // keeps the full size (FLTK sizes it to its widest item).
+  TextRoom text_room() const;
   int text_size() const;
   int handle(int event) override;
   void draw() override;
@@ -179,6 +191,7 @@ class PushButton final : public Fl_Button {
   void set_text(std::string_view text);
   const std::string& text() const { return text_; }
   // The caption's room: the face inside the raised border.
+  TextRoom text_room() const;
   int text_size() const;
   int handle(int event) override;
   void draw() override;
