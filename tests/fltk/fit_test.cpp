@@ -1,8 +1,9 @@
 // Every text of the program's window fits its gadget in the font fontconfig
 // gives for the GUI font: the real window (app::start_up on the FLTK
 // backend), its start texts and the widest texts the handlers write, each
-// gadget's text measured in the size it is drawn in against the room its
-// gadget leaves it. CTest runs this once per font configuration
+// gadget's text measured word by word in the size it is drawn in against the
+// room its gadget leaves it (text_room: a label's ends where a later gadget
+// paints over its line). CTest runs this once per font configuration
 // (FONTCONFIG_FILE offering only DejaVu Sans or only Liberation Sans), with
 // FERRANT_FIT_FAMILY naming the family fontconfig must then give; under
 // tests/fltk/with_xvfb.sh.
@@ -22,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/app.h"
 #include "app/window_layout.h"
@@ -54,68 +56,29 @@ std::string matched_family() {
   return reinterpret_cast<const char*>(family);
 }
 
-// A gadget's text and where it must stay: from x 0 (its start) to room;
-// beyond the room a later gadget paints over it when `tail_hidden`.
-struct TextRoom {
+// A gadget's text, the size it is drawn in and the room its gadget leaves it.
+struct TextInRoom {
   std::string text;
-  int size;
-  int room;
-  bool tail_hidden;
+  int size = 0;
+  fb::TextRoom room;
 };
 
-// Whether a control paints its box over what an earlier gadget shows there.
-bool paints_over(const fb::Gadget& gadget) {
-  switch (gadget.kind()) {
-    case GadgetKind::Label: return gadget.as<fb::Label>()->sunken() || !gadget.as<fb::Label>()->text().empty();
-    case GadgetKind::Frame: return false;
-    case GadgetKind::ImageView: return gadget.as<fb::ImageView>()->bitmap() != tk::kNoBitmap;
-    default: return true;
-  }
+template <class Control>
+TextInRoom text_in_room(const Control& control, std::string text) {
+  return {std::move(text), control.text_size(), control.text_room()};
 }
 
-// The room of each kind as FLTK and the backend draw it: a label's text
-// from its left side (in a sunken border 1 pixel clear of it) to the right
-// side or the first later gadget over its text line; a caption's between
-// its 8-pixel indents; a field's text from 1 pixel in to 3 pixels short of
-// the right side, where FLTK starts scrolling; a combo box's item from 3
-// pixels into the field left of the arrow to 1 pixel short of it; a button's
-// caption on the face inside its border.
-TextRoom text_room(const fb::Gadget& gadget, std::size_t index) {
-  const Fl_Widget& w = *gadget.widget();
+TextInRoom text_in_room(const fb::Gadget& gadget) {
   switch (gadget.kind()) {
-    case GadgetKind::Label: {
-      const auto& label = *gadget.as<fb::Label>();
-      const int border = label.sunken() ? Fl::box_dx(FL_DOWN_FRAME) : 0;
-      const int text_x = w.x() + (label.sunken() ? border + 1 : 0);
-      TextRoom room{label.text(), label.text_size(), w.x() + w.w() - border - text_x, false};
-      const auto& entries = fb::state().gadgets.entries();
-      for (std::size_t later = index + 1; later < entries.size(); ++later) {
-        const Fl_Widget& over = *entries[later].gadget->widget();
-        const bool same_line = over.y() < w.y() + w.h() && w.y() < over.y() + over.h();
-        if (!same_line || !paints_over(*entries[later].gadget)) continue;
-        const int edge = over.x() - text_x;
-        if (edge > 0 && edge < room.room) room = {room.text, room.size, edge, true};
-      }
-      return room;
-    }
-    case GadgetKind::Frame: {
-      const auto& frame = *gadget.as<fb::Frame>();
-      return {frame.text(), frame.text_size(), w.w() - 16, false};
-    }
-    case GadgetKind::TextField: {
-      const auto& field = *gadget.as<fb::TextField>();
-      return {field.value(), field.text_size(), w.w() - Fl::box_dw(field.box()) - 4, false};
-    }
+    case GadgetKind::Label: return text_in_room(*gadget.as<fb::Label>(), gadget.as<fb::Label>()->text());
+    case GadgetKind::Frame: return text_in_room(*gadget.as<fb::Frame>(), gadget.as<fb::Frame>()->text());
+    case GadgetKind::TextField:
+      return text_in_room(*gadget.as<fb::TextField>(), gadget.as<fb::TextField>()->value());
     case GadgetKind::ComboBox: {
       const auto& combo = *gadget.as<fb::ComboBox>();
-      const int arrow = std::min(w.h() - Fl::box_dh(FL_DOWN_BOX), 20);
-      return {combo.items().text(combo.selected()), combo.text_size(), w.w() - Fl::box_dw(FL_DOWN_BOX) - arrow - 4,
-              false};
+      return text_in_room(combo, combo.items().text(combo.selected()));
     }
-    case GadgetKind::Button: {
-      const auto& button = *gadget.as<fb::PushButton>();
-      return {button.text(), button.text_size(), w.w() - Fl::box_dw(button.box()), false};
-    }
+    case GadgetKind::Button: return text_in_room(*gadget.as<fb::PushButton>(), gadget.as<fb::PushButton>()->text());
     case GadgetKind::ImageView: break;
   }
   return {};
@@ -124,20 +87,20 @@ TextRoom text_room(const fb::Gadget& gadget, std::size_t index) {
 // What is wrong with the text in its room, empty when nothing: a word that
 // runs past the room's end (unless it starts there or later, under a later
 // gadget), or a size out of range.
-std::string misfit(const TextRoom& room) {
+std::string misfit(const TextInRoom& it) {
   std::ostringstream why;
-  if (room.size < fb::kMinGuiFontSize || room.size > fb::kGuiFontSize) why << "size " << room.size << " out of range";
-  fl_font(FL_HELVETICA, room.size);
-  const auto width_of_first = [&](std::size_t bytes) { return fl_width(room.text.data(), static_cast<int>(bytes)); };
-  std::size_t start = room.text.find_first_not_of(' ');
+  if (it.size < fb::kMinGuiFontSize || it.size > fb::kGuiFontSize) why << "size " << it.size << " out of range";
+  fl_font(FL_HELVETICA, it.size);
+  const auto width_of_first = [&](std::size_t bytes) { return fl_width(it.text.data(), static_cast<int>(bytes)); };
+  std::size_t start = it.text.find_first_not_of(' ');
   while (start != std::string::npos) {
-    const std::size_t end = std::min(room.text.find(' ', start), room.text.size());
-    const bool hidden = room.tail_hidden && width_of_first(start) >= room.room;
-    if (!hidden && width_of_first(end) > room.room) {
-      why << "\"" << room.text.substr(start, end - start) << "\" ends at " << width_of_first(end) << " of "
-          << room.room;
+    const std::size_t end = std::min(it.text.find(' ', start), it.text.size());
+    const bool hidden = it.room.hidden_beyond && width_of_first(start) >= it.room.width;
+    if (!hidden && width_of_first(end) > it.room.width) {
+      why << "\"" << it.text.substr(start, end - start) << "\" ends at " << width_of_first(end) << " of "
+          << it.room.width;
     }
-    start = room.text.find_first_not_of(' ', end);
+    start = it.text.find_first_not_of(' ', end);
   }
   return why.str();
 }
@@ -163,11 +126,11 @@ class FittedTexts : public ::testing::Test {
   std::map<std::string, int> expect_all_fit(const std::string& after) {
     std::map<std::string, int> shrunk;
     const auto& entries = fb::state().gadgets.entries();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const TextRoom room = text_room(*entries[i].gadget, i);
-      if (room.text.empty()) continue;
-      EXPECT_EQ(misfit(room), "") << "gadget " << entries[i].number << " \"" << room.text << "\" after " << after;
-      if (room.size < fb::kGuiFontSize) shrunk[room.text] = room.size;
+    for (const auto& entry : entries) {
+      const TextInRoom it = text_in_room(*entry.gadget);
+      if (it.text.empty()) continue;
+      EXPECT_EQ(misfit(it), "") << "gadget " << entry.number << " \"" << it.text << "\" after " << after;
+      if (it.size < fb::kGuiFontSize) shrunk[it.text] = it.size;
     }
     return shrunk;
   }
