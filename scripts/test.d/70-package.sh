@@ -51,10 +51,12 @@ entry '-rwxr-xr-x root/root' usr/bin/ferrant-reach
 entry '-rw-r--r-- root/root' usr/share/ferrant-calc/Varnek.bmp
 entry '-rw-r--r-- root/root' usr/share/applications/ferrant-calc.desktop
 entry '-rw-r--r-- root/root' usr/share/icons/hicolor/32x32/apps/ferrant-calc.png
+entry '-rw-r--r-- root/root' usr/share/man/man1/ferrant-calc.1.gz
 entry '-rw-r--r-- root/root' usr/share/man/man1/ferrant-reach.1.gz
 entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/README.md
+entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/changelog.Debian.gz
 entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/copyright
-others=$(grep -v '^d' "$work/contents" | grep -vE ' \./usr/(bin/ferrant-(calc|reach)|share/(ferrant-calc/Varnek\.bmp|applications/ferrant-calc\.desktop|icons/hicolor/32x32/apps/ferrant-calc\.png|man/man1/ferrant-reach\.1\.gz|doc/ferrant-calc/(README\.md|copyright)))$' || true)
+others=$(grep -v '^d' "$work/contents" | grep -vE ' \./usr/(bin/ferrant-(calc|reach)|share/(ferrant-calc/Varnek\.bmp|applications/ferrant-calc\.desktop|icons/hicolor/32x32/apps/ferrant-calc\.png|man/man1/ferrant-(calc|reach)\.1\.gz|doc/ferrant-calc/(README\.md|changelog\.Debian\.gz|copyright)))$' || true)
 [ -z "$others" ] || fail "unexpected files in the package: $others"
 
 unpacked=$work/root
@@ -63,6 +65,8 @@ usr=$unpacked/usr
 cmp -s "$usr/share/ferrant-calc/Varnek.bmp" assets/Varnek.bmp || fail "the packaged logo is not assets/Varnek.bmp"
 cmp -s "$usr/share/doc/ferrant-calc/copyright" LICENSE || fail "the packaged licence is not LICENSE"
 grep -q "^MIT License" LICENSE || fail "LICENSE is not the MIT licence"
+changelog_version=$(dpkg-parsechangelog -l "$usr/share/doc/ferrant-calc/changelog.Debian.gz" -S Version)
+[ "$changelog_version" = "$version" ] || fail "the changelog's version $changelog_version is not the package's $version"
 
 # --- desktop entry and icon --------------------------------------------------
 desktop=$usr/share/applications/ferrant-calc.desktop
@@ -77,14 +81,21 @@ icon=$usr/share/icons/hicolor/32x32/apps/ferrant-calc.png
 [ "$(od -An -tu1 -j16 -N8 "$icon" | tr -s ' ' | sed 's/^ //')" = "0 0 0 32 0 0 0 32" ] ||
   fail "the icon is not 32 x 32"
 
-# --- man page ----------------------------------------------------------------
-page=$usr/share/man/man1/ferrant-reach.1.gz
-man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
-[ -z "$man_warnings" ] || fail "the man page has warnings: $man_warnings"
-LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null >"$work/man.txt"
-grep -q "ferrant-reach $project_version" "$work/man.txt" || fail "the man page does not name version $project_version"
-for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" EXAMPLES; do
-  grep -qx "$section" "$work/man.txt" || fail "the man page has no $section section"
+# --- man pages ---------------------------------------------------------------
+declare -A man_sections=(
+  [ferrant-reach]='NAME|SYNOPSIS|DESCRIPTION|OPTIONS|EXIT STATUS|EXAMPLES|SEE ALSO'
+  [ferrant-calc]='NAME|SYNOPSIS|DESCRIPTION|OPTIONS|EXIT STATUS|FILES|SEE ALSO'
+)
+for program in ferrant-reach ferrant-calc; do
+  page=$usr/share/man/man1/$program.1.gz
+  man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$man_warnings" ] || fail "the man page of $program has warnings: $man_warnings"
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null >"$work/man.txt"
+  grep -q "$program $project_version" "$work/man.txt" || fail "the man page of $program does not name version $project_version"
+  IFS='|' read -ra sections <<<"${man_sections[$program]}"
+  for section in "${sections[@]}"; do
+    grep -qx "$section" "$work/man.txt" || fail "the man page of $program has no $section section"
+  done
 done
 
 # --- the packaged programs ---------------------------------------------------
