@@ -170,7 +170,7 @@ else
     fail "ferrant-calc.exe's menu does not say Version $project_version"
   reach_headers=$(i686-w64-mingw32-objdump -p "$files/ferrant-reach.exe")
   grep -q "file format pei-i386" <<<"$reach_headers" || fail "ferrant-reach.exe is not a 32-bit x86 program"
-  reach_imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$reach_headers" | grep -viE '^(KERNEL32|msvcrt|api-ms-win-.*)\.dll$' || true)
+  reach_imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$reach_headers" | grep -viE '^(KERNEL32|ADVAPI32|msvcrt|api-ms-win-.*)\.dll$' || true)
   [ -z "$reach_imports" ] || fail "ferrant-reach.exe needs DLLs beside it: $reach_imports"
 fi
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # check_pe.sh EXE [LIBRARY...]: checks the 32-bit release build of
-# ferrant-calc.exe without running it: a 32-bit x86 PE for the Windows GUI
-# subsystem that imports system DLLs only (the C++ runtime is linked in), with
-# icon 1 of 32 x 32 pixels, a manifest asking for common controls 6 and
-# asInvoker, and version information giving the project's version (read from
-# the top-level CMakeLists.txt). The project's own static libraries, if given,
-# must do no arithmetic on the x87 unit, whose extended precision would change
-# results (loads, stores and conversions are exact and allowed).
+# ferrant-calc.exe without running it: a hardened 32-bit x86 PE for the
+# Windows GUI subsystem that imports system DLLs only (the C++ runtime is
+# linked in), with icon 1 of 32 x 32 pixels, a manifest asking for common
+# controls 6 and asInvoker, and version information giving the project's
+# version (read from the top-level CMakeLists.txt). The project's own static
+# libraries, if given, must do no arithmetic on the x87 unit, whose extended
+# precision would change results (loads, stores and conversions are exact and
+# allowed).
 set -euo pipefail
 exe=$1
 shift
@@ -30,9 +31,16 @@ fail() {
 headers=$("$objdump" -p "$exe")
 grep -q "file format pei-i386" <<<"$headers" || fail "not a 32-bit x86 PE"
 grep -Eq "^Subsystem[[:space:]]+00000002" <<<"$headers" || fail "not for the Windows GUI subsystem"
+# Hardened: loaded at a random address, data not executable, and the stack
+# protector's run time (libssp, whose message is its mark) linked in.
+for flag in DYNAMIC_BASE NX_COMPAT; do
+  grep -Eq "^[[:space:]]+$flag\$" <<<"$headers" || fail "no $flag"
+done
+grep -aqF "stack smashing detected" "$exe" || fail "no stack protector"
 
-# Everything else would have to be shipped beside the program.
-system_dlls="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll SHELL32.dll msvcrt.dll"
+# Everything else would have to be shipped beside the program. (ADVAPI32
+# gives the stack protector its random guard value.)
+system_dlls="KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll SHELL32.dll ADVAPI32.dll msvcrt.dll"
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
 for dll in $imports; do
   grep -qiw -- "$dll" <<<"$system_dlls" || fail "imports $dll"
