@@ -1,7 +1,9 @@
 # The packages, built with CPack from release builds of just what they hold.
 # The Debian package: its contents checked with dpkg-deb, its desktop entry
-# validated, the packaged programs run from an unpacked copy. The Windows zip
-# (the 32-bit build of stage 50): its files, the programs inspected.
+# validated, its man pages read, the packaged programs run from an unpacked
+# copy; then Debian's own checks: lintian, and piuparts' install, removal and
+# purge in a clean chroot (tests/package/piuparts.sh). The Windows zip (the
+# 32-bit build of stage 50): its files, the programs inspected.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
@@ -56,7 +58,8 @@ entry '-rw-r--r-- root/root' usr/share/man/man1/ferrant-reach.1.gz
 entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/README.md
 entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/changelog.Debian.gz
 entry '-rw-r--r-- root/root' usr/share/doc/ferrant-calc/copyright
-others=$(grep -v '^d' "$work/contents" | grep -vE ' \./usr/(bin/ferrant-(calc|reach)|share/(ferrant-calc/Varnek\.bmp|applications/ferrant-calc\.desktop|icons/hicolor/32x32/apps/ferrant-calc\.png|man/man1/ferrant-(calc|reach)\.1\.gz|doc/ferrant-calc/(README\.md|changelog\.Debian\.gz|copyright)))$' || true)
+entry '-rw-r--r-- root/root' usr/share/lintian/overrides/ferrant-calc
+others=$(grep -v '^d' "$work/contents" | grep -vE ' \./usr/(bin/ferrant-(calc|reach)|share/(ferrant-calc/Varnek\.bmp|applications/ferrant-calc\.desktop|icons/hicolor/32x32/apps/ferrant-calc\.png|man/man1/ferrant-(calc|reach)\.1\.gz|doc/ferrant-calc/(README\.md|changelog\.Debian\.gz|copyright)|lintian/overrides/ferrant-calc))$' || true)
 [ -z "$others" ] || fail "unexpected files in the package: $others"
 
 unpacked=$work/root
@@ -144,6 +147,25 @@ if command -v Xvfb >/dev/null; then
       [ "$found" -eq 1 ] || exit 1
     done' start "$usr" "$work" || fail "the packaged ferrant-calc showed no window or no logo"
 fi
+
+# --- Debian's checks ---------------------------------------------------------
+# Hardened programs: lintian checks relocations read-only and bound at start,
+# and fortified calls; the stack protector it does not check.
+for program in ferrant-calc ferrant-reach; do
+  nm -D "$usr/bin/$program" | grep -q " U __stack_chk_fail" || fail "$program has no stack protector"
+done
+# lintian, pedantic: any tag fails, except those the package overrides, each
+# with its reason.
+lintian_status=0
+lintian --fail-on error,warning,info,pedantic -EvIL +pedantic "$deb" >"$work/lintian.txt" 2>&1 || lintian_status=$?
+grep -v "running with root privileges" "$work/lintian.txt" || true
+if [ "$lintian_status" -eq 0 ]; then
+  echo "lintian: no tags ($(grep -c '^ferrant-calc: ' packaging/lintian-overrides) overridden)"
+else
+  fail "lintian (exit $lintian_status)"
+fi
+# Installed, used, removed and purged in a clean Debian system.
+tests/package/piuparts.sh "$deb" || fail "piuparts"
 
 # --- the Windows zip ---------------------------------------------------------
 cmake --preset mingw-i686 -B "$windows_build" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
