@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "model/reach.h"
 
@@ -116,6 +117,30 @@ std::vector<TextItem> frequency_labels(int scale) {
     labels.push_back({x, kFrequencyLabelY, std::move(text)});
   }
   return labels;
+}
+
+std::vector<TextItem> axis_texts(int scale) {
+  std::vector<TextItem> texts;
+  texts.push_back({kUnitCaptionX, kUnitCaptionY, std::string(kUnitCaption)});
+  for (const LevelLabel& label : kLevelLabels) texts.push_back({kLevelLabelX, label.y, std::string(label.text)});
+  texts.push_back({kAxisCaptionX, kAxisCaptionY, std::string(kAxisCaption)});
+  for (TextItem& label : frequency_labels(scale)) texts.push_back(std::move(label));
+  return texts;
+}
+
+PsdTable psd_table(float line_rate_kbps) {
+  PsdTable table;
+  table.scale = chart_scale(line_rate_kbps);
+  for (int f = kStepKhz; f <= kMaxFrequencyKhz / table.scale; f += kStepKhz) table.frequencies_khz.push_back(f);
+  for (const Constellation& constellation : kConstellations) {
+    if (!is_traced(constellation, line_rate_kbps)) continue;
+    const float rate = symbol_rate(line_rate_kbps, constellation.bits_per_symbol);
+    PsdCurve curve{&constellation, {}};
+    curve.dbm_per_hz.reserve(table.frequencies_khz.size());
+    for (const int f : table.frequencies_khz) curve.dbm_per_hz.push_back(-psd_depth(f, rate));
+    table.curves.push_back(std::move(curve));
+  }
+  return table;
 }
 
 }  // namespace chart

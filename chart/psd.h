@@ -52,6 +52,33 @@ inline constexpr int kFrequencyLabelY = 275;
 inline constexpr tk::Colour kPanelColour = tk::rgb(220, 220, 220);
 inline constexpr tk::Colour kGridColour = tk::rgb(0, 0, 0);
 
+// The grid: a vertical line every 100 kHz / scale (every 10 pixels), the
+// major ones (every 20 pixels, from the origin) reaching 4 pixels below the
+// axis as ticks, and a horizontal line every 10 dB (25 pixels).
+inline constexpr int kGridTopY = 60;
+inline constexpr int kMajorTickBottomY = 274;
+inline constexpr int kGridLeftX = 337;
+inline constexpr int kGridRightX = 670;
+
+// The texts in black on the panel colour, top-left corners.
+inline constexpr std::string_view kUnitCaption = "PSD (dBm/Hz)";  // top left
+inline constexpr int kUnitCaptionX = 305;
+inline constexpr int kUnitCaptionY = 35;
+inline constexpr std::string_view kAxisCaption = "Frequency (100kHz)";  // under the axis
+inline constexpr int kAxisCaptionX = 440;
+inline constexpr int kAxisCaptionY = 294;
+
+struct LevelLabel {
+  int y;
+  std::string_view text;
+};
+// One label 9 pixels above each horizontal grid line, -30 at the top.
+inline constexpr std::array<LevelLabel, 9> kLevelLabels{{
+    {61, "-30"}, {86, "-40"}, {111, "-50"}, {136, "-60"}, {161, "-70"},
+    {186, "-80"}, {211, "-90"}, {236, "-100"}, {261, "-110"},
+}};
+inline constexpr int kLevelLabelX = 305;
+
 // Horizontal pixels per 10 kHz: 4 up to 512 kbit/s, 2 up to 2048, else 1.
 int chart_scale(float line_rate_kbps);
 
@@ -79,6 +106,17 @@ struct Segment {
   friend bool operator==(const Segment&, const Segment&) = default;
 };
 
+// The grid's lines in drawing order: the major verticals with their ticks,
+// the minor verticals, then the horizontals from the axis up.
+inline constexpr auto kGridLines = [] {
+  std::array<Segment, 16 + 16 + 9> lines{};
+  std::size_t n = 0;
+  for (int i = 0; i <= 300; i += 20) lines[n++] = {kOriginX + i, kGridTopY, kOriginX + i, kMajorTickBottomY};
+  for (int i = 10; i <= 310; i += 20) lines[n++] = {kOriginX + i, kGridTopY, kOriginX + i, kAxisY};
+  for (int i = 0; i <= 200; i += 25) lines[n++] = {kGridLeftX, kAxisY - i, kGridRightX, kAxisY - i};
+  return lines;
+}();
+
 // The polyline of one constellation at the given scale, one segment per
 // 10 kHz step from 10 kHz up to 3000 / scale kHz. Each segment starts at the
 // previous step's depth in whole dB and ends at the exact depth.
@@ -93,6 +131,26 @@ struct TextItem {
 
 // The labels under the major grid lines for a scale, in 100 kHz units.
 std::vector<TextItem> frequency_labels(int scale);
+
+// Every text on the panel colour, in drawing order: the unit caption, the
+// level labels, the axis caption and the frequency labels for the scale.
+std::vector<TextItem> axis_texts(int scale);
+
+// The values the chart plots, before they become pixels: at each frequency
+// trace_segments steps to (10 kHz up to 3000 / scale kHz), the PSD in dBm/Hz
+// of every traced constellation, that is -psd_depth. 0 kHz is not a row: the
+// curves start there only as a drawing device, at the 10 kHz depth in whole
+// dB, and the PSD itself has no value there.
+struct PsdCurve {
+  const Constellation* constellation;  // in kConstellations
+  std::vector<float> dbm_per_hz;       // one a frequency
+};
+struct PsdTable {
+  int scale = 1;
+  std::vector<int> frequencies_khz;
+  std::vector<PsdCurve> curves;  // the traced constellations, in legend order
+};
+PsdTable psd_table(float line_rate_kbps);
 
 // Paints the whole chart for the line rate onto window 0, over whatever the
 // previous call painted.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -73,6 +74,35 @@ TEST(PsdSegments, EveryCurveStaysInsideTheGridAndEndsAt640) {
         ASSERT_TRUE(s.y1 >= 70 && s.y1 <= 270 && s.y2 >= 70 && s.y2 <= 270) << baserate << " " << c.legend;
       }
     }
+  }
+}
+
+// The table holds what the curves plot: a segment ends on each value's row,
+// and the next one starts on its row in whole dB. The baserates cover every
+// scale and, together, every constellation; 0 traces none.
+TEST(PsdTable, ValuesAreWhatTheCurvesPlot) {
+  for (const int baserate : {0, 1, 8, 9, 32, 33, 110, 238}) {
+    const float rate = static_cast<float>(baserate * 64);
+    const chart::PsdTable table = chart::psd_table(rate);
+    ASSERT_EQ(table.scale, chart::chart_scale(rate)) << baserate;
+    ASSERT_EQ(table.frequencies_khz.size(), static_cast<std::size_t>(300 / table.scale)) << baserate;
+    std::string legends;
+    for (const chart::PsdCurve& curve : table.curves) {
+      legends += (legends.empty() ? "" : " ") + std::string(curve.constellation->legend);
+      const auto segments = chart::trace_segments(rate, curve.constellation->bits_per_symbol, table.scale);
+      ASSERT_EQ(segments.size(), table.frequencies_khz.size()) << baserate;
+      ASSERT_EQ(curve.dbm_per_hz.size(), table.frequencies_khz.size()) << baserate;
+      for (std::size_t i = 0; i < segments.size(); ++i) {
+        const double depth = -curve.dbm_per_hz[i];
+        EXPECT_EQ(table.frequencies_khz[i], 10 * static_cast<int>(i + 1));
+        EXPECT_EQ(segments[i].x2, chart::kOriginX + static_cast<int>(i + 1) * table.scale);
+        EXPECT_EQ(segments[i].y2, chart::depth_row(depth)) << baserate << " " << table.frequencies_khz[i];
+        if (i + 1 < segments.size()) {
+          EXPECT_EQ(segments[i + 1].y1, chart::depth_row(chart::nearest(depth)));
+        }
+      }
+    }
+    EXPECT_EQ(legends, traced_legends(baserate));
   }
 }
 
