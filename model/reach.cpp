@@ -116,10 +116,10 @@ BaserateLookup::BaserateLookup(float reach_factor, float rate_coef, int max_base
     : reach_factor_(reach_factor),
       rate_coef_(rate_coef),
       max_baserate_(clamp_baserate(max_baserate)),
-      answers_(kMaxDistanceM + 1, 0) {
+      answers_(kMaxLookupDistanceM + 1, 0) {
   // highest[v]: the highest baserate whose row reach is v metres; the last
   // slot gathers every reach beyond the longest distance answered here.
-  constexpr std::size_t kBeyond = kMaxDistanceM + 1;
+  constexpr std::size_t kBeyond = kMaxLookupDistanceM + 1;
   std::vector<int> highest(kBeyond + 1, 0);
   for (int k = 0; k <= max_baserate_; ++k) {
     const std::int64_t reach = scan_row_reach(k, reach_factor_, rate_coef_, max_baserate_);
@@ -129,14 +129,14 @@ BaserateLookup::BaserateLookup(float reach_factor, float rate_coef, int max_base
   }
   // The answer for distance t is the highest baserate among reaches > t.
   int best = highest[kBeyond];
-  for (std::size_t t = kMaxDistanceM + 1; t-- > 0;) {
+  for (std::size_t t = kMaxLookupDistanceM + 1; t-- > 0;) {
     best = std::max(best, highest[t + 1]);
     answers_[t] = static_cast<std::uint8_t>(best);
   }
 }
 
 int BaserateLookup::possible_baserate(std::int64_t target_distance_m) const {
-  if (target_distance_m >= 0 && target_distance_m <= kMaxDistanceM) {
+  if (target_distance_m >= 0 && target_distance_m <= kMaxLookupDistanceM) {
     return answers_[static_cast<std::size_t>(target_distance_m)];
   }
   return scan_possible_baserate(static_cast<float>(target_distance_m), reach_factor_,

@@ -19,7 +19,9 @@
 namespace model {
 
 inline constexpr int kMaxBaserate = 238;
-inline constexpr int kMaxDistanceM = 30000;
+inline constexpr int kMaxDistanceM = 30000;  // the window's distance field
+// The longest distance, and the longest loop, the command line answers for.
+inline constexpr int kMaxLookupDistanceM = 100000;
 inline constexpr int kKbpsPerBaserate = 64;
 inline constexpr double kFeetPerMetre = 3.2808;
 // The model limit that marks the Pellion model in the baserate scan.
@@ -57,8 +59,8 @@ int scan_possible_baserate(float target_distance_m, float reach_factor,
                            float rate_coef, int max_baserate);
 
 // The answers of scan_possible_baserate for one cable and model limit,
-// precomputed for every whole distance 0..kMaxDistanceM (30 kB), for callers
-// that answer many distances; other distances fall back to the scan.
+// precomputed for every whole distance 0..kMaxLookupDistanceM (100 kB), for
+// callers that answer many distances; other distances fall back to the scan.
 class BaserateLookup {
  public:
   BaserateLookup(float reach_factor, float rate_coef, int max_baserate);

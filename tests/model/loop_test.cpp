@@ -1,0 +1,272 @@
+// The mixed-cable loop: sweeps against the one-cable scan, the exact share
+// sum at its knife edge, and a worked loop checked by hand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <numeric>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "model/loop.h"
+#include "model/reach.h"
+
+namespace {
+
+using model::kCableCatalogue;
+using model::LoopSection;
+using model::loop_detail::LengthOverReach;
+using model::loop_detail::share_sum_verdict;
+
+constexpr int kLimits[] = {model::kPellionMaxBaserate, 89, model::kMaxBaserate};
+
+std::int64_t row_reach(std::size_t cable, int baserate, int limit) {
+  return model::scan_row_reach(baserate, kCableCatalogue[cable].reach_factor, kCableCatalogue[cable].rate_coef,
+                               limit);
+}
+
+// compute_loop's binary search rests on this, and the exact sum on reaches
+// below 2^16.
+TEST(LoopReaches, PositiveBelow2To16AndNeverGrowingFromBaserate1) {
+  for (std::size_t cable = 0; cable < kCableCatalogue.size(); ++cable) {
+    for (const int limit : kLimits) {
+      for (int k = 1; k <= limit; ++k) {
+        SCOPED_TRACE(testing::Message() << "cable " << cable << ", limit " << limit << ", baserate " << k);
+        EXPECT_GT(row_reach(cable, k, limit), 0);
+        EXPECT_LT(row_reach(cable, k, limit), 65536);
+        if (k > 1) {
+          EXPECT_LE(row_reach(cable, k, limit), row_reach(cable, k - 1, limit));
+        }
+      }
+    }
+  }
+}
+
+// Every cable and limit: one section of every length 0..100000, and the
+// same length split into up to 16 sections at every 7th metre and wherever
+// the answer changes, answer as the scan does; the resistance is the
+// one-section resistance whatever the split.
+TEST(Loop, OneCableLoopsAnswerAsTheScanAtEveryDistance) {
+  for (std::size_t cable = 0; cable < kCableCatalogue.size(); ++cable) {
+    const model::CableEntry& entry = kCableCatalogue[cable];
+    for (const int limit : kLimits) {
+      const model::BaserateLookup scan(entry.reach_factor, entry.rate_coef, limit);
+      for (std::int64_t m = 0; m <= model::kMaxLoopLengthM; ++m) {
+        const int expected = scan.possible_baserate(m);
+        const std::int64_t ohm = model::loop_resistance_ohm(static_cast<float>(m), entry.ohm_per_m);
+        const LoopSection one[] = {{cable, m}};
+        const auto single = model::compute_loop(one, limit);
+        if (single.baserate != expected || single.loop_ohm != ohm) {
+          FAIL() << "cable " << cable << ", limit " << limit << ", " << m << " m: baserate " << single.baserate
+                 << ", scan " << expected << "; " << single.loop_ohm << " Ohm, expected " << ohm;
+        }
+        if (m % 997 == 0) {
+          ASSERT_EQ(expected, model::scan_possible_baserate(static_cast<float>(m), entry.reach_factor,
+                                                            entry.rate_coef, limit));
+        }
+        if (m % 7 != 0 && expected == scan.possible_baserate(m - 1) && expected == scan.possible_baserate(m + 1)) {
+          continue;
+        }
+        const auto pieces = static_cast<std::size_t>(1 + m % 16);
+        std::array<LoopSection, model::kMaxLoopSections> split;
+        split.fill({cable, m / static_cast<std::int64_t>(pieces)});
+        split[0].length_m += m % static_cast<std::int64_t>(pieces);
+        const auto several = model::compute_loop(std::span(split.data(), pieces), limit);
+        ASSERT_EQ(several.baserate, expected) << "cable " << cable << ", limit " << limit << ", " << m << " m split";
+        ASSERT_EQ(several.loop_ohm, ohm) << "cable " << cable << ", " << m << " m split";
+        if (cable == 0) {
+          ASSERT_EQ(several.equivalent_m, m);
+        }
+      }
+    }
+  }
+}
+
+// 3000 m of 0.4 mm and 5000 m of 0.9 mm, Ferrant limit. At baserate 24 the
+// reaches are 5309 and 11858 m: 3000/5309 + 5000/11858 = 0.98673 < 1; at 25,
+// 5260 and 11633 m: 1.00015. Equivalent: 3000 + 5000 * 5309 / 11858 =
+// 5238.57 -> 5239. Resistance: 3000 * 0.137f + 5000 * 0.0269f =
+// 410.99998 + 134.50000 = 545.49999 (the float factors) -> 545.
+TEST(Loop, WorkedLoopAndOneTooLongForAnyBaserate) {
+  const LoopSection loop[] = {{0, 2000}, {5, 5000}, {0, 1000}};
+  ASSERT_EQ(row_reach(0, 24, 238), 5309);
+  ASSERT_EQ(row_reach(5, 24, 238), 11858);
+  const auto answer = model::compute_loop(loop, 238);
+  EXPECT_EQ(answer.baserate, 24);
+  EXPECT_EQ(answer.evaluated_baserate, 24);
+  EXPECT_EQ(answer.equivalent_m, 5239);
+  EXPECT_EQ(answer.loop_ohm, 545);
+  ASSERT_EQ(answer.section_shares().size(), 3u);
+  EXPECT_EQ(answer.sections[1].cable, 5u);
+  EXPECT_EQ(answer.sections[1].length_m, 5000);
+  EXPECT_DOUBLE_EQ(answer.sections[0].share, 2000.0 / 5309);
+  EXPECT_DOUBLE_EQ(answer.sections[1].share, 5000.0 / 11858);
+
+  // 9000 m of 0.4 mm: baserate 1 reaches 8567 m, so none is carried; the
+  // shares are taken at baserate 1 and show the loop 5 % over.
+  const LoopSection too_long[] = {{0, 9000}};
+  const auto over = model::compute_loop(too_long, 238);
+  EXPECT_EQ(over.baserate, 0);
+  EXPECT_EQ(over.evaluated_baserate, 1);
+  EXPECT_EQ(over.equivalent_m, 9000);
+  EXPECT_DOUBLE_EQ(over.sections[0].share, 9000.0 / 8567);
+}
+
+// Shares adding up to exactly 1 are not carried; one metre less is.
+TEST(LoopCarries, ExactlyOneIsNotCarried) {
+  // Baserate 1, Ferrant: 0.5 mm reaches 10302 m, 0.6 mm 13012 m; halves of
+  // both are whole metres, so the 32-bit filter sees the sum exactly.
+  ASSERT_EQ(row_reach(1, 1, 238), 10302);
+  ASSERT_EQ(row_reach(2, 1, 238), 13012);
+  const LoopSection halves[] = {{1, 5151}, {2, 6506}};
+  EXPECT_FALSE(model::loop_carries(halves, 1, 238));
+  EXPECT_EQ(model::compute_loop(halves, 238).baserate, 0);
+  const LoopSection under[] = {{1, 5151}, {2, 6505}};
+  EXPECT_TRUE(model::loop_carries(under, 1, 238));
+  EXPECT_EQ(model::compute_loop(under, 238).baserate, 1);
+
+  // 0.7 mm reaches 16572 m; gcd(10302, 16572) = 6, so 1717 m of 0.5 mm and
+  // 13810 m of 0.7 mm are 1/6 + 5/6: sixths are not whole in 32-bit fixed
+  // point and the wide comparison decides.
+  ASSERT_EQ(row_reach(3, 1, 238), 16572);
+  const LoopSection sixths[] = {{1, 1717}, {3, 13810}};
+  const LengthOverReach sixth_terms[] = {{1717, 10302}, {13810, 16572}};
+  EXPECT_TRUE(share_sum_verdict(sixth_terms).needed_wide_comparison);
+  EXPECT_FALSE(model::loop_carries(sixths, 1, 238));
+  const LoopSection sixths_under[] = {{1, 1717}, {3, 13809}};
+  EXPECT_TRUE(model::loop_carries(sixths_under, 1, 238));
+}
+
+// Sums the 32-bit filter cannot place, at or within 2^-32 of 1: the wide
+// comparison decides them.
+TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
+  // Within 2^-32 of 1, yet below it: 30247/65535 + 5041/65534 + 6/13 =
+  // 1 - 1/(65535 * 65534 * 13); and 25316/39103 + 3043/44452 + 7870/27699 =
+  // 1 - 6485/D for D = 39103 * 44452 * 27699, whose low 32 bits are 6484:
+  // the sum's numerator has the higher low limb.
+  const std::vector<LengthOverReach> just_below[] = {{{30247, 65535}, {5041, 65534}, {6, 13}},
+                                                     {{25316, 39103}, {3043, 44452}, {7870, 27699}}};
+  ASSERT_EQ(30247ull * 65534 * 13 + 5041ull * 65535 * 13 + 6ull * 65535 * 65534, 65535ull * 65534 * 13 - 1);
+  ASSERT_EQ(25316ull * 44452 * 27699 + 3043ull * 39103 * 27699 + 7870ull * 39103 * 44452,
+            39103ull * 44452 * 27699 - 6485);
+  ASSERT_EQ(39103ull * 44452 * 27699 % (1ull << 32), 6484u);
+  for (const auto& terms : just_below) {
+    EXPECT_TRUE(share_sum_verdict(terms).below_one);
+    EXPECT_TRUE(share_sum_verdict(terms).needed_wide_comparison);
+  }
+
+  // Eleven terms whose reaches divide 55440: the sum is exact in 64 bits over
+  // that common denominator. Half the time the last reach is the one that
+  // can close the sum to exactly 1, and its length is set at that edge.
+  constexpr std::uint64_t kCommon = 55440;
+  std::vector<std::uint32_t> divisors;
+  for (std::uint32_t d = 1; d <= kCommon; ++d) {
+    if (kCommon % d == 0) divisors.push_back(d);
+  }
+  std::mt19937 random(7);
+  int wide = 0;
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::vector<LengthOverReach> terms(11);
+    std::uint64_t numerator = 0;  // over kCommon
+    for (std::size_t i = 0; i + 1 < terms.size(); ++i) {
+      const std::uint32_t reach = divisors[random() % divisors.size()];
+      terms[i] = {static_cast<std::uint32_t>(random() % (reach / 8 + 1)), reach};
+      numerator += terms[i].length_m * (kCommon / terms[i].reach_m);
+    }
+    const std::uint64_t left = numerator < kCommon ? kCommon - numerator : 0;
+    const std::uint64_t closing_reach = kCommon / std::gcd(left, kCommon);
+    const auto last_reach =
+        static_cast<std::uint32_t>(random() % 2 ? closing_reach : divisors[random() % divisors.size()]);
+    const std::uint64_t unit = kCommon / last_reach;
+    const std::uint64_t edge = (left + unit - 1) / unit;  // the shortest last length reaching 1
+    terms.back() = {static_cast<std::uint32_t>(std::max<std::uint64_t>(edge + random() % 3, 1) - 1), last_reach};
+    const std::uint64_t total = numerator + terms.back().length_m * unit;
+    const auto verdict = share_sum_verdict(terms);
+    ASSERT_EQ(verdict.below_one, total < kCommon) << "trial " << trial;
+    wide += verdict.needed_wide_comparison ? 1 : 0;
+  }
+  EXPECT_GT(wide, 100);
+}
+
+// Exactly, in 64 bits, for loops on at most three cables: the reaches'
+// product stays below 2^48, and sixteen lengths below 2^17 times a product
+// of two reaches below 2^53.
+bool reference_carries(const std::vector<LoopSection>& loop, int baserate, int limit) {
+  std::map<std::size_t, std::uint64_t> reach_of_cable;
+  for (const auto& section : loop) {
+    const std::int64_t reach = row_reach(section.cable, baserate, limit);
+    if (reach <= 0) return false;
+    reach_of_cable[section.cable] = static_cast<std::uint64_t>(reach);
+  }
+  std::uint64_t common = 1;
+  for (const auto& [cable, reach] : reach_of_cable) common *= reach;
+  std::uint64_t numerator = 0;
+  for (const auto& section : loop) {
+    numerator += static_cast<std::uint64_t>(section.length_m) * (common / reach_of_cable[section.cable]);
+  }
+  return numerator < common;
+}
+
+// Random loops: on up to three cables against the 64-bit reference, with the
+// last section at the edge of the budget; on any cables, the answer is the
+// highest baserate loop_carries accepts.
+TEST(Loop, RandomLoopsAgreeWithExactReferences) {
+  std::mt19937 random(2024);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int trial = 0; trial < 3000; ++trial) {
+    const int limit = kLimits[pick(3)];
+    const int k = 1 + pick(limit);
+    const std::size_t cables[] = {static_cast<std::size_t>(pick(11)), static_cast<std::size_t>(pick(11)),
+                                  static_cast<std::size_t>(pick(11))};
+    std::vector<LoopSection> loop(static_cast<std::size_t>(1 + pick(16)));
+    for (auto& section : loop) section = {cables[pick(3)], pick(1 + 40000 / static_cast<int>(loop.size()))};
+    SCOPED_TRACE(testing::Message() << "trial " << trial << ", limit " << limit << ", baserate " << k);
+    ASSERT_EQ(model::loop_carries(loop, k, limit), reference_carries(loop, k, limit));
+
+    // The longest last section the others leave room for, and one metre more.
+    LoopSection& last = loop.back();
+    last.length_m = 0;
+    for (std::int64_t step = 65536; step > 0; step /= 2) {
+      last.length_m += step;
+      if (last.length_m > model::kMaxLoopLengthM || !reference_carries(loop, k, limit)) last.length_m -= step;
+    }
+    if (!reference_carries(loop, k, limit) || last.length_m == model::kMaxLoopLengthM) continue;
+    ASSERT_TRUE(model::loop_carries(loop, k, limit));
+    ++last.length_m;
+    ASSERT_FALSE(model::loop_carries(loop, k, limit));
+  }
+
+  for (int trial = 0; trial < 300; ++trial) {
+    const int limit = kLimits[pick(3)];
+    std::vector<LoopSection> loop(static_cast<std::size_t>(1 + pick(16)));
+    for (auto& section : loop) {
+      section = {static_cast<std::size_t>(pick(11)), pick(1 + 30000 / static_cast<int>(loop.size()))};
+    }
+    int highest = 0;
+    for (int k = 0; k <= limit; ++k) {
+      if (model::loop_carries(loop, k, limit)) highest = k;
+    }
+    ASSERT_EQ(model::compute_loop(loop, limit).baserate, highest) << "trial " << trial;
+  }
+}
+
+// Beyond what the caller accepts: sections past the sixteenth are left out,
+// lengths and cables clamped, nothing overflows.
+TEST(Loop, InputBeyondTheLimitsIsClamped) {
+  std::vector<LoopSection> wild(20, {99, std::int64_t{1} << 62});
+  wild[0].length_m = -5;
+  std::vector<LoopSection> clamped(16, {10, model::kMaxLoopLengthM});
+  clamped[0].length_m = 0;
+  const auto answer = model::compute_loop(wild, 1000);
+  const auto expected = model::compute_loop(clamped, 238);
+  EXPECT_EQ(answer.baserate, 0);
+  EXPECT_EQ(answer.section_count, 16u);
+  EXPECT_EQ(answer.equivalent_m, expected.equivalent_m);
+  EXPECT_EQ(answer.loop_ohm, expected.loop_ohm);
+  EXPECT_EQ(answer.loop_ohm, 16800);  // 15 x 100 km x 0.0112f, rounded
+}
+
+}  // namespace
