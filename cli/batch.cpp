@@ -1,14 +1,18 @@
 #include "cli/batch.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/csv_reader.h"
 #include "cli/inputs.h"
+#include "cli/reach_cli.h"
+#include "model/loop.h"
 #include "model/reach.h"
 
 namespace cli {
@@ -16,37 +20,65 @@ namespace {
 
 constexpr std::string_view kDistanceColumn = "distance_m";
 constexpr std::string_view kDiameterColumn = "diameter";
+constexpr std::string_view kSectionsColumn = "sections";
 constexpr std::string_view kModelColumn = "model";
 constexpr std::array<std::string_view, 3> kResultColumns = {"baserate", "line_rate_kbps", "error"};
+constexpr std::string_view kRequiredColumns =
+    "required: distance_m and diameter, or sections; optional: model";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+// Tried on the header in this order unless the delimiter is given.
+constexpr std::array<char, 3> kDelimiters = {',', ';', '\t'};
+
+std::string_view delimiter_name(char delimiter) {
+  return delimiter == ',' ? "commas" : delimiter == ';' ? "semicolons" : "tabs";
+}
+
+// A header name as it is meant: without surrounding blanks, in any case.
+bool names_column(std::string_view header_name, std::string_view column) {
+  const auto first = header_name.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  const auto last = header_name.find_last_not_of(" \t");
+  return equal_ignoring_case(header_name.substr(first, last - first + 1), column);
+}
 
 struct Columns {
   std::size_t count = 0;
-  std::optional<std::size_t> distance, diameter, model;
+  std::optional<std::size_t> distance, diameter, sections, model;
+
+  bool has_required() const { return (distance && diameter) || sections; }
 };
 
-// The header's column positions, or an error text.
-std::optional<std::string> find_columns(const std::vector<std::string_view>& header, Columns& columns) {
+Columns find_columns(const std::vector<std::string_view>& header) {
+  Columns columns;
   columns.count = header.size();
   for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string_view name = header[i];
-    for (const auto result : kResultColumns) {
-      if (name == result) {
-        return "the header already has a column \"" + std::string(name) +
-               "\", which batch appends; rename or remove it";
-      }
-    }
-    for (auto [key, slot] : {std::pair{kDistanceColumn, &columns.distance},
-                             std::pair{kDiameterColumn, &columns.diameter},
-                             std::pair{kModelColumn, &columns.model}}) {
-      if (name != key) continue;
-      if (slot->has_value()) return "the header names \"" + std::string(key) + "\" twice";
-      *slot = i;
+    for (auto [name, slot] : {std::pair{kDistanceColumn, &columns.distance},
+                              std::pair{kDiameterColumn, &columns.diameter},
+                              std::pair{kSectionsColumn, &columns.sections},
+                              std::pair{kModelColumn, &columns.model}}) {
+      if (names_column(header[i], name) && !slot->has_value()) *slot = i;
     }
   }
-  if (!columns.distance || !columns.diameter) {
-    return std::string("the header lacks \"") + std::string(columns.distance ? kDiameterColumn : kDistanceColumn) +
-           "\"; expected a header naming distance_m and diameter, optionally model";
+  return columns;
+}
+
+// What makes a header with the required columns unusable, if anything.
+std::optional<std::string> header_problem(const std::vector<std::string_view>& header, const Columns& columns) {
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    for (const auto result : kResultColumns) {
+      if (names_column(header[i], result)) {
+        return "the header already has a column " + quote_for_message(header[i]) +
+               ", which batch appends; rename or remove it";
+      }
+    }
+  }
+  for (const auto name : {kDistanceColumn, kDiameterColumn, kSectionsColumn, kModelColumn}) {
+    const auto count = std::count_if(header.begin(), header.end(),
+                                     [name](std::string_view header_name) { return names_column(header_name, name); });
+    if (count > 1) return "the header names \"" + std::string(name) + "\" twice";
+  }
+  if (columns.sections && (columns.distance || columns.diameter)) {
+    return "the header names both sections and distance_m or diameter; a row gives its loop one way";
   }
   return std::nullopt;
 }
@@ -74,8 +106,7 @@ class Answers {
     auto& lookup = lookups_[cable * kSlotsPerCable + slot_in_cable];
     if (!lookup) {
       const auto& entry = model::kCableCatalogue[cable];
-      const int limit = model_index ? model::kModemModels[*model_index].max_baserate : model::kMaxBaserate;
-      lookup = std::make_unique<model::BaserateLookup>(entry.reach_factor, entry.rate_coef, limit);
+      lookup = std::make_unique<model::BaserateLookup>(entry.reach_factor, entry.rate_coef, model_limit(model_index));
     }
     return lookup->possible_baserate(distance_m);
   }
@@ -90,61 +121,80 @@ struct RowResult {
   std::string error;  // empty when the row is fine
 };
 
-RowResult evaluate(const CsvRecord& record, const Columns& columns, Answers& answers,
-                   std::size_t max_record_bytes) {
-  RowResult result;
-  if (record.problem != CsvProblem::kNone) {
-    result.error = describe(record.problem, max_record_bytes);
-    return result;
-  }
-  if (record.fields.size() != columns.count) {
-    result.error = "row has " + std::to_string(record.fields.size()) + " fields, the header " +
-                   std::to_string(columns.count);
-    return result;
-  }
-  const std::string_view distance_text = record.fields[*columns.distance];
-  const auto distance = parse_whole_number(distance_text, model::kMaxDistanceM);
-  if (!distance) {
-    result.error = "distance_m " + quote_for_message(distance_text) + " is not a whole number 0..30000";
-    return result;
-  }
-  const std::string_view diameter_text = record.fields[*columns.diameter];
-  const auto cable = find_cable(diameter_text);
-  if (!cable) {
-    result.error = "diameter " + quote_for_message(diameter_text) + " is not one of 0.4, 0.5, ..., 1.4";
-    return result;
-  }
-  std::optional<std::size_t> model_index;
-  if (columns.model && !record.fields[*columns.model].empty()) {
-    const std::string_view model_text = record.fields[*columns.model];
-    model_index = find_model(model_text);
-    if (!model_index) {
-      result.error = "model " + quote_for_message(model_text) +
-                     " is not Pellion, Ferrant_II, Ferrant_III or Ferrant_IV";
+class RowEvaluator {
+ public:
+  RowEvaluator(const Columns& columns, bool decimal_comma) : columns_(columns), decimal_comma_(decimal_comma) {}
+
+  RowResult evaluate(const CsvRecord& record) {
+    RowResult result;
+    if (record.problem != CsvProblem::kNone) {
+      result.error = describe(record.problem, kDefaultMaxRecordBytes);
       return result;
     }
+    if (record.fields.size() != columns_.count) {
+      result.error = "row has " + std::to_string(record.fields.size()) + " fields, the header " +
+                     std::to_string(columns_.count);
+      return result;
+    }
+    std::optional<std::size_t> model_index;
+    if (columns_.model && !record.fields[*columns_.model].empty()) {
+      const std::string_view model_text = record.fields[*columns_.model];
+      model_index = find_model(model_text);
+      if (!model_index) {
+        result.error = "model " + quote_for_message(model_text) + " is not " + std::string(kAcceptedModelNames);
+        return result;
+      }
+    }
+    if (columns_.sections) {
+      const std::string_view sections_text = record.fields[*columns_.sections];
+      if (auto problem = parse_sections(sections_text, decimal_comma_, sections_)) {
+        result.error = "sections " + quote_for_message(sections_text) + ": " + *problem;
+        return result;
+      }
+      result.baserate = model::compute_loop(sections_.view(), model_limit(model_index)).baserate;
+      return result;
+    }
+    const std::string_view distance_text = record.fields[*columns_.distance];
+    const auto distance = parse_whole_number(distance_text, kMaxDistanceM);
+    if (!distance) {
+      result.error = "distance_m " + quote_for_message(distance_text) + " is not " + std::string(kAcceptedDistance);
+      return result;
+    }
+    const std::string_view diameter_text = record.fields[*columns_.diameter];
+    const auto cable = find_cable(diameter_text, decimal_comma_);
+    if (!cable) {
+      result.error = "diameter " + quote_for_message(diameter_text) + " is not one of 0.4, 0.5, ..., 1.4";
+      return result;
+    }
+    result.baserate = answers_.possible_baserate(*cable, model_index, *distance);
+    return result;
   }
-  result.baserate = answers.possible_baserate(*cable, model_index, *distance);
-  return result;
-}
+
+ private:
+  const Columns& columns_;
+  bool decimal_comma_;
+  Answers answers_;
+  SectionList sections_;
+};
 
 void write_csv_row(std::string& out, const std::vector<std::string_view>& fields, std::size_t column_count,
-                   const RowResult& result) {
+                   const RowResult& result, char delimiter) {
   // Always as many columns as the header; a short row is padded, a long one cut.
   for (std::size_t i = 0; i < column_count; ++i) {
-    if (i < fields.size()) append_csv_field(out, fields[i]);
-    out += ',';
+    if (i < fields.size()) append_csv_field(out, fields[i], delimiter);
+    out += delimiter;
   }
   if (result.error.empty()) {
     append_int(out, result.baserate);
-    out += ',';
+    out += delimiter;
     append_int(out, static_cast<std::int64_t>(result.baserate) * model::kKbpsPerBaserate);
-    out += ",\n";
+    out += delimiter;
   } else {
-    out += ",,";
-    append_csv_field(out, result.error);
-    out += '\n';
+    out += delimiter;
+    out += delimiter;
+    append_csv_field(out, result.error, delimiter);
   }
+  out += '\n';
 }
 
 void write_json_row(std::string& out, const std::vector<std::string_view>& header,
@@ -173,58 +223,107 @@ void write_json_row(std::string& out, const std::vector<std::string_view>& heade
   }
 }
 
+std::string read_error(std::string_view input_name, int error_number) {
+  return "cannot read " + std::string(input_name) + ": " + std::generic_category().message(error_number);
+}
+
+// The header's names as text of their own (the reader reuses its storage),
+// without a byte-order mark.
+std::vector<std::string> header_names(const CsvRecord& record) {
+  std::vector<std::string> names(record.fields.begin(), record.fields.end());
+  if (names[0].starts_with(kUtf8Bom)) names[0].erase(0, kUtf8Bom.size());
+  return names;
+}
+
+std::string listed(const std::vector<std::string>& names) {
+  std::string list;
+  for (const auto& name : names) {
+    if (!list.empty()) list += ", ";
+    list += quote_for_message(name);
+  }
+  return list;
+}
+
 }  // namespace
 
-int run_batch(std::istream& in, std::ostream& out, std::ostream& err, Format format) {
-  CsvReader reader(in);
+int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const BatchOptions& options) {
+  const auto refuse = [&](const std::string& message) {
+    err << "ferrant-reach batch: " << message << '\n';
+    return kExitUsage;
+  };
+  char delimiter = options.delimiter.value_or(kDelimiters[0]);
+  CsvReader reader(in, kDefaultMaxRecordBytes, delimiter);
   CsvRecord record;
   if (!reader.next(record)) {
-    err << "ferrant-reach batch: no header on standard input; expected CSV whose header names "
-           "distance_m and diameter, optionally model\n";
-    return 2;
+    if (reader.read_failed()) return refuse(read_error(options.input_name, reader.read_error_number()));
+    return refuse("no header in " + std::string(options.input_name) +
+                  "; expected CSV whose header names distance_m and diameter, or sections, optionally model");
   }
   if (record.problem != CsvProblem::kNone) {
-    err << "ferrant-reach batch: unusable header: " << describe(record.problem, kDefaultMaxRecordBytes) << '\n';
-    return 2;
+    return refuse("unusable header: " + describe(record.problem, kDefaultMaxRecordBytes));
   }
-  // The header is kept as text of its own: the reader reuses its storage.
-  std::vector<std::string> header_names(record.fields.begin(), record.fields.end());
-  if (header_names[0].starts_with(kUtf8Bom)) header_names[0].erase(0, kUtf8Bom.size());
-  const std::vector<std::string_view> header(header_names.begin(), header_names.end());
-  Columns columns;
-  if (const auto problem = find_columns(header, columns)) {
-    err << "ferrant-reach batch: " << *problem << '\n';
-    return 2;
+  std::vector<std::string> names = header_names(record);
+  std::vector<std::string_view> header(names.begin(), names.end());
+  Columns columns = find_columns(header);
+  if (!columns.has_required() && !options.delimiter) {
+    // Try the other delimiters on the same header.
+    const std::vector<std::string> comma_names = names;
+    for (const char other : std::span(kDelimiters).subspan(1)) {
+      if (!reader.restart(other) || !reader.next(record) || record.problem != CsvProblem::kNone) continue;
+      std::vector<std::string> other_names = header_names(record);
+      const std::vector<std::string_view> other_header(other_names.begin(), other_names.end());
+      if (find_columns(other_header).has_required()) {
+        delimiter = other;
+        names = std::move(other_names);
+        header.assign(names.begin(), names.end());
+        columns = find_columns(header);
+        break;
+      }
+    }
+    if (!columns.has_required()) {
+      return refuse("no delimiter (comma, semicolon or tab) gives the header the required columns; split at "
+                    "commas it holds " + listed(comma_names) + "; " + std::string(kRequiredColumns));
+    }
   }
+  if (!columns.has_required()) {
+    return refuse("split at " + std::string(delimiter_name(delimiter)) + ", the header holds " + listed(names) +
+                  "; " + std::string(kRequiredColumns));
+  }
+  if (const auto problem = header_problem(header, columns)) return refuse(*problem);
 
   OutputBuffer output(out);
   std::string& text = output.text();
-  if (format == Format::kCsv) {
+  if (options.format == Format::kCsv) {
     for (const auto name : header) {
-      append_csv_field(text, name);
-      text += ',';
+      append_csv_field(text, name, delimiter);
+      text += delimiter;
     }
-    text += "baserate,line_rate_kbps,error\n";
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+      if (i > 0) text += delimiter;
+      text += kResultColumns[i];
+    }
+    text += '\n';
   }
 
-  Answers answers;
+  RowEvaluator evaluator(columns, delimiter != ',');
   bool any_bad_row = false;
   while (reader.next(record)) {
-    const RowResult result = evaluate(record, columns, answers, kDefaultMaxRecordBytes);
+    const RowResult result = evaluator.evaluate(record);
     any_bad_row = any_bad_row || !result.error.empty();
-    if (format == Format::kJson) {
+    if (options.format == Format::kJson) {
       write_json_row(text, header, record.fields, result);
     } else {
-      write_csv_row(text, record.fields, columns.count, result);
+      write_csv_row(text, record.fields, columns.count, result, delimiter);
     }
     output.flush_if_full();
   }
   output.flush();
+  if (reader.read_failed()) return refuse(read_error(options.input_name, reader.read_error_number()));
   if (!output.good()) {
     err << "ferrant-reach batch: cannot write the output\n";
-    return 1;
+    return kExitWriteFailed;
   }
-  return any_bad_row ? 1 : 0;
+  return any_bad_row ? kExitBadRows : kExitFine;
 }
 
 }  // namespace cli

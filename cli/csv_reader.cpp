@@ -1,6 +1,7 @@
 #include "cli/csv_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace cli {
 namespace {
@@ -8,21 +9,31 @@ namespace {
 constexpr std::size_t kChunkBytes = 64 * 1024;
 
 // A byte with no meaning to the reader inside a field.
-bool is_ordinary(char c, bool quoted) {
-  return quoted ? c != '"' : c != ',' && c != '"' && c != '\r' && c != '\n';
+bool is_ordinary(char c, bool quoted, char delimiter) {
+  return quoted ? c != '"' : c != delimiter && c != '"' && c != '\r' && c != '\n';
 }
 
 }  // namespace
 
-CsvReader::CsvReader(std::istream& in, std::size_t max_record_bytes)
-    : in_(in), max_record_bytes_(max_record_bytes), chunk_(kChunkBytes) {}
+CsvReader::CsvReader(std::istream& in, std::size_t max_record_bytes, char delimiter)
+    : in_(in), max_record_bytes_(max_record_bytes), delimiter_(delimiter), chunk_(kChunkBytes) {}
+
+bool CsvReader::restart(char delimiter) {
+  if (past_first_chunk_) return false;
+  delimiter_ = delimiter;
+  chunk_pos_ = 0;
+  skip_lf_ = false;
+  return true;
+}
 
 bool CsvReader::at_end() {
   if (chunk_pos_ < chunk_end_) return false;
   if (!in_) return true;
+  past_first_chunk_ = chunk_end_ > 0;
   in_.read(chunk_.data(), static_cast<std::streamsize>(chunk_.size()));
   chunk_pos_ = 0;
   chunk_end_ = static_cast<std::size_t>(in_.gcount());
+  if (in_.bad()) read_errno_ = errno;  // before anything else can change it
   return chunk_end_ == 0;
 }
 
@@ -73,7 +84,7 @@ bool CsvReader::next(CsvRecord& record) {
         if (c == '"') {
           state = State::kQuoted;
           store = false;
-        } else if (c == ',') {
+        } else if (c == delimiter_) {
           end_field();
           store = false;
         } else {
@@ -81,7 +92,7 @@ bool CsvReader::next(CsvRecord& record) {
         }
         break;
       case State::kUnquoted:
-        if (c == ',') {
+        if (c == delimiter_) {
           end_field();
           state = State::kFieldStart;
           store = false;
@@ -98,7 +109,7 @@ bool CsvReader::next(CsvRecord& record) {
       case State::kQuoteInQuoted:
         if (c == '"') {
           state = State::kQuoted;  // a doubled quote stands for one
-        } else if (c == ',') {
+        } else if (c == delimiter_) {
           end_field();
           state = State::kFieldStart;
           store = false;
@@ -114,7 +125,7 @@ bool CsvReader::next(CsvRecord& record) {
     if ((state == State::kUnquoted || state == State::kQuoted) && !too_long_) {
       const bool quoted = state == State::kQuoted;
       std::size_t run_end = chunk_pos_;
-      while (run_end < chunk_end_ && is_ordinary(chunk_[run_end], quoted)) ++run_end;
+      while (run_end < chunk_end_ && is_ordinary(chunk_[run_end], quoted, delimiter_)) ++run_end;
       const std::size_t run = std::min(run_end - chunk_pos_, max_record_bytes_ - record_bytes_);
       data_.append(chunk_.data() + chunk_pos_, run);
       record_bytes_ += run;

@@ -28,8 +28,8 @@ std::optional<int> parse_whole_number(std::string_view text, int max) {
   return value;
 }
 
-std::optional<std::size_t> find_cable(std::string_view text) {
-  const auto point = text.find('.');
+std::optional<std::size_t> find_cable(std::string_view text, bool decimal_comma) {
+  const auto point = text.find_first_of(decimal_comma ? ".," : ".");
   const std::string_view whole = text.substr(0, point);
   const std::string_view fraction =
       point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
@@ -52,15 +52,50 @@ std::optional<std::size_t> find_cable(std::string_view text) {
   return static_cast<std::size_t>(index);
 }
 
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::optional<std::size_t> find_model(std::string_view text) {
   for (std::size_t i = 0; i < model::kModemModels.size(); ++i) {
-    const std::string_view name = model::kModemModels[i].name;
-    if (name.size() == text.size() &&
-        std::equal(name.begin(), name.end(), text.begin(),
-                   [](char a, char b) { return lower(a) == lower(b); })) {
-      return i;
-    }
+    if (equal_ignoring_case(model::kModemModels[i].name, text)) return i;
   }
+  return std::nullopt;
+}
+
+int model_limit(std::optional<std::size_t> model_index) {
+  return model_index ? model::kModemModels[*model_index].max_baserate : model::kMaxBaserate;
+}
+
+std::optional<std::string> SectionList::add(std::string_view text, bool decimal_comma) {
+  const auto colon = text.find(':');
+  const auto cable = colon == std::string_view::npos ? std::nullopt : find_cable(text.substr(0, colon), decimal_comma);
+  const auto length = colon == std::string_view::npos ? std::nullopt
+                                                      : parse_whole_number(text.substr(colon + 1), kMaxDistanceM);
+  if (!cable || !length) {
+    return quote_for_message(text) + " is not D:M, a diameter 0.4, 0.5, ..., 1.4 and " +
+           std::string(kAcceptedDistance);
+  }
+  if (count_ == items_.size()) return "more than " + std::to_string(items_.size()) + " sections";
+  if (total_m_ + *length > model::kMaxLoopLengthM) {
+    return "the sections add up to more than " + std::to_string(model::kMaxLoopLengthM) + " m";
+  }
+  items_[count_++] = {*cable, *length};
+  total_m_ += *length;
+  return std::nullopt;
+}
+
+std::optional<std::string> parse_sections(std::string_view text, bool decimal_comma, SectionList& list) {
+  list.clear();
+  constexpr std::string_view kBlanks = " \t";
+  for (auto start = text.find_first_not_of(kBlanks); start != std::string_view::npos;
+       start = text.find_first_not_of(kBlanks, start)) {
+    const auto end = std::min(text.find_first_of(kBlanks, start), text.size());
+    if (auto problem = list.add(text.substr(start, end - start), decimal_comma)) return problem;
+    start = end;
+  }
+  if (list.view().empty()) return std::string("no section; expected D:M pairs separated by blanks");
   return std::nullopt;
 }
 

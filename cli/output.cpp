@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "model/reach.h"
+
 namespace cli {
 namespace {
 
@@ -46,9 +48,9 @@ void append_int(std::string& out, std::int64_t value) {
   out.append(digits, result.ptr);
 }
 
-void append_csv_field(std::string& out, std::string_view field) {
-  const bool needs_quotes = std::any_of(field.begin(), field.end(), [](char c) {
-    return c == ',' || c == '"' || c == '\r' || c == '\n';
+void append_csv_field(std::string& out, std::string_view field, char delimiter) {
+  const bool needs_quotes = std::any_of(field.begin(), field.end(), [delimiter](char c) {
+    return c == delimiter || c == '"' || c == '\r' || c == '\n';
   });
   if (!needs_quotes) {
     out += field;
@@ -60,6 +62,26 @@ void append_csv_field(std::string& out, std::string_view field) {
     out += c;
   }
   out += '"';
+}
+
+void append_fixed(std::string& out, double value, int decimals) {
+  std::int64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const std::int64_t scaled = model::round_half_even(value * static_cast<double>(scale));
+  const std::uint64_t magnitude = scaled < 0 ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+  if (scaled < 0) out += '-';
+  char digits[24];
+  const auto whole = std::to_chars(digits, digits + sizeof digits, magnitude / static_cast<std::uint64_t>(scale));
+  out.append(digits, whole.ptr);
+  if (decimals == 0) return;
+  out += '.';
+  std::uint64_t fraction = magnitude % static_cast<std::uint64_t>(scale);
+  char fraction_digits[9];
+  for (int i = decimals; i-- > 0;) {
+    fraction_digits[i] = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  out.append(fraction_digits, static_cast<std::size_t>(decimals));
 }
 
 void append_json_string(std::string& out, std::string_view text) {

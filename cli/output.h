@@ -9,7 +9,7 @@
 
 namespace cli {
 
-enum class Format { kText, kCsv, kJson };
+enum class Format { kText, kCsv, kJson, kSvg };
 
 // Collects output text and writes it to the stream whenever a piece is
 // full, so memory stays flat however long the output is.
@@ -37,7 +37,10 @@ class OutputBuffer {
 void append_int(std::string& out, std::int64_t value);
 // The field as it is when it needs no quotes, else in double quotes with
 // inner quotes doubled.
-void append_csv_field(std::string& out, std::string_view field);
+void append_csv_field(std::string& out, std::string_view field, char delimiter = ',');
+// A number with a fixed count of decimals (0..9), rounded half to even from
+// the double, written without the C locale (always a point).
+void append_fixed(std::string& out, double value, int decimals);
 // A JSON string literal; control characters escaped, bytes that are not
 // valid UTF-8 replaced by U+FFFD so the output stays valid JSON.
 void append_json_string(std::string& out, std::string_view text);

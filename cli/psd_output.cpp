@@ -9,21 +9,13 @@
 namespace cli {
 namespace {
 
+constexpr int kDecimals = 2;
+
 chart::PsdTable table_for(int baserate) {
   return chart::psd_table(static_cast<float>(baserate * model::kKbpsPerBaserate));
 }
 
 }  // namespace
-
-void append_two_decimals(std::string& out, double value) {
-  const std::int64_t hundredths = model::round_half_even(value * 100.0);
-  const std::int64_t magnitude = hundredths < 0 ? -hundredths : hundredths;
-  if (hundredths < 0) out += '-';
-  append_int(out, magnitude / 100);
-  out += '.';
-  out += static_cast<char>('0' + magnitude % 100 / 10);
-  out += static_cast<char>('0' + magnitude % 10);
-}
 
 void append_psd_csv(std::string& out, int baserate) {
   const chart::PsdTable table = table_for(baserate);
@@ -37,7 +29,7 @@ void append_psd_csv(std::string& out, int baserate) {
     append_int(out, table.frequencies_khz[row]);
     for (const chart::PsdCurve& curve : table.curves) {
       out += ',';
-      append_two_decimals(out, curve.dbm_per_hz[row]);
+      append_fixed(out, curve.dbm_per_hz[row], kDecimals);
     }
     out += '\n';
   }
@@ -52,7 +44,7 @@ void append_psd_json(std::string& out, int baserate) {
       out += ',';
       append_json_string(out, curve.constellation->legend);
       out += ':';
-      append_two_decimals(out, curve.dbm_per_hz[row]);
+      append_fixed(out, curve.dbm_per_hz[row], kDecimals);
     }
     out += "}\n";
   }

@@ -6,8 +6,9 @@
 // CSV: the header `frequency_khz` and one column per traced constellation,
 // named by its legend (`PAM-8`, ...), in legend order; one row a frequency.
 // JSON: one object a line, `{"frequency_khz":10,"PAM-8":-41.23,...}`.
-// PSD values have two decimals, the same on every platform (see
-// append_two_decimals); frequencies are whole kHz.
+// PSD values have two decimals, rounded half to even from the double and
+// written from integers (append_fixed), so the same on every platform;
+// frequencies are whole kHz.
 //
 // Baserate 0 (line rate 0) traces no constellation, yet the chart still
 // shows its frequency axis: the output is the frequency column alone, one
@@ -21,11 +22,5 @@ namespace cli {
 // baserate 0..238, the line rate baserate x 64 kbit/s.
 void append_psd_csv(std::string& out, int baserate);
 void append_psd_json(std::string& out, int baserate);
-
-// The value in hundredths, rounded half to even in double, written as an
-// optional minus, the integer part and two decimals ("-41.23", "0.50"); no
-// minus when the hundredths are zero. Built from integers, never printf, so
-// neither the locale nor the C library changes it.
-void append_two_decimals(std::string& out, double value);
 
 }  // namespace cli

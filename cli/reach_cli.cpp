@@ -1,14 +1,20 @@
 #include "cli/reach_cli.h"
 
-#include <algorithm>
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "chart/psd_svg.h"
 #include "cli/batch.h"
+#include "cli/command_line.h"
 #include "cli/inputs.h"
 #include "cli/output.h"
+#include "cli/psd_output.h"
+#include "model/loop.h"
 #include "model/reach.h"
 
 #ifndef FERRANT_VERSION
@@ -18,8 +24,6 @@
 namespace cli {
 namespace {
 
-constexpr int kExitUsage = 2;
-
 constexpr std::string_view kMainHelp = R"(ferrant-reach: how far DSL links over copper pairs reach, and which baserate
 reaches a distance, for the maker's modem models; the same answers as the
 Ferrant Transmission Calculation window.
@@ -27,18 +31,25 @@ Ferrant Transmission Calculation window.
 Usage:
   ferrant-reach distance --baserate K [--diameter D] [--format F]
   ferrant-reach baserate --distance M [--diameter D] [--model NAME] [--format F]
+  ferrant-reach loop --section D:M [--section D:M ...] [--model NAME] [--format F]
   ferrant-reach table [--diameter D|all] [--format F]
-  ferrant-reach batch [--format csv|json] < links.csv
+  ferrant-reach batch [--format csv|json] [--delimiter C] [FILE]
+  ferrant-reach psd --baserate K [--format csv|json|svg]
   ferrant-reach SUBCOMMAND --help
   ferrant-reach --help | --version
 
   K     baserate, a whole number 0..238 (line rate K x 64 kbit/s)
-  M     distance in metres, a whole number 0..30000
+  M     metres, a whole number 0..100000
   D     conductor diameter in mm: 0.4, 0.5, ..., 1.4 (default 0.4)
   NAME  Pellion, Ferrant_II, Ferrant_III or Ferrant_IV, in any case
-  F     text (default), csv or json
+  F     text (default), csv or json, in any case
 
-Exit codes: 0 fine, 1 a batch row was bad, 2 bad arguments or batch header.
+An option's value follows it (--baserate 10) or an equals sign
+(--baserate=10); -- ends the options.
+
+Exit codes: 0 fine; 1 some batch rows had errors (every row was written);
+2 bad arguments, or input that cannot be read; 3 the output could not be
+written.
 )";
 
 constexpr std::string_view kDistanceHelp = R"(Usage: ferrant-reach distance --baserate K [--diameter D] [--format F]
@@ -62,17 +73,42 @@ Example: ferrant-reach distance --baserate 10 --diameter 0.6
 constexpr std::string_view kBaserateHelp = R"(Usage: ferrant-reach baserate --distance M [--diameter D] [--model NAME] [--format F]
 
 The highest baserate whose reach on a cable of diameter D is longer than M
-metres, and its line rate; 0 when no baserate reaches that far.
+metres, and its line rate; 0 when no baserate reaches that far. Also the
+resistance of one conductor over the distance.
 
-  --distance M   a whole number of metres 0..30000
+  --distance M   a whole number of metres 0..100000
   --diameter D   0.4, 0.5, ..., 1.4 mm (default 0.4)
   --model NAME   Pellion (up to baserate 36), Ferrant_II (89), Ferrant_III or
                  Ferrant_IV (238), in any case; without it the limit is 238
   --format F     text (default), csv or json
 
-CSV and JSON fields: distance_m, diameter, model, baserate, line_rate_kbps.
+CSV and JSON fields: distance_m, diameter, model, baserate, line_rate_kbps,
+loop_ohm.
 
 Example: ferrant-reach baserate --distance 5000 --model pellion
+)";
+
+constexpr std::string_view kLoopHelp = R"(Usage: ferrant-reach loop --section D:M [--section D:M ...] [--model NAME] [--format F]
+
+The highest baserate a loop of up to 16 sections on different cables
+carries. At a baserate, section i (M_i metres on a cable whose reach there is
+R_i, as the baserate subcommand computes it) uses the share M_i / R_i of the
+reach budget; the loop carries the baserate when the shares add up to less
+than 1. Also the loop's equivalent length on 0.4 mm cable and the resistance
+of one conductor over the loop. When no baserate reaches (the answer is 0),
+the equivalent length and the shares are those at baserate 1.
+
+  --section D:M  a diameter 0.4, 0.5, ..., 1.4 and a whole number of metres;
+                 up to 16 sections, together at most 100000 m
+  --model NAME   Pellion, Ferrant_II, Ferrant_III or Ferrant_IV, in any case;
+                 without it the limit is 238
+  --format F     text (default), csv or json
+
+CSV: baserate, line_rate_kbps, equivalent_m, loop_ohm (the answer's row).
+JSON: the same fields, model, and sections: one object per section with
+diameter, length_m and share (of the reach budget, four decimals).
+
+Example: ferrant-reach loop --section 0.4:2000 --section 0.6:3000 --model pellion
 )";
 
 constexpr std::string_view kTableHelp = R"(Usage: ferrant-reach table [--diameter D|all] [--format F]
@@ -90,21 +126,42 @@ CSV header: diameter,baserate,line_rate_kbps,ferrant_m,ferrant_ft,pellion_m,pell
 Example: ferrant-reach table --diameter all --format csv > reach.csv
 )";
 
-constexpr std::string_view kBatchHelp = R"(Usage: ferrant-reach batch [--format csv|json] < links.csv
+constexpr std::string_view kBatchHelp = R"(Usage: ferrant-reach batch [--format csv|json] [--delimiter C] [FILE]
 
-Reads CSV from standard input whose header names the columns distance_m and
-diameter, and optionally model, in any order; other columns pass through.
+Reads CSV from FILE, or from standard input when FILE is - or not given.
+The header names the columns distance_m and diameter, or sections, and
+optionally model, in any order and any case; other columns pass through.
 Writes every row in input order with baserate, line_rate_kbps and error
 appended. A bad row keeps its place, with the error text and no results,
-and the exit code is then 1; a missing or unusable header gives exit code 2.
+and the exit code is then 1; a missing or unusable header, or a FILE that
+cannot be read, gives exit code 2.
 
-  distance_m     a whole number of metres 0..30000
-  diameter       0.4, 0.5, ..., 1.4
+  distance_m     a whole number of metres 0..100000
+  diameter       0.4, 0.5, ..., 1.4 (also 0,4 with semicolons or tabs)
+  sections       a loop instead of distance_m and diameter: D:M pairs
+                 separated by blanks, "0.4:2000 0.6:3000" (see loop --help)
   model          Pellion, Ferrant_II, Ferrant_III or Ferrant_IV in any case,
                  or empty for the limit 238
+  --delimiter C  , or ; or tab; without it, the first of these that gives
+                 the header its columns. The output uses the same.
   --format F     csv (default) or json (one object per line)
 
-Example: printf 'link,distance_m,diameter\nA,5000,0.4\n' | ferrant-reach batch
+Example: ferrant-reach batch links.csv > answers.csv
+)";
+
+constexpr std::string_view kPsdHelp = R"(Usage: ferrant-reach psd --baserate K [--format csv|json|svg]
+
+The transmit PSD that the window's chart plots for baserate K: for every PAM
+constellation traced at that line rate, the PSD in dBm/Hz at the chart's
+frequencies (10 kHz steps up to 750, 1500 or 3000 kHz by the line rate).
+
+  --baserate K   a whole number 0..238
+  --format F     csv (default): frequency_khz, then one column per
+                 constellation named by its legend (PAM-8, ...), two decimals;
+                 json: one object per frequency and line;
+                 svg: the chart as a picture, as the window draws it
+
+Example: ferrant-reach psd --baserate 10 --format svg > psd.svg
 )";
 
 struct Io {
@@ -113,16 +170,24 @@ struct Io {
   std::ostream& err;
 };
 
-// The options of one subcommand, as given.
-struct Options {
+// A subcommand's options as given; each is given at most once except those
+// that build a list.
+struct Args {
   std::string_view subcommand;
-  std::vector<std::pair<std::string_view, std::string_view>> values;
+  std::span<const std::string_view> names;
+  const CommandLine& line;
 
   std::optional<std::string_view> get(std::string_view name) const {
-    for (const auto& [key, value] : values) {
-      if (key == name) return value;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == name && !line.values[i].empty()) return line.values[i].front();
     }
     return std::nullopt;
+  }
+  std::span<const std::string> all(std::string_view name) const {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == name) return line.values[i];
+    }
+    return {};
   }
 };
 
@@ -131,48 +196,104 @@ int usage_error(const Io& io, std::string_view subcommand, const std::string& me
   return kExitUsage;
 }
 
-int invalid_value(const Io& io, const Options& options, std::string_view option, std::string_view value,
+int invalid_value(const Io& io, const Args& args, std::string_view option, std::string_view value,
                   std::string_view accepted) {
-  return usage_error(io, options.subcommand,
+  return usage_error(io, args.subcommand,
                      "invalid " + std::string(option) + " " + quote_for_message(value) + ": expected " +
                          std::string(accepted));
 }
 
 constexpr std::string_view kAcceptedBaserate = "a whole number 0..238";
-constexpr std::string_view kAcceptedDistance = "a whole number of metres 0..30000";
 constexpr std::string_view kAcceptedDiameter = "0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0, 1.1, 1.2, 1.3 or 1.4";
 constexpr std::string_view kAcceptedModel = "Pellion, Ferrant_II, Ferrant_III or Ferrant_IV (in any case)";
 
-std::optional<Format> read_format(const Io& io, const Options& options, bool text_allowed, Format fallback,
+struct FormatName {
+  std::string_view name;
+  Format format;
+};
+constexpr std::array<FormatName, 4> kFormatNames = {
+    {{"text", Format::kText}, {"csv", Format::kCsv}, {"json", Format::kJson}, {"svg", Format::kSvg}}};
+
+// The --format value among the accepted ones (the first is the default).
+std::optional<Format> read_format(const Io& io, const Args& args, std::span<const Format> accepted,
                                   int& exit_code) {
-  const auto value = options.get("--format");
-  if (!value) return fallback;
-  if (*value == "csv") return Format::kCsv;
-  if (*value == "json") return Format::kJson;
-  if (*value == "text" && text_allowed) return Format::kText;
-  exit_code = invalid_value(io, options, "--format", *value, text_allowed ? "text, csv or json" : "csv or json");
+  const auto value = args.get("--format");
+  if (!value) return accepted.front();
+  std::string names;
+  for (std::size_t i = 0; i < accepted.size(); ++i) {
+    for (const auto& [name, format] : kFormatNames) {
+      if (format != accepted[i]) continue;
+      if (equal_ignoring_case(*value, name)) return format;
+      names += i == 0 ? "" : i + 1 == accepted.size() ? " or " : ", ";
+      names += name;
+    }
+  }
+  exit_code = invalid_value(io, args, "--format", *value, names);
   return std::nullopt;
 }
 
-std::optional<std::size_t> read_diameter(const Io& io, const Options& options, int& exit_code) {
-  const auto value = options.get("--diameter");
+constexpr std::array<Format, 3> kTextCsvJson = {Format::kText, Format::kCsv, Format::kJson};
+
+std::optional<std::size_t> read_diameter(const Io& io, const Args& args, int& exit_code) {
+  const auto value = args.get("--diameter");
   if (!value) return 0;  // 0.4 mm, the first catalogue entry
   if (const auto cable = find_cable(*value)) return cable;
-  exit_code = invalid_value(io, options, "--diameter", *value, kAcceptedDiameter);
+  exit_code = invalid_value(io, args, "--diameter", *value, kAcceptedDiameter);
   return std::nullopt;
 }
 
-std::optional<int> read_whole_number(const Io& io, const Options& options, std::string_view option, int max,
+std::optional<int> read_whole_number(const Io& io, const Args& args, std::string_view option, int max,
                                      std::string_view accepted, int& exit_code) {
-  const auto value = options.get(option);
+  const auto value = args.get(option);
   if (!value) {
-    exit_code = usage_error(io, options.subcommand,
-                            "missing " + std::string(option) + " (" + std::string(accepted) + ")");
+    exit_code = usage_error(io, args.subcommand, "missing " + std::string(option) + " (" + std::string(accepted) + ")");
     return std::nullopt;
   }
   if (const auto number = parse_whole_number(*value, max)) return number;
-  exit_code = invalid_value(io, options, option, *value, accepted);
+  exit_code = invalid_value(io, args, option, *value, accepted);
   return std::nullopt;
+}
+
+// The model index, none when no --model is given; false on a bad name.
+bool read_model(const Io& io, const Args& args, std::optional<std::size_t>& model_index, int& exit_code) {
+  const auto name = args.get("--model");
+  if (!name) return true;
+  model_index = find_model(*name);
+  if (model_index) return true;
+  exit_code = invalid_value(io, args, "--model", *name, kAcceptedModel);
+  return false;
+}
+
+std::int64_t line_rate(int baserate) { return static_cast<std::int64_t>(baserate) * model::kKbpsPerBaserate; }
+
+void append_json_model(std::string& out, std::optional<std::size_t> model_index) {
+  if (model_index) {
+    append_json_string(out, model::kModemModels[*model_index].name);
+  } else {
+    out += "null";
+  }
+}
+
+// Text output: a label padded to the width of the longest one.
+void append_label(std::string& out, std::string_view label) {
+  constexpr std::size_t kLabelWidth = 19;
+  out += label;
+  if (label.size() < kLabelWidth) out.append(kLabelWidth - label.size(), ' ');
+}
+
+void append_model_line(std::string& out, std::optional<std::size_t> model_index) {
+  append_label(out, "Model:");
+  out += model_index ? model::kModemModels[*model_index].name : std::string_view("none");
+  out += " (baserates up to ";
+  append_int(out, model_limit(model_index));
+  out += ")\n";
+}
+
+void append_rate_line(std::string& out, int baserate) {
+  append_int(out, baserate);
+  out += " x 64kbit/s = ";
+  append_int(out, line_rate(baserate));
+  out += "kbit/s";
 }
 
 // --- panel-1 rows: distance and table ------------------------------------
@@ -193,8 +314,6 @@ ReachRow reach_row(std::size_t cable, int baserate) {
   row.loop_ohm = model::loop_resistance_ohm(row.reach.distance_m, entry.ohm_per_m);
   return row;
 }
-
-std::int64_t line_rate(int baserate) { return static_cast<std::int64_t>(baserate) * model::kKbpsPerBaserate; }
 
 constexpr std::string_view kReachCsvHeader =
     "diameter,baserate,line_rate_kbps,ferrant_m,ferrant_ft,pellion_m,pellion_ft,loop_ohm\n";
@@ -238,13 +357,13 @@ void append_padded(std::string& out, std::int64_t value, std::size_t width) {
   append_padded(out, digits, width);
 }
 
-int run_distance(const Io& io, const Options& options) {
+int run_distance(const Io& io, const Args& args) {
   int exit_code = 0;
-  const auto format = read_format(io, options, true, Format::kText, exit_code);
+  const auto format = read_format(io, args, kTextCsvJson, exit_code);
   if (!format) return exit_code;
-  const auto baserate = read_whole_number(io, options, "--baserate", model::kMaxBaserate, kAcceptedBaserate, exit_code);
+  const auto baserate = read_whole_number(io, args, "--baserate", model::kMaxBaserate, kAcceptedBaserate, exit_code);
   if (!baserate) return exit_code;
-  const auto cable = read_diameter(io, options, exit_code);
+  const auto cable = read_diameter(io, args, exit_code);
   if (!cable) return exit_code;
 
   const ReachRow row = reach_row(*cable, *baserate);
@@ -258,50 +377,47 @@ int run_distance(const Io& io, const Options& options) {
   } else {
     const auto& entry = model::kCableCatalogue[row.cable];
     auto distance_line = [&](std::string_view label, std::int64_t metres, std::int64_t feet) {
-      out += label;
+      append_label(out, label);
       append_int(out, metres);
       out += " Meter = ";
       append_int(out, feet);
       out += " Feet";
     };
-    out += "Cable:             ";
+    append_label(out, "Cable:");
     out += entry.box_item;
     out += entry.cross_section_text;
-    out += "\n                   ";
-    out += entry.resistance_text;
-    out += "\nBaserate:          ";
-    append_int(out, row.baserate);
-    out += " x 64kbit/s = ";
-    append_int(out, line_rate(row.baserate));
-    out += "kbit/s\n";
-    distance_line("Ferrant_II,III,IV: ", row.reach.ferrant_m, row.reach.ferrant_ft);
     out += '\n';
-    distance_line("Pellion:           ", row.reach.pellion_m, row.reach.pellion_ft);
+    append_label(out, "");
+    out += entry.resistance_text;
+    out += '\n';
+    append_label(out, "Baserate:");
+    append_rate_line(out, row.baserate);
+    out += '\n';
+    distance_line("Ferrant_II,III,IV:", row.reach.ferrant_m, row.reach.ferrant_ft);
+    out += '\n';
+    distance_line("Pellion:", row.reach.pellion_m, row.reach.pellion_ft);
     if (row.baserate > model::kPellionMaxBaserate) out += " (Pellion runs up to baserate 36)";
-    out += "\nLoop resistance:   ";
+    out += '\n';
+    append_label(out, "Loop resistance:");
     append_int(out, row.loop_ohm);
     out += " Ohm per conductor over the Ferrant distance\n";
   }
-  return 0;
+  return kExitFine;
 }
 
-bool is_all(std::string_view text) {
-  return text.size() == 3 && (text[0] | 0x20) == 'a' && (text[1] | 0x20) == 'l' && (text[2] | 0x20) == 'l';
-}
-
-int run_table(const Io& io, const Options& options) {
+int run_table(const Io& io, const Args& args) {
   int exit_code = 0;
-  const auto format = read_format(io, options, true, Format::kText, exit_code);
+  const auto format = read_format(io, args, kTextCsvJson, exit_code);
   if (!format) return exit_code;
   std::size_t first_cable = 0;
   std::size_t last_cable = 0;
-  if (const auto diameter = options.get("--diameter")) {
-    if (is_all(*diameter)) {
+  if (const auto diameter = args.get("--diameter")) {
+    if (equal_ignoring_case(*diameter, "all")) {
       last_cable = model::kCableCatalogue.size() - 1;
     } else if (const auto cable = find_cable(*diameter)) {
       first_cable = last_cable = *cable;
     } else {
-      return invalid_value(io, options, "--diameter", *diameter, std::string(kAcceptedDiameter) + ", or all");
+      return invalid_value(io, args, "--diameter", *diameter, std::string(kAcceptedDiameter) + ", or all");
     }
   }
 
@@ -334,43 +450,39 @@ int run_table(const Io& io, const Options& options) {
       output.flush_if_full();
     }
   }
-  return 0;
+  return kExitFine;
 }
 
-int run_baserate(const Io& io, const Options& options) {
+int run_baserate(const Io& io, const Args& args) {
   int exit_code = 0;
-  const auto format = read_format(io, options, true, Format::kText, exit_code);
+  const auto format = read_format(io, args, kTextCsvJson, exit_code);
   if (!format) return exit_code;
-  const auto distance =
-      read_whole_number(io, options, "--distance", model::kMaxDistanceM, kAcceptedDistance, exit_code);
+  const auto distance = read_whole_number(io, args, "--distance", kMaxDistanceM, kAcceptedDistance, exit_code);
   if (!distance) return exit_code;
-  const auto cable = read_diameter(io, options, exit_code);
+  const auto cable = read_diameter(io, args, exit_code);
   if (!cable) return exit_code;
   std::optional<std::size_t> model_index;
-  if (const auto name = options.get("--model")) {
-    model_index = find_model(*name);
-    if (!model_index) return invalid_value(io, options, "--model", *name, kAcceptedModel);
-  }
+  if (!read_model(io, args, model_index, exit_code)) return exit_code;
 
   const auto& entry = model::kCableCatalogue[*cable];
-  const int limit = model_index ? model::kModemModels[*model_index].max_baserate : model::kMaxBaserate;
+  const auto distance_m = static_cast<float>(*distance);  // exact: below 2^24
   const int baserate =
-      model::scan_possible_baserate(static_cast<float>(*distance), entry.reach_factor, entry.rate_coef, limit);
+      model::scan_possible_baserate(distance_m, entry.reach_factor, entry.rate_coef, model_limit(model_index));
+  const std::int64_t loop_ohm = model::loop_resistance_ohm(distance_m, entry.ohm_per_m);
 
   OutputBuffer output(io.out);
   std::string& out = output.text();
-  const std::string_view model_name = model_index ? model::kModemModels[*model_index].name : "";
   if (*format == Format::kCsv) {
-    out += "distance_m,diameter,model,baserate,line_rate_kbps\n";
+    out += "distance_m,diameter,model,baserate,line_rate_kbps,loop_ohm\n";
     append_int(out, *distance);
     out += ',';
     out += entry.box_item;
     out += ',';
-    out += model_name;
-    out += ',';
-    append_int(out, baserate);
-    out += ',';
-    append_int(out, line_rate(baserate));
+    if (model_index) out += model::kModemModels[*model_index].name;
+    for (const std::int64_t value : {std::int64_t{baserate}, line_rate(baserate), loop_ohm}) {
+      out += ',';
+      append_int(out, value);
+    }
     out += '\n';
   } else if (*format == Format::kJson) {
     out += "{\"distance_m\":";
@@ -378,131 +490,248 @@ int run_baserate(const Io& io, const Options& options) {
     out += ",\"diameter\":";
     out += entry.box_item;
     out += ",\"model\":";
-    if (model_index) {
-      append_json_string(out, model_name);
-    } else {
-      out += "null";
-    }
+    append_json_model(out, model_index);
     out += ",\"baserate\":";
     append_int(out, baserate);
     out += ",\"line_rate_kbps\":";
     append_int(out, line_rate(baserate));
+    out += ",\"loop_ohm\":";
+    append_int(out, loop_ohm);
     out += "}\n";
   } else {
-    out += "Distance:          ";
+    append_label(out, "Distance:");
     append_int(out, *distance);
     out += " Meter = ";
-    append_int(out, model::distance_feet(static_cast<float>(*distance)));
-    out += " Feet\nCable:             ";
+    append_int(out, model::distance_feet(distance_m));
+    out += " Feet\n";
+    append_label(out, "Cable:");
     out += entry.box_item;
     out += entry.cross_section_text;
-    out += "\nModel:             ";
-    out += model_index ? model_name : std::string_view("none");
-    out += " (baserates up to ";
-    append_int(out, limit);
-    out += ")\nPossible baserate: ";
-    append_int(out, baserate);
-    out += " x 64kbit/s = ";
-    append_int(out, line_rate(baserate));
-    out += "kbit/s";
+    out += '\n';
+    append_model_line(out, model_index);
+    append_label(out, "Possible baserate:");
+    append_rate_line(out, baserate);
     if (baserate == 0) out += " (no baserate reaches beyond this distance)";
     out += '\n';
+    append_label(out, "Loop resistance:");
+    append_int(out, loop_ohm);
+    out += " Ohm per conductor over the distance\n";
   }
-  return 0;
+  return kExitFine;
 }
 
-int run_batch_command(const Io& io, const Options& options) {
+int run_loop(const Io& io, const Args& args) {
   int exit_code = 0;
-  const auto format = read_format(io, options, false, Format::kCsv, exit_code);
+  const auto format = read_format(io, args, kTextCsvJson, exit_code);
   if (!format) return exit_code;
-  return run_batch(io.in, io.out, io.err, *format);
+  SectionList sections;
+  for (const std::string& text : args.all("--section")) {
+    if (auto problem = sections.add(text, false)) {
+      return usage_error(io, args.subcommand, "invalid --section: " + *problem);
+    }
+  }
+  if (sections.view().empty()) {
+    return usage_error(io, args.subcommand, "missing --section (D:M, a diameter and a whole number of metres)");
+  }
+  std::optional<std::size_t> model_index;
+  if (!read_model(io, args, model_index, exit_code)) return exit_code;
+
+  const model::LoopAnswer answer = model::compute_loop(sections.view(), model_limit(model_index));
+  constexpr int kShareDecimals = 4;
+  OutputBuffer output(io.out);
+  std::string& out = output.text();
+  if (*format == Format::kCsv) {
+    out += "baserate,line_rate_kbps,equivalent_m,loop_ohm\n";
+    append_int(out, answer.baserate);
+    for (const std::int64_t value : {line_rate(answer.baserate), answer.equivalent_m, answer.loop_ohm}) {
+      out += ',';
+      append_int(out, value);
+    }
+    out += '\n';
+  } else if (*format == Format::kJson) {
+    out += "{\"model\":";
+    append_json_model(out, model_index);
+    out += ",\"baserate\":";
+    append_int(out, answer.baserate);
+    out += ",\"line_rate_kbps\":";
+    append_int(out, line_rate(answer.baserate));
+    out += ",\"equivalent_m\":";
+    append_int(out, answer.equivalent_m);
+    out += ",\"loop_ohm\":";
+    append_int(out, answer.loop_ohm);
+    out += ",\"sections\":[";
+    for (const auto& section : answer.section_shares()) {
+      if (out.back() != '[') out += ',';
+      out += "{\"diameter\":";
+      out += model::kCableCatalogue[section.cable].box_item;
+      out += ",\"length_m\":";
+      append_int(out, section.length_m);
+      out += ",\"share\":";
+      append_fixed(out, section.share, kShareDecimals);
+      out += '}';
+    }
+    out += "]}\n";
+  } else {
+    std::int64_t total_m = 0;
+    for (const auto& section : answer.section_shares()) total_m += section.length_m;
+    append_label(out, "Loop:");
+    append_int(out, static_cast<std::int64_t>(answer.section_count));
+    out += answer.section_count == 1 ? " section, " : " sections, ";
+    append_int(out, total_m);
+    out += " Meter\n";
+    append_model_line(out, model_index);
+    append_label(out, "Possible baserate:");
+    append_rate_line(out, answer.baserate);
+    if (answer.baserate == 0) out += " (no baserate carries this loop)";
+    out += '\n';
+    append_label(out, "Equivalent length:");
+    append_int(out, answer.equivalent_m);
+    out += " Meter of 0.4mm cable at baserate ";
+    append_int(out, answer.evaluated_baserate);
+    out += '\n';
+    append_label(out, "Loop resistance:");
+    append_int(out, answer.loop_ohm);
+    out += " Ohm per conductor over the loop\n";
+    int number = 0;
+    for (const auto& section : answer.section_shares()) {
+      append_label(out, "Section " + std::to_string(++number) + ":");
+      out += model::kCableCatalogue[section.cable].box_item;
+      out += "mm, ";
+      append_int(out, section.length_m);
+      out += " Meter, ";
+      append_fixed(out, section.share * 100, kShareDecimals - 2);
+      out += " % of the reach budget\n";
+    }
+  }
+  return kExitFine;
+}
+
+int run_psd(const Io& io, const Args& args) {
+  int exit_code = 0;
+  constexpr std::array<Format, 3> kAccepted = {Format::kCsv, Format::kJson, Format::kSvg};
+  const auto format = read_format(io, args, kAccepted, exit_code);
+  if (!format) return exit_code;
+  const auto baserate = read_whole_number(io, args, "--baserate", model::kMaxBaserate, kAcceptedBaserate, exit_code);
+  if (!baserate) return exit_code;
+
+  OutputBuffer output(io.out);
+  std::string& out = output.text();
+  if (*format == Format::kCsv) {
+    append_psd_csv(out, *baserate);
+  } else if (*format == Format::kJson) {
+    append_psd_json(out, *baserate);
+  } else {
+    out += chart::psd_chart_svg(static_cast<float>(line_rate(*baserate)));
+  }
+  return kExitFine;
+}
+
+// "," ";" or "tab" (or a tab itself).
+std::optional<char> read_delimiter(std::string_view text) {
+  if (text == "," || text == ";" || text == "\t") return text[0];
+  if (equal_ignoring_case(text, "tab")) return '\t';
+  return std::nullopt;
+}
+
+int run_batch_command(const Io& io, const Args& args) {
+  int exit_code = 0;
+  constexpr std::array<Format, 2> kAccepted = {Format::kCsv, Format::kJson};
+  const auto format = read_format(io, args, kAccepted, exit_code);
+  if (!format) return exit_code;
+  BatchOptions options;
+  options.format = *format;
+  if (const auto text = args.get("--delimiter")) {
+    options.delimiter = read_delimiter(*text);
+    if (!options.delimiter) return invalid_value(io, args, "--delimiter", *text, ", or ; or tab");
+  }
+  const std::string_view file = args.line.arguments.empty() ? "-" : std::string_view(args.line.arguments[0]);
+  if (file == "-") return run_batch(io.in, io.out, io.err, options);
+
+  const std::string name = quote_for_message(file);
+  const std::filesystem::path path(file);
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    return usage_error(io, args.subcommand,
+                       "cannot read " + name + ": " + std::make_error_code(std::errc::is_a_directory).message());
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int error_number = errno != 0 ? errno : EIO;
+    return usage_error(io, args.subcommand,
+                       "cannot read " + name + ": " + std::generic_category().message(error_number));
+  }
+  options.input_name = name;
+  return run_batch(in, io.out, io.err, options);
 }
 
 // --- command line ----------------------------------------------------------
 
 struct Subcommand {
-  std::string_view name;
+  SubcommandSyntax syntax;
   std::string_view help;
-  std::array<std::string_view, 4> options;  // empty names unused
-  int (*run)(const Io&, const Options&);
+  int (*run)(const Io&, const Args&);
 };
 
-constexpr std::array<Subcommand, 4> kSubcommands = {{
-    {"distance", kDistanceHelp, {"--baserate", "--diameter", "--format", ""}, run_distance},
-    {"baserate", kBaserateHelp, {"--distance", "--diameter", "--model", "--format"}, run_baserate},
-    {"table", kTableHelp, {"--diameter", "--format", "", ""}, run_table},
-    {"batch", kBatchHelp, {"--format", "", "", ""}, run_batch_command},
+constexpr std::array<std::string_view, 3> kDistanceOptions = {"--baserate", "--diameter", "--format"};
+constexpr std::array<std::string_view, 4> kBaserateOptions = {"--distance", "--diameter", "--model", "--format"};
+constexpr std::array<std::string_view, 3> kLoopOptions = {"--section", "--model", "--format"};
+constexpr std::array<std::string_view, 2> kTableOptions = {"--diameter", "--format"};
+constexpr std::array<std::string_view, 2> kBatchOptions = {"--format", "--delimiter"};
+constexpr std::array<std::string_view, 2> kPsdOptions = {"--baserate", "--format"};
+// Options that may be given more than once, building a list.
+constexpr std::string_view kListOption = "--section";
+
+constexpr std::array<Subcommand, 6> kSubcommands = {{
+    {{"distance", kDistanceOptions, 0}, kDistanceHelp, run_distance},
+    {{"baserate", kBaserateOptions, 0}, kBaserateHelp, run_baserate},
+    {{"loop", kLoopOptions, 0}, kLoopHelp, run_loop},
+    {{"table", kTableOptions, 0}, kTableHelp, run_table},
+    {{"batch", kBatchOptions, 1}, kBatchHelp, run_batch_command},
+    {{"psd", kPsdOptions, 0}, kPsdHelp, run_psd},
 }};
 
-std::string accepted_options(const Subcommand& subcommand) {
-  std::string list;
-  for (const auto option : subcommand.options) {
-    if (option.empty()) continue;
-    list += option;
-    list += ", ";
+int run_command_line(const Io& io, std::span<const std::string_view> arguments) {
+  std::array<SubcommandSyntax, kSubcommands.size()> syntax;
+  for (std::size_t i = 0; i < kSubcommands.size(); ++i) syntax[i] = kSubcommands[i].syntax;
+  const CommandLine line = parse_command_line(arguments, syntax);
+  switch (line.kind) {
+    case CommandLine::Kind::kError:
+      return usage_error(io, line.error_subcommand, line.error);
+    case CommandLine::Kind::kMainHelp:
+      io.out << kMainHelp;
+      return kExitFine;
+    case CommandLine::Kind::kVersion:
+      io.out << "ferrant-reach " FERRANT_VERSION "\n";
+      return kExitFine;
+    case CommandLine::Kind::kSubcommand:
+      break;
   }
-  return list + "--help";
-}
-
-bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
-
-int run_subcommand(const Io& io, const Subcommand& subcommand, std::span<const std::string_view> args) {
-  if (std::any_of(args.begin(), args.end(), is_help)) {
+  const Subcommand& subcommand = kSubcommands[line.subcommand];
+  if (line.help) {
     io.out << subcommand.help;
-    return 0;
+    return kExitFine;
   }
-  Options options{subcommand.name, {}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (!arg.starts_with("--")) {
-      return usage_error(io, subcommand.name,
-                         "unexpected argument " + quote_for_message(arg) + "; accepted options: " +
-                             accepted_options(subcommand));
+  const Args args{subcommand.syntax.name, subcommand.syntax.options, line};
+  for (std::size_t i = 0; i < args.names.size(); ++i) {
+    if (line.values[i].size() > 1 && args.names[i] != kListOption) {
+      return usage_error(io, args.subcommand, std::string(args.names[i]) + " given twice");
     }
-    const auto equals = arg.find('=');
-    const std::string_view name = arg.substr(0, equals);
-    if (std::find(subcommand.options.begin(), subcommand.options.end(), name) == subcommand.options.end() ||
-        name.size() <= 2) {
-      return usage_error(io, subcommand.name,
-                         "unknown option " + quote_for_message(name) + "; accepted: " + accepted_options(subcommand));
-    }
-    if (options.get(name)) return usage_error(io, subcommand.name, std::string(name) + " given twice");
-    std::string_view value;
-    if (equals != std::string_view::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      return usage_error(io, subcommand.name, std::string(name) + " needs a value");
-    }
-    options.values.emplace_back(name, value);
   }
-  return subcommand.run(io, options);
+  return subcommand.run(io, args);
 }
 
 }  // namespace
 
 int run_reach(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err) {
   const Io io{in, out, err};
-  if (args.empty()) {
-    return usage_error(io, "", "no subcommand; expected distance, baserate, table or batch (see ferrant-reach --help)");
+  const int exit_code = run_command_line(io, args);
+  out.flush();
+  if (!out && exit_code != kExitWriteFailed) {  // batch says so itself
+    err << "ferrant-reach: cannot write the output\n";
+    return kExitWriteFailed;
   }
-  const std::string_view first = args[0];
-  if (is_help(first)) {
-    out << kMainHelp;
-    return 0;
-  }
-  if (first == "--version") {
-    out << "ferrant-reach " FERRANT_VERSION "\n";
-    return 0;
-  }
-  for (const auto& subcommand : kSubcommands) {
-    if (first == subcommand.name) return run_subcommand(io, subcommand, args.subspan(1));
-  }
-  const std::string what = first.starts_with("-") ? "unknown option " : "unknown subcommand ";
-  return usage_error(io, "",
-                     what + quote_for_message(first) +
-                         "; expected distance, baserate, table, batch, --help or --version");
+  return exit_code;
 }
 
 }  // namespace cli

@@ -11,6 +11,7 @@
 
 #include "chart/psd.h"
 #include "chart/psd_svg.h"
+#include "cli/output.h"
 #include "cli/psd_output.h"
 
 namespace {
@@ -53,14 +54,14 @@ TEST(PsdOutput, Baserate0GivesTheFrequencyAxisAlone) {
   EXPECT_TRUE(csv(238).ends_with("\n3000,-107.96\n"));
 }
 
-TEST(PsdOutput, TwoDecimalsRoundHalfToEvenWithoutNegativeZero) {
+TEST(PsdOutput, FixedDecimalsRoundHalfToEvenWithoutNegativeZero) {
   const std::pair<double, const char*> cases[] = {
       {-41.234, "-41.23"}, {0.125, "0.12"},     {0.375, "0.38"},  {-0.125, "-0.12"},
       {-0.00390625, "0.00"}, {-110.5, "-110.50"}, {7.0, "7.00"}, {0.05, "0.05"},
   };
   for (const auto& [value, text] : cases) {
     std::string out;
-    cli::append_two_decimals(out, value);
+    cli::append_fixed(out, value, 2);
     EXPECT_EQ(out, text) << value;
   }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -39,9 +41,37 @@ TEST(ReachCli, ExactOutputs) {
        "diameter,baserate,line_rate_kbps,ferrant_m,ferrant_ft,pellion_m,pellion_ft,loop_ohm\n"
        "0.4,3,192,8512,27928,8300,27229,1166\n"},
       {{"baserate", "--distance", "5000", "--model", "PELLION", "--format", "csv"}, "", 0,
-       "distance_m,diameter,model,baserate,line_rate_kbps\n5000,0.4,Pellion,17,1088\n"},
-      {{"baserate", "--distance", "30000", "--diameter", "1.4", "--format", "json"}, "", 0,
-       "{\"distance_m\":30000,\"diameter\":1.4,\"model\":null,\"baserate\":12,\"line_rate_kbps\":768}\n"},
+       "distance_m,diameter,model,baserate,line_rate_kbps,loop_ohm\n5000,0.4,Pellion,17,1088,685\n"},
+      {{"baserate", "--distance", "5000", "--model", "pellion"}, "", 0,
+       "Distance:          5000 Meter = 16404 Feet\n"
+       "Cable:             0.4mm = 0.125mm2 = AWG-26\n"
+       "Model:             Pellion (baserates up to 36)\n"
+       "Possible baserate: 17 x 64kbit/s = 1088kbit/s\n"
+       "Loop resistance:   685 Ohm per conductor over the distance\n"},
+      {{"baserate", "--distance", "30000", "--diameter", "1.4", "--format", "JSON"}, "", 0,
+       "{\"distance_m\":30000,\"diameter\":1.4,\"model\":null,\"baserate\":12,\"line_rate_kbps\":768,"
+       "\"loop_ohm\":336}\n"},
+      // Beyond the window's 30000 m: heavy cable's longest reach is 48415 m.
+      {{"baserate", "--distance=48414", "--diameter=1.4", "--format=csv"}, "", 0,
+       "distance_m,diameter,model,baserate,line_rate_kbps,loop_ohm\n48414,1.4,,1,64,542\n"},
+      {{"baserate", "--distance", "100000", "--format", "Csv"}, "", 0,
+       "distance_m,diameter,model,baserate,line_rate_kbps,loop_ohm\n100000,0.4,,0,0,13700\n"},
+      // A loop of two cables: 2000/4058 + 3000/5927 of the reach at baserate 26.
+      {{"loop", "--section", "0.4:2000", "--section=0.6:3000", "--model", "pellion"}, "", 0,
+       "Loop:              2 sections, 5000 Meter\n"
+       "Model:             Pellion (baserates up to 36)\n"
+       "Possible baserate: 26 x 64kbit/s = 1664kbit/s\n"
+       "Equivalent length: 4054 Meter of 0.4mm cable at baserate 26\n"
+       "Loop resistance:   456 Ohm per conductor over the loop\n"
+       "Section 1:         0.4mm, 2000 Meter, 49.29 % of the reach budget\n"
+       "Section 2:         0.6mm, 3000 Meter, 50.62 % of the reach budget\n"},
+      {{"loop", "--section", "0.4:2000", "--section", "0.6:3000", "--model", "pellion", "--format", "json"}, "", 0,
+       "{\"model\":\"Pellion\",\"baserate\":26,\"line_rate_kbps\":1664,\"equivalent_m\":4054,\"loop_ohm\":456,"
+       "\"sections\":[{\"diameter\":0.4,\"length_m\":2000,\"share\":0.4929},"
+       "{\"diameter\":0.6,\"length_m\":3000,\"share\":0.5062}]}\n"},
+      // No baserate carries 20 km of 0.4 mm: length and share at baserate 1.
+      {{"loop", "--section", "0.4:20000", "--format", "csv"}, "", 0,
+       "baserate,line_rate_kbps,equivalent_m,loop_ohm\n0,0,20000,2740\n"},
       // Every row in place: quoted fields, CRLF, a byte-order mark, bad rows.
       {{"batch"},
        "\xEF\xBB\xBFlink,diameter,distance_m,model\r\n\"A, north\",0.4,5000,\r\nB,0.4,5000,pellion\r\n"
@@ -51,9 +81,19 @@ TEST(ReachCli, ExactOutputs) {
        "\"A, north\",0.4,5000,,29,1856,\n"
        "B,0.4,5000,pellion,17,1088,\n"
        "C,0.45,5000,,,,\"diameter \"\"0.45\"\" is not one of 0.4, 0.5, ..., 1.4\"\n"
-       "D,1.4,abc,,,,\"distance_m \"\"abc\"\" is not a whole number 0..30000\"\n"
+       "D,1.4,abc,,,,\"distance_m \"\"abc\"\" is not a whole number of metres 0..100000\"\n"
        "E,1.4,30000,,,,\"row has 3 fields, the header 4\"\n"
        "F,1.0,0,Ferrant_II,89,5696,\n"},
+      // A spreadsheet of another locale: semicolons, decimal commas, a header
+      // in its own case with blanks; the answer comes back the same way.
+      {{"batch"}, "Link; Distance_M ;DIAMETER\nA;5000;0,4\nB;\"5000\";0.4\nC;5000;0,45\n", 1,
+       "Link; Distance_M ;DIAMETER;baserate;line_rate_kbps;error\n"
+       "A;5000;0,4;29;1856;\nB;5000;0.4;29;1856;\n"
+       "C;5000;0,45;;;\"diameter \"\"0,45\"\" is not one of 0.4, 0.5, ..., 1.4\"\n"},
+      // Tabs, and loops in a sections column.
+      {{"batch", "--delimiter", "TAB"}, "link\tsections\tmodel\nA\t0.4:2000 0,6:3000\tpellion\nB\t0.4:5000\t\n", 0,
+       "link\tsections\tmodel\tbaserate\tline_rate_kbps\terror\n"
+       "A\t0.4:2000 0,6:3000\tpellion\t26\t1664\t\nB\t0.4:5000\t\t29\t1856\t\n"},
       {{"batch", "--format", "json"}, "distance_m,diameter,note\n8550,0.4,x\n1,9,\"\"\n", 1,
        "{\"distance_m\":\"8550\",\"diameter\":\"0.4\",\"note\":\"x\",\"baserate\":1,\"line_rate_kbps\":64,"
        "\"error\":null}\n"
@@ -69,7 +109,7 @@ TEST(ReachCli, ExactOutputs) {
 
 TEST(ReachCli, OtherForms) {
   EXPECT_EQ(run({"--version"}).out, "ferrant-reach " FERRANT_VERSION "\n");
-  for (const std::string_view subcommand : {"distance", "baserate", "table", "batch"}) {
+  for (const std::string_view subcommand : {"distance", "baserate", "loop", "table", "batch", "psd"}) {
     const auto help = run({subcommand, "--help"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_NE(help.out.find("Usage: ferrant-reach " + std::string(subcommand)), std::string::npos);
@@ -100,15 +140,31 @@ TEST(ReachCli, BadArgumentsAndHeadersAreRefused) {
       {{"distance", "--baserate", "239"}, "", "--baserate \"239\""},
       {{"distance"}, "", "missing --baserate"},
       {{"distance", "--baserate", "3", "--speed", "1"}, "", "unknown option \"--speed\""},
-      {{"baserate", "--distance", "30001"}, "", "0..30000"},
+      {{"baserate", "--distance", "100001"}, "", "0..100000"},
+      {{"--version", "extra"}, "", "--version takes no arguments"},
+      {{"--help", "distance"}, "", "--help takes no subcommand"},
+      {{"distance", "--help", "extra"}, "", "unexpected argument \"extra\""},
+      {{"distance", "--", "--baserate", "3"}, "", "unexpected argument \"--baserate\""},
+      {{"distance", "--baserate", "3", "--baserate", "3"}, "", "--baserate given twice"},
+      {{"distance", "--baserate"}, "", "--baserate needs a value"},
+      {{"psd", "--baserate", "3", "--format", "text"}, "", "csv, json or svg"},
+      {{"loop"}, "", "missing --section"},
+      {{"loop", "--section", "0.4:60000", "--section", "0.5:40001"}, "", "more than 100000 m"},
+      {{"batch", "--delimiter", "|"}, "a|b\n", ", or ; or tab"},
+      {{"batch", "a.csv", "b.csv"}, "", "unexpected argument \"b.csv\""},
+      {{"batch", "/nonexistent/links.csv"}, "", "cannot read \"/nonexistent/links.csv\": "},
       {{"baserate", "--distance", "100", "--diameter", "0.45"}, "", "1.3 or 1.4"},
       {{"baserate", "--distance", "100", "--model", "Ferrant_V"}, "", "Ferrant_IV"},
       {{"table", "--format", "xml"}, "", "text, csv or json"},
       {{"batch", "--format", "text"}, "", "csv or json"},
       {{"batch"}, "", "no header"},
-      {{"batch"}, "distance,diameter\n100,0.4\n", "lacks \"distance_m\""},
+      {{"batch"}, "distance;Durchmesser\n100;0.4\n",
+       "no delimiter (comma, semicolon or tab) gives the header the required columns; split at commas it holds "
+       "\"distance;Durchmesser\"; required: distance_m and diameter, or sections; optional: model"},
+      {{"batch", "--delimiter", ";"}, "distance_m,diameter\n", "split at semicolons, the header holds"},
+      {{"batch"}, "sections,distance_m,diameter\n", "both sections and distance_m"},
       {{"batch"}, "distance_m,diameter,distance_m\n", "twice"},
-      {{"batch"}, "distance_m,diameter,baserate\n", "already has a column \"baserate\""},
+      {{"batch"}, "distance_m,diameter, BaseRate\n", "already has a column \" BaseRate\""},
       {{"batch"}, std::string(70000, 'h') + "\n1,2\n", "unusable header"},
   };
   for (const Case& c : cases) {
@@ -116,6 +172,68 @@ TEST(ReachCli, BadArgumentsAndHeadersAreRefused) {
     EXPECT_EQ(result.exit_code, 2) << c.message_part;
     EXPECT_EQ(result.out, "") << c.message_part;
     EXPECT_NE(result.err.find(c.message_part), std::string::npos) << result.err;
+  }
+}
+
+// Output that cannot be written (a full disk) is exit code 3, whatever
+// the subcommand; batch says so once.
+TEST(ReachCli, WriteFailureIsExitCodeThree) {
+  for (const std::vector<std::string_view>& args :
+       std::vector<std::vector<std::string_view>>{{"table"}, {"batch"}, {"--version"}}) {
+    std::istringstream in("distance_m,diameter\n100,0.4\n");
+    std::ostringstream out, err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(cli::run_reach(args, in, out, err), 3) << args[0];
+    EXPECT_EQ(err.str().find("cannot write the output"), err.str().rfind("cannot write the output")) << err.str();
+    EXPECT_NE(err.str().find("cannot write the output"), std::string::npos);
+  }
+}
+
+// batch FILE reads the file; "-" is standard input; a directory is refused
+// with its name and the reason.
+TEST(ReachCli, BatchReadsAFileOrStandardInput) {
+  const auto path = std::filesystem::temp_directory_path() / "ferrant_reach_test_links.csv";
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "distance_m,diameter\n5000,0.4\n";
+  }
+  const std::string name = path.string();
+  EXPECT_EQ(run({"batch", name}).out, "distance_m,diameter,baserate,line_rate_kbps,error\n5000,0.4,29,1856,\n");
+  EXPECT_EQ(run({"batch", "--format", "json", "--", "-"}, "distance_m,diameter\n1,1.4\n").out,
+            "{\"distance_m\":\"1\",\"diameter\":\"1.4\",\"baserate\":238,\"line_rate_kbps\":15232,\"error\":null}\n");
+  std::filesystem::remove(path);
+
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  const auto refused = run({"batch", folder});
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_NE(refused.err.find("cannot read \"" + folder), std::string::npos) << refused.err;
+}
+
+// A loop of sections of one cable is that cable over their total length,
+// through the whole tool: batch rows with sections against rows with a
+// distance, every 7th metre to the longest reach.
+TEST(ReachCli, SectionsOfOneCableAnswerAsTheirTotalLength) {
+  for (const std::string_view diameter : {"0.4", "1.4"}) {
+    std::string by_distance = "distance_m,diameter,model\n";
+    std::string by_sections = "sections,model\n";
+    for (int metres = 0; metres <= 50000; metres += 7) {
+      const std::string model = metres % 3 == 0 ? "pellion" : "";
+      by_distance += std::to_string(metres) + "," + std::string(diameter) + "," + model + "\n";
+      const int first = metres / 3;
+      by_sections += std::string(diameter) + ":" + std::to_string(first) + " " + std::string(diameter) + ":" +
+                     std::to_string(metres - first) + "," + model + "\n";
+    }
+    const auto answers = [](const std::string& output) {
+      std::vector<std::string> baserates;
+      std::istringstream lines(output);
+      for (std::string line; std::getline(lines, line);) {
+        const auto end = line.rfind(',', line.size() - 2);      // before line_rate_kbps,error
+        const auto start = line.rfind(',', end - 1) + 1;
+        baserates.push_back(line.substr(start, end - start));
+      }
+      return baserates;
+    };
+    EXPECT_EQ(answers(run({"batch"}, by_distance).out), answers(run({"batch"}, by_sections).out)) << diameter;
   }
 }
 

@@ -2,7 +2,7 @@
 # wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: runs the Windows tests under
 # Wine on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in
 # one Wine prefix made for this run and removed afterwards:
-#   - the model's and the chart's unit tests (x86_64 Windows programs);
+#   - the model's, the chart's and ferrant-reach's unit tests (x86_64 Windows programs);
 #   - ferrant-reach.exe, whose output must equal the Linux build's byte for byte;
 #   - the real window in-process: the toolkit conformance suite
 #     (toolkit_conformance_win32) and what only Win32 can get wrong
@@ -39,8 +39,8 @@ wine_prefix_create "$WINEPREFIX"
 "$WINESERVER" -w
 echo "prefix ready in $(($(date +%s) - started)) s"
 
-echo "--- unit tests of the model and the chart (x86_64 Windows)"
-for tests in tests/model/ferrant_model_tests.exe tests/app/ferrant_chart_tests.exe; do
+echo "--- unit tests of the model, the chart and ferrant-reach (x86_64 Windows)"
+for tests in tests/model/ferrant_model_tests.exe tests/app/ferrant_chart_tests.exe tests/cli/ferrant_cli_tests.exe; do
   "$WINE" "$windows/$tests" --gtest_brief=1 || fail "$tests"
 done
 
@@ -50,6 +50,9 @@ reach_cases=(
   "distance --baserate 36 --diameter 0.6 --format json"
   "baserate --distance 2500 --diameter 0.5 --model Pellion"
   "baserate --distance 30000 --diameter 1.4 --model Ferrant_IV --format csv"
+  "loop --section 0.4:2000 --section 0.6:3000 --section 1.4:10000 --model pellion --format json"
+  "psd --baserate 110 --format csv"
+  "psd --baserate 10 --format svg"
 )
 for args in "${reach_cases[@]}"; do
   # shellcheck disable=SC2086
