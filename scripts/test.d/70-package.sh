@@ -107,11 +107,11 @@ reach=$usr/bin/ferrant-reach
 "$reach" distance --baserate 10 --format csv >"$work/distance.csv" || fail "ferrant-reach distance failed"
 grep -qx "0.4,10,640,6555,21505,6009,19713,898" "$work/distance.csv" || fail "distance of baserate 10: $(cat "$work/distance.csv")"
 [ "$("$reach" baserate --distance 5000 --model pellion --format json)" = \
-  '{"distance_m":5000,"diameter":0.4,"model":"Pellion","baserate":17,"line_rate_kbps":1088}' ] ||
+  '{"distance_m":5000,"diameter":0.4,"model":"Pellion","baserate":17,"line_rate_kbps":1088,"loop_ohm":685}' ] ||
   fail "baserate for 5000 m with Pellion"
 printf 'link,distance_m,diameter\nA,5000,0.4\nB,5000,0.45\n' >"$work/links.csv"
 status=0
-"$reach" batch <"$work/links.csv" >"$work/batch.csv" || status=$?
+"$reach" batch "$work/links.csv" >"$work/batch.csv" || status=$?
 [ "$status" -eq 1 ] || fail "batch with a bad row: exit code $status, expected 1"
 [ "$(sed -n 2p "$work/batch.csv")" = "A,5000,0.4,29,1856," ] || fail "batch row A: $(sed -n 2p "$work/batch.csv")"
 status=0
