@@ -1,8 +1,11 @@
 // ferrant-reach's command line on arbitrary arguments. The input is split at
 // its first 0xFF byte: before it the arguments, separated by NUL bytes;
 // after it what the batch subcommand reads from standard input. Whatever the
-// arguments, the tool must answer with exit code 0, 1 or 2, and a usage
-// error must print a reason on standard error.
+// arguments, the tool must answer with exit code 0, 1 or 2 (3, a failed
+// write, cannot happen into a string), a usage error must print a reason on
+// standard error and nothing else, only batch may find bad rows, and the
+// PSD picture must be a whole SVG document.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -16,6 +19,25 @@
 namespace {
 
 constexpr std::size_t kMaxArguments = 16;
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool has(const std::vector<std::string_view>& args, std::string_view arg) {
+  return std::ranges::find(args, arg) != args.end();
+}
+
+// Whether the arguments ask for the SVG picture: --format svg or
+// --format=svg, in any case.
+bool asks_for_svg(const std::vector<std::string_view>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--format" && i + 1 < args.size() && equal_ignoring_case(args[i + 1], "svg")) return true;
+    if (args[i].starts_with("--format=") && equal_ignoring_case(args[i].substr(9), "svg")) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -31,6 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     args.push_back(arguments.substr(0, end));
     arguments.remove_prefix(end == std::string_view::npos ? arguments.size() : end + 1);
   }
+  // batch reads a FILE argument from the file system; a path could name a
+  // device that never ends (/dev/zero) or waits (/dev/stdin). Names without
+  // a slash are left: in the working folder they are ordinary files, or none.
+  if (std::ranges::any_of(args, [](std::string_view arg) { return arg.find('/') != std::string_view::npos; })) {
+    return 0;
+  }
 
   std::istringstream in{std::string(input)};
   std::ostringstream out, err;
@@ -38,8 +66,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::check(code == 0 || code == 1 || code == 2, "exit code 0, 1 or 2", std::to_string(code));
   if (code == 2) {
     fuzz::check(!err.str().empty(), "a usage error says why");
+    // (batch writes nothing before it has read a usable header)
+    fuzz::check(out.str().empty(), "a usage error prints no answer");
+    return 0;
   }
+  fuzz::check(err.str().empty(), "an answer has no message on standard error");
+  const bool batch = has(args, "batch");
+  if (code == 1) fuzz::check(batch && !out.str().empty(), "only batch has bad rows, and writes them");
   // (batch in JSON prints nothing for a file without rows)
-  if (code == 0 && args[0] != "batch") fuzz::check(!out.str().empty(), "an answer is printed");
+  if (!batch) fuzz::check(!out.str().empty(), "an answer is printed");
+
+  const bool help = has(args, "--help") || has(args, "-h") || has(args, "--version");
+  if (asks_for_svg(args) && !help) {
+    const std::string& svg = out.str();
+    fuzz::check(svg.starts_with("<?xml") && svg.ends_with("</svg>\n"), "the PSD picture is a whole SVG document");
+  }
   return 0;
 }
