@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <map>
 #include <numeric>
 #include <random>
 #include <span>
@@ -191,54 +190,12 @@ TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
   EXPECT_GT(wide, 100);
 }
 
-// Exactly, in 64 bits, for loops on at most three cables: the reaches'
-// product stays below 2^48, and sixteen lengths below 2^17 times a product
-// of two reaches below 2^53.
-bool reference_carries(const std::vector<LoopSection>& loop, int baserate, int limit) {
-  std::map<std::size_t, std::uint64_t> reach_of_cable;
-  for (const auto& section : loop) {
-    const std::int64_t reach = row_reach(section.cable, baserate, limit);
-    if (reach <= 0) return false;
-    reach_of_cable[section.cable] = static_cast<std::uint64_t>(reach);
-  }
-  std::uint64_t common = 1;
-  for (const auto& [cable, reach] : reach_of_cable) common *= reach;
-  std::uint64_t numerator = 0;
-  for (const auto& section : loop) {
-    numerator += static_cast<std::uint64_t>(section.length_m) * (common / reach_of_cable[section.cable]);
-  }
-  return numerator < common;
-}
-
-// Random loops: on up to three cables against the 64-bit reference, with the
-// last section at the edge of the budget; on any cables, the answer is the
-// highest baserate loop_carries accepts.
-TEST(Loop, RandomLoopsAgreeWithExactReferences) {
+// Random loops on any cables: the answer is the highest baserate that
+// loop_carries accepts, so the binary search misses none. (The fuzz target
+// `loop` checks loop_carries itself against exact fractions.)
+TEST(Loop, AnswerIsTheHighestBaserateCarried) {
   std::mt19937 random(2024);
   const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  for (int trial = 0; trial < 3000; ++trial) {
-    const int limit = kLimits[pick(3)];
-    const int k = 1 + pick(limit);
-    const std::size_t cables[] = {static_cast<std::size_t>(pick(11)), static_cast<std::size_t>(pick(11)),
-                                  static_cast<std::size_t>(pick(11))};
-    std::vector<LoopSection> loop(static_cast<std::size_t>(1 + pick(16)));
-    for (auto& section : loop) section = {cables[pick(3)], pick(1 + 40000 / static_cast<int>(loop.size()))};
-    SCOPED_TRACE(testing::Message() << "trial " << trial << ", limit " << limit << ", baserate " << k);
-    ASSERT_EQ(model::loop_carries(loop, k, limit), reference_carries(loop, k, limit));
-
-    // The longest last section the others leave room for, and one metre more.
-    LoopSection& last = loop.back();
-    last.length_m = 0;
-    for (std::int64_t step = 65536; step > 0; step /= 2) {
-      last.length_m += step;
-      if (last.length_m > model::kMaxLoopLengthM || !reference_carries(loop, k, limit)) last.length_m -= step;
-    }
-    if (!reference_carries(loop, k, limit) || last.length_m == model::kMaxLoopLengthM) continue;
-    ASSERT_TRUE(model::loop_carries(loop, k, limit));
-    ++last.length_m;
-    ASSERT_FALSE(model::loop_carries(loop, k, limit));
-  }
-
   for (int trial = 0; trial < 300; ++trial) {
     const int limit = kLimits[pick(3)];
     std::vector<LoopSection> loop(static_cast<std::size_t>(1 + pick(16)));
