@@ -88,7 +88,8 @@ TEST(PsdTable, ValuesAreWhatTheCurvesPlot) {
     ASSERT_EQ(table.frequencies_khz.size(), static_cast<std::size_t>(300 / table.scale)) << baserate;
     std::string legends;
     for (const chart::PsdCurve& curve : table.curves) {
-      legends += (legends.empty() ? "" : " ") + std::string(curve.constellation->legend);
+      if (!legends.empty()) legends += ' ';
+      legends += curve.constellation->legend;
       const auto segments = chart::trace_segments(rate, curve.constellation->bits_per_symbol, table.scale);
       ASSERT_EQ(segments.size(), table.frequencies_khz.size()) << baserate;
       ASSERT_EQ(curve.dbm_per_hz.size(), table.frequencies_khz.size()) << baserate;
