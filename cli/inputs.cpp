@@ -77,9 +77,20 @@ std::optional<std::string> SectionList::add(std::string_view text, bool decimal_
     return quote_for_message(text) + " is not D:M, a diameter 0.4, 0.5, ..., 1.4 and " +
            std::string(kAcceptedDistance);
   }
-  if (count_ == items_.size()) return "more than " + std::to_string(items_.size()) + " sections";
+  // The messages are appended piece by piece: for "text" + std::to_string,
+  // GCC 12 gives a wrong overlap warning in 32-bit builds.
+  std::string too_much;
+  if (count_ == items_.size()) {
+    too_much = "more than ";
+    too_much += std::to_string(items_.size());
+    too_much += " sections";
+    return too_much;
+  }
   if (total_m_ + *length > model::kMaxLoopLengthM) {
-    return "the sections add up to more than " + std::to_string(model::kMaxLoopLengthM) + " m";
+    too_much = "the sections add up to more than ";
+    too_much += std::to_string(model::kMaxLoopLengthM);
+    too_much += " m";
+    return too_much;
   }
   items_[count_++] = {*cable, *length};
   total_m_ += *length;
