@@ -151,7 +151,7 @@ class RowEvaluator {
         result.error = "sections " + quote_for_message(sections_text) + ": " + *problem;
         return result;
       }
-      result.baserate = model::compute_loop(sections_.view(), model_limit(model_index)).baserate;
+      result.baserate = model::loop_baserate(sections_.view(), model_limit(model_index));
       return result;
     }
     const std::string_view distance_text = record.fields[*columns_.distance];
@@ -272,11 +272,12 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
       if (!reader.restart(other) || !reader.next(record) || record.problem != CsvProblem::kNone) continue;
       std::vector<std::string> other_names = header_names(record);
       const std::vector<std::string_view> other_header(other_names.begin(), other_names.end());
-      if (find_columns(other_header).has_required()) {
+      const Columns other_columns = find_columns(other_header);
+      if (other_columns.has_required()) {
         delimiter = other;
+        columns = other_columns;
         names = std::move(other_names);
         header.assign(names.begin(), names.end());
-        columns = find_columns(header);
         break;
       }
     }

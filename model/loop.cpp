@@ -155,11 +155,10 @@ bool loop_carries(std::span<const LoopSection> sections, int baserate, int max_b
   return carries(prepare(sections, pellion), baserate);
 }
 
-LoopAnswer compute_loop(std::span<const LoopSection> sections, int max_baserate) {
-  const int limit = std::clamp(max_baserate, 0, kMaxBaserate);
-  const bool pellion = limit == kPellionMaxBaserate;
-  const PreparedLoop loop = prepare(sections, pellion);
+namespace {
 
+// The highest baserate up to the limit that the loop carries, 0 when none.
+int highest_carried(const PreparedLoop& loop, int limit) {
   // Baserate 0 reaches nowhere, so a loop with a section never carries it.
   // From baserate 1 on, every cable's reach is positive and never grows with
   // the baserate: the reach table does not grow from 1 on, the cable
@@ -173,6 +172,21 @@ LoopAnswer compute_loop(std::span<const LoopSection> sections, int max_baserate)
     const int middle = carried + (not_carried - carried) / 2;
     (carries(loop, middle) ? carried : not_carried) = middle;
   }
+  return carried;
+}
+
+}  // namespace
+
+int loop_baserate(std::span<const LoopSection> sections, int max_baserate) {
+  const int limit = std::clamp(max_baserate, 0, kMaxBaserate);
+  return highest_carried(prepare(sections, limit == kPellionMaxBaserate), limit);
+}
+
+LoopAnswer compute_loop(std::span<const LoopSection> sections, int max_baserate) {
+  const int limit = std::clamp(max_baserate, 0, kMaxBaserate);
+  const bool pellion = limit == kPellionMaxBaserate;
+  const PreparedLoop loop = prepare(sections, pellion);
+  const int carried = highest_carried(loop, limit);
 
   LoopAnswer answer;
   answer.baserate = carried;

@@ -62,8 +62,12 @@ struct LoopAnswer {
 // Whether the loop carries baserate K (clamped into 0..238), exactly.
 bool loop_carries(std::span<const LoopSection> sections, int baserate, int max_baserate);
 
-// The highest baserate in 0..max_baserate the loop carries, with the
-// equivalent length, resistance and shares. No heap allocation.
+// The highest baserate in 0..max_baserate the loop carries (0 when none),
+// alone: what a batch row needs.
+int loop_baserate(std::span<const LoopSection> sections, int max_baserate);
+
+// That baserate with the equivalent length, resistance and shares. No heap
+// allocation.
 LoopAnswer compute_loop(std::span<const LoopSection> sections, int max_baserate);
 
 // The exact decision under loop_carries, exposed for its tests.
