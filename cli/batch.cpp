@@ -317,13 +317,11 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
       write_csv_row(text, record.fields, columns.count, result, delimiter);
     }
     output.flush_if_full();
+    if (!output.good()) return kExitWriteFailed;  // no use reading on; the caller says so
   }
   output.flush();
   if (reader.read_failed()) return refuse(read_error(options.input_name, reader.read_error_number()));
-  if (!output.good()) {
-    err << "ferrant-reach batch: cannot write the output\n";
-    return kExitWriteFailed;
-  }
+  if (!output.good()) return kExitWriteFailed;
   return any_bad_row ? kExitBadRows : kExitFine;
 }
 

@@ -20,7 +20,8 @@ struct BatchOptions {
 // optionally model; writes every row with baserate, line_rate_kbps and error
 // appended, CSV in the input's delimiter or JSON Lines. Returns 0; 1 when a
 // row was bad; 2 when the header is missing or unusable (then nothing is
-// written to out) or the input cannot be read; 3 when out fails.
+// written to out) or the input cannot be read; 3 when out fails, at once
+// and without a message (the caller says so).
 int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const BatchOptions& options);
 
 }  // namespace cli

@@ -727,7 +727,7 @@ int run_reach(std::span<const std::string_view> args, std::istream& in, std::ost
   const Io io{in, out, err};
   const int exit_code = run_command_line(io, args);
   out.flush();
-  if (!out && exit_code != kExitWriteFailed) {  // batch says so itself
+  if (!out) {
     err << "ferrant-reach: cannot write the output\n";
     return kExitWriteFailed;
   }
