@@ -209,32 +209,4 @@ TEST(ReachCli, BatchReadsAFileOrStandardInput) {
   EXPECT_NE(refused.err.find("cannot read \"" + folder), std::string::npos) << refused.err;
 }
 
-// A loop of sections of one cable is that cable over their total length,
-// through the whole tool: batch rows with sections against rows with a
-// distance, every 7th metre to the longest reach.
-TEST(ReachCli, SectionsOfOneCableAnswerAsTheirTotalLength) {
-  for (const std::string_view diameter : {"0.4", "1.4"}) {
-    std::string by_distance = "distance_m,diameter,model\n";
-    std::string by_sections = "sections,model\n";
-    for (int metres = 0; metres <= 50000; metres += 7) {
-      const std::string model = metres % 3 == 0 ? "pellion" : "";
-      by_distance += std::to_string(metres) + "," + std::string(diameter) + "," + model + "\n";
-      const int first = metres / 3;
-      by_sections += std::string(diameter) + ":" + std::to_string(first) + " " + std::string(diameter) + ":" +
-                     std::to_string(metres - first) + "," + model + "\n";
-    }
-    const auto answers = [](const std::string& output) {
-      std::vector<std::string> baserates;
-      std::istringstream lines(output);
-      for (std::string line; std::getline(lines, line);) {
-        const auto end = line.rfind(',', line.size() - 2);      // before line_rate_kbps,error
-        const auto start = line.rfind(',', end - 1) + 1;
-        baserates.push_back(line.substr(start, end - start));
-      }
-      return baserates;
-    };
-    EXPECT_EQ(answers(run({"batch"}, by_distance).out), answers(run({"batch"}, by_sections).out)) << diameter;
-  }
-}
-
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <numeric>
 #include <random>
 #include <span>
 #include <vector>
@@ -139,8 +138,9 @@ TEST(LoopCarries, ExactlyOneIsNotCarried) {
   EXPECT_TRUE(model::loop_carries(sixths_under, 1, 238));
 }
 
-// Sums the 32-bit filter cannot place, at or within 2^-32 of 1: the wide
-// comparison decides them.
+// Sums the 32-bit filter cannot place, within 2^-32 of 1: the wide
+// comparison decides them. (The fuzz target `loop` checks arbitrary sums
+// against exact fractions.)
 TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
   // Within 2^-32 of 1, yet below it: 30247/65535 + 5041/65534 + 6/13 =
   // 1 - 1/(65535 * 65534 * 13); and 25316/39103 + 3043/44452 + 7870/27699 =
@@ -156,38 +156,6 @@ TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
     EXPECT_TRUE(share_sum_verdict(terms).below_one);
     EXPECT_TRUE(share_sum_verdict(terms).needed_wide_comparison);
   }
-
-  // Eleven terms whose reaches divide 55440: the sum is exact in 64 bits over
-  // that common denominator. Half the time the last reach is the one that
-  // can close the sum to exactly 1, and its length is set at that edge.
-  constexpr std::uint64_t kCommon = 55440;
-  std::vector<std::uint32_t> divisors;
-  for (std::uint32_t d = 1; d <= kCommon; ++d) {
-    if (kCommon % d == 0) divisors.push_back(d);
-  }
-  std::mt19937 random(7);
-  int wide = 0;
-  for (int trial = 0; trial < 20000; ++trial) {
-    std::vector<LengthOverReach> terms(11);
-    std::uint64_t numerator = 0;  // over kCommon
-    for (std::size_t i = 0; i + 1 < terms.size(); ++i) {
-      const std::uint32_t reach = divisors[random() % divisors.size()];
-      terms[i] = {static_cast<std::uint32_t>(random() % (reach / 8 + 1)), reach};
-      numerator += terms[i].length_m * (kCommon / terms[i].reach_m);
-    }
-    const std::uint64_t left = numerator < kCommon ? kCommon - numerator : 0;
-    const std::uint64_t closing_reach = kCommon / std::gcd(left, kCommon);
-    const auto last_reach =
-        static_cast<std::uint32_t>(random() % 2 ? closing_reach : divisors[random() % divisors.size()]);
-    const std::uint64_t unit = kCommon / last_reach;
-    const std::uint64_t edge = (left + unit - 1) / unit;  // the shortest last length reaching 1
-    terms.back() = {static_cast<std::uint32_t>(std::max<std::uint64_t>(edge + random() % 3, 1) - 1), last_reach};
-    const std::uint64_t total = numerator + terms.back().length_m * unit;
-    const auto verdict = share_sum_verdict(terms);
-    ASSERT_EQ(verdict.below_one, total < kCommon) << "trial " << trial;
-    wide += verdict.needed_wide_comparison ? 1 : 0;
-  }
-  EXPECT_GT(wide, 100);
 }
 
 // Random loops on any cables: the answer is the highest baserate that
