@@ -19,7 +19,9 @@ else()
     -ffp-contract=off -fno-fast-math)
   # On 32-bit x86 the x87 unit would carry extended precision between
   # operations and change results; compute in SSE2 registers instead.
-  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # WebAssembly (32-bit pointers too) has IEEE single and double arithmetic
+  # of its own and no x87.
+  if(NOT EMSCRIPTEN AND (CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4))
     target_compile_options(ferrant_flags INTERFACE -msse2 -mfpmath=sse)
   endif()
 endif()

@@ -195,7 +195,7 @@ LoopAnswer compute_loop(std::span<const LoopSection> sections, int max_baserate)
   const auto k = static_cast<std::size_t>(answer.evaluated_baserate);
   const double reference_reach = reach_row(0, pellion)[k];
   double equivalent_m = 0;
-  static_assert(std::ranges::all_of(kCableCatalogue, [](const CableEntry& cable) {
+  static_assert(std::all_of(kCableCatalogue.begin(), kCableCatalogue.end(), [](const CableEntry& cable) {
     return cable.ohm_per_m >= 0x1p-7f && cable.ohm_per_m * kMaxLoopLengthM < 0x1p14f;
   }));
   // Each product of a length below 2^17 and a catalogue float (24 bits) is
