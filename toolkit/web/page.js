@@ -1,0 +1,643 @@
+// The web backend's page side: the window as HTML elements, and the
+// browser's input turned into platform messages for the program's
+// wait_event(). Linked in front of the program's own JavaScript (--pre-js),
+// so the C++ side (web_toolkit.cpp) reaches it as `ferrantPage`.
+//
+// Implements:
+//   - the window: a caption strip with the title and a close control, the
+//     menu bar, and the 700 x 680 client area in which every gadget is an
+//     absolutely placed element with data-gadget="N"; the drawing is one
+//     canvas over the client area (pointer-events: none)
+//   - one message per browser event the program may hear of (key down and
+//     up, typed text, focus moves, mouse buttons and moves, clicks, the
+//     close control, the page becoming visible again), each with the
+//     notifications it raised, queued until the program asks for the next
+//   - what must happen while the event is dispatched, before the program
+//     runs: refusing non-digits in digits-only fields, Tab and Shift+Tab in
+//     creation order, the menu bar from the keyboard (F10, Alt alone),
+//     opening and closing combo lists, keeping the focus where a click on
+//     a non-focusable part would take it away
+//   - accessible names: a field or box is labelled by the caption above it,
+//     sunken value labels are a polite live region, the drawing is an image
+//     whose name lists the texts it shows
+// Quirks:
+//   - a combo box's selection is decided by the program side (typed keys,
+//     picks); the list here only shows it
+//   - focus leaving the page (another tab) is not reported; coming back
+//     reports the gain again, as the desktop does on reactivation
+var ferrantPage = (function () {
+  'use strict';
+
+  // Raw message identifiers, as the toolkit numbers them.
+  const MSG = {
+    setFocus: 0x0007, close: 0x0010, paint: 0x000f, keyDown: 0x0100, keyUp: 0x0101, char: 0x0102,
+    sysKeyDown: 0x0104, sysKeyUp: 0x0105, command: 0x0111, mouseMove: 0x0200, leftDown: 0x0201,
+    leftUp: 0x0202, leftDouble: 0x0203, rightDown: 0x0204, rightUp: 0x0205,
+  };
+  // What a message carries for the program side (web_toolkit.cpp, Record).
+  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6 };
+  // Notification codes (toolkit.h).
+  const T = {
+    editSetFocus: 0x0100, editKillFocus: 0x0200, focusGained: 14000, focusLost: 14001,
+    comboSetFocus: 3, comboKillFocus: 4, comboDropDown: 7, comboCloseUp: 8,
+    clicked: 0, rightClick: 1, doubleClick: 2, drag: 14002,
+  };
+  const EVENT = { close: 16, repaint: 15 };
+  // Combo keys that are not characters.
+  const COMBO_KEYS = { ArrowUp: -1, ArrowDown: -2, Home: -3, End: -4, PageUp: -3, PageDown: -4 };
+  const KIND = { frame: 0, label: 1, textField: 2, comboBox: 3, button: 4, imageView: 5 };
+  const FLAG_NUMBER = 0x2000, FLAG_SUNKEN = 0x20000, TEXT_LIMIT = 32767;
+
+  const queue = [];        // messages the program has not handled: {code, records}
+  let wake = null;         // resolves the program's wait for a message
+  let idleWaiters = [];    // ferrantIdle() promises
+  let waiting = false;     // the program waits for a message
+  let ended = false;
+
+  let win = null;          // the window's elements and number
+  const elements = new Map();  // element id (C++ side) -> element
+  const images = new Map();    // image handle -> ImageData
+  let nextId = 1;
+  let focused = null;      // the gadget element that has the focus
+  let menuMode = null;     // {title, item} while the menu bar has the keyboard
+  let altAlone = false;    // Alt pressed, nothing else since
+  let openList = null;     // the combo box whose list is open
+  let dragFrom = null;     // the image view a left button went down on
+
+  function post(code, records) {
+    queue.push({ code, records: records || [] });
+    if (wake) { const w = wake; wake = null; w(); }
+  }
+
+  function setState(value) { document.documentElement.dataset.ferrant = value; }
+
+  function gadgetOf(node) {
+    const el = node && node.closest ? node.closest('[data-gadget]') : null;
+    return el && win && win.client.contains(el) ? el : null;
+  }
+  const numberOf = (el) => Number(el.dataset.gadget);
+  const kindOf = (el) => Number(el.dataset.kind);
+  const takesFocus = (el) => [KIND.textField, KIND.comboBox, KIND.button].includes(kindOf(el));
+
+  function make(tag, attributes, parent) {
+    const el = document.createElement(tag);
+    // (No destructuring: emscripten's JavaScript optimiser here cannot print it.)
+    for (const name of Object.keys(attributes || {})) el.setAttribute(name, attributes[name]);
+    if (parent) parent.appendChild(el);
+    return el;
+  }
+
+  // --- focus ---------------------------------------------------------------
+
+  function focusRecords(old, gained) {
+    const records = [];
+    if (old && old !== gained && old.isConnected) {
+      const n = numberOf(old);
+      if (kindOf(old) === KIND.textField) records.push([REC.gadget, n, T.editKillFocus], [REC.gadget, n, T.focusLost]);
+      if (kindOf(old) === KIND.comboBox) {
+        if (openList === old) records.push(...closeList());
+        records.push([REC.gadget, n, T.comboKillFocus]);
+      }
+    }
+    const n = numberOf(gained);
+    if (kindOf(gained) === KIND.textField) records.push([REC.gadget, n, T.editSetFocus], [REC.gadget, n, T.focusGained]);
+    if (kindOf(gained) === KIND.comboBox) records.push([REC.gadget, n, T.comboSetFocus]);
+    return records;
+  }
+
+  function onFocusIn(event) {
+    const gained = gadgetOf(event.target);
+    if (!gained || !takesFocus(gained)) return;
+    const old = focused;
+    focused = gained;
+    post(MSG.setFocus, focusRecords(old, gained));
+  }
+
+  // Tab order: the focusable gadgets in the client area's element order,
+  // which is their creation order (a replacing gadget is appended).
+  function tabTarget(forward) {
+    const stops = [...win.client.querySelectorAll('[data-gadget]')].filter(takesFocus);
+    if (stops.length === 0) return null;
+    const at = stops.indexOf(focused);
+    if (at < 0) return forward ? stops[0] : stops[stops.length - 1];
+    return stops[(at + (forward ? 1 : stops.length - 1)) % stops.length];
+  }
+
+  // --- combo lists ---------------------------------------------------------
+
+  function openListOf(box) {
+    const records = openList && openList !== box ? closeList() : [];
+    if (openList === box) return records;
+    openList = box;
+    box.setAttribute('aria-expanded', 'true');
+    box.list.hidden = false;
+    showSelection(box);
+    records.push([REC.gadget, numberOf(box), T.comboDropDown]);
+    return records;
+  }
+
+  function closeList() {
+    const box = openList;
+    if (!box) return [];
+    openList = null;
+    box.setAttribute('aria-expanded', 'false');
+    box.list.hidden = true;
+    return [[REC.gadget, numberOf(box), T.comboCloseUp]];
+  }
+
+  function showSelection(box) {
+    const options = box.list.children;
+    for (let i = 0; i < options.length; ++i) options[i].setAttribute('aria-selected', String(i === box.selected));
+    box.shown.textContent = box.selected >= 0 && box.selected < options.length ? options[box.selected].textContent : '';
+    if (box.selected >= 0 && box.selected < options.length) {
+      box.setAttribute('aria-activedescendant', options[box.selected].id);
+    } else {
+      box.removeAttribute('aria-activedescendant');
+    }
+  }
+
+  // --- the menu bar --------------------------------------------------------
+
+  function titles() { return win ? [...win.menuBar.children] : []; }
+
+  function showMenu() {
+    titles().forEach((title, i) => {
+      const active = menuMode !== null && menuMode.title === i;
+      title.classList.toggle('active', active);
+      const open = active && (menuMode.open || menuMode.item >= 0);
+      title.menu.hidden = !open;
+      title.setAttribute('aria-expanded', String(open));
+      [...title.menu.children].forEach((item, j) => item.classList.toggle('active', open && j === menuMode.item));
+    });
+  }
+
+  function setMenuMode(mode) {
+    menuMode = mode && titles().length > 0 ? mode : null;
+    showMenu();
+  }
+
+  const wrapped = (i, n) => (n > 0 ? ((i % n) + n) % n : -1);
+
+  // A key while the menu bar has the keyboard. Returns the records.
+  function menuKey(key) {
+    const all = titles();
+    const count = () => all[menuMode.title].menu.children.length;
+    switch (key) {
+      case 'ArrowLeft': case 'ArrowRight':
+        menuMode.title = wrapped(menuMode.title + (key === 'ArrowRight' ? 1 : -1), all.length);
+        menuMode.item = menuMode.item >= 0 ? wrapped(0, count()) : -1;
+        break;
+      case 'ArrowDown': case 'ArrowUp':
+        menuMode.item = wrapped(menuMode.item < 0 ? 0 : menuMode.item + (key === 'ArrowDown' ? 1 : -1), count());
+        break;
+      case 'Enter':
+        if (menuMode.item < 0) { menuMode.item = wrapped(0, count()); break; }
+        {
+          const item = Number(all[menuMode.title].menu.children[menuMode.item].dataset.menuItem);
+          setMenuMode(null);
+          return [[REC.menu, item, 0]];
+        }
+      case 'Escape':
+        if (menuMode.item >= 0 || menuMode.open) { menuMode.item = -1; menuMode.open = false; } else menuMode = null;
+        break;
+      case 'F10': case 'Alt':
+        menuMode = null;
+        break;
+      default:
+        break;
+    }
+    setMenuMode(menuMode);
+    return [];
+  }
+
+  // --- keyboard ------------------------------------------------------------
+
+  function onKeyDown(event) {
+    if (!win) return;
+    const key = event.key;
+    const system = key === 'F10' || key === 'Alt';
+    const code = system ? MSG.sysKeyDown : MSG.keyDown;
+    if (key !== 'Alt') altAlone = false;
+    if (menuMode) {
+      event.preventDefault();
+      post(code, menuKey(key));
+      return;
+    }
+    let records = [];
+    if (key === 'F10') {
+      event.preventDefault();
+      setMenuMode({ title: 0, item: -1 });
+    } else if (key === 'Alt') {
+      event.preventDefault();
+      altAlone = !event.repeat || altAlone;
+    } else if (key === 'Tab') {
+      event.preventDefault();
+      const target = tabTarget(!event.shiftKey);
+      post(code, []);
+      if (target) target.focus();
+      return;
+    } else if (focused && kindOf(focused) === KIND.comboBox && !event.altKey && !event.ctrlKey && !event.metaKey) {
+      if (key === 'Escape' || key === 'Enter') {
+        records = closeList();
+      } else if (key === 'F4') {
+        records = openList === focused ? closeList() : openListOf(focused);
+      } else if (key in COMBO_KEYS || key.length === 1 || [...key].length === 1) {
+        records = [[REC.comboKey, numberOf(focused), key in COMBO_KEYS ? COMBO_KEYS[key] : key.codePointAt(0)]];
+      }
+      if (key !== 'Tab') event.preventDefault();
+    } else if (focused && kindOf(focused) === KIND.textField && key === 'Enter') {
+      event.preventDefault();
+    }
+    post(code, records);
+  }
+
+  function onKeyUp(event) {
+    if (!win) return;
+    const key = event.key;
+    if (key === 'Alt') {
+      event.preventDefault();
+      if (altAlone) setMenuMode(menuMode ? null : { title: 0, item: -1 });
+    }
+    altAlone = false;
+    post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, []);
+  }
+
+  // Digits-only fields refuse typed non-digits; pasting is not filtered.
+  function onBeforeInput(event) {
+    const field = gadgetOf(event.target);
+    if (!field || kindOf(field) !== KIND.textField || (Number(field.dataset.flags) & FLAG_NUMBER) === 0) return;
+    if (event.inputType.startsWith('insert') && event.inputType !== 'insertFromPaste' &&
+        event.inputType !== 'insertFromDrop' && event.data !== null && /[^0-9]/.test(event.data)) {
+      event.preventDefault();
+    }
+  }
+
+  function onInput(event) {
+    const field = gadgetOf(event.target);
+    if (field && kindOf(field) === KIND.textField) post(MSG.char, [[REC.textChange, numberOf(field), 0]]);
+  }
+
+  // --- mouse ---------------------------------------------------------------
+
+  function onMouseDown(event) {
+    if (!win) return;
+    altAlone = false;
+    const target = event.target;
+    const records = [];
+    const title = target.closest('[data-menu-title]');
+    const item = target.closest('[data-menu-item]');
+    if (menuMode && !title) setMenuMode(null);
+    if (openList && !openList.contains(target)) records.push(...closeList());
+    const gadget = gadgetOf(target);
+    if (event.button === 2) {
+      post(MSG.rightDown, records);
+      return;
+    }
+    if (title && !item) {
+      // A click on a title opens its menu with no item marked, or closes it.
+      const index = titles().indexOf(title);
+      const wasOpen = menuMode !== null && menuMode.title === index && menuMode.open;
+      setMenuMode(wasOpen ? null : { title: index, item: -1, open: true });
+    }
+    const option = target.closest('[role=option]');
+    if (option && gadget) {
+      records.push([REC.comboChoose, numberOf(gadget), Number(option.dataset.index)]);
+    } else if (gadget && kindOf(gadget) === KIND.comboBox) {
+      records.push(...(openList === gadget ? closeList() : openListOf(gadget)));
+    }
+    if (gadget && kindOf(gadget) === KIND.imageView) dragFrom = gadget;
+    // Only focusable gadgets take the focus; elsewhere it stays put.
+    if (!gadget || !takesFocus(gadget) || option || title || item || target.closest('[data-window-close]')) {
+      event.preventDefault();
+    }
+    post(MSG.leftDown, records);
+  }
+
+  function onMouseUp(event) {
+    if (!win) return;
+    dragFrom = null;
+    const option = event.target.closest('[role=option]');
+    const records = option && openList ? closeList() : [];
+    post(event.button === 2 ? MSG.rightUp : MSG.leftUp, records);
+  }
+
+  function onMouseMove(event) {
+    if (!win) return;
+    const records = dragFrom && (event.buttons & 1) ? [[REC.gadget, numberOf(dragFrom), T.drag]] : [];
+    post(MSG.mouseMove, records);
+  }
+
+  function onClick(event) {
+    if (!win) return;
+    const item = event.target.closest('[data-menu-item]');
+    if (item) {
+      setMenuMode(null);
+      post(MSG.command, [[REC.menu, Number(item.dataset.menuItem), 0]]);
+      return;
+    }
+    if (event.target.closest('[data-window-close]')) {
+      post(MSG.close, [[REC.window, EVENT.close, 0]]);
+      return;
+    }
+    const gadget = gadgetOf(event.target);
+    if (gadget && (kindOf(gadget) === KIND.button || kindOf(gadget) === KIND.imageView)) {
+      post(MSG.command, [[REC.gadget, numberOf(gadget), T.clicked]]);
+    }
+  }
+
+  function onDoubleClick(event) {
+    const gadget = gadgetOf(event.target);
+    const records = gadget && kindOf(gadget) === KIND.imageView ? [[REC.gadget, numberOf(gadget), T.doubleClick]] : [];
+    if (win) post(MSG.leftDouble, records);
+  }
+
+  function onContextMenu(event) {
+    const gadget = gadgetOf(event.target);
+    if (!win || !gadget) return;
+    event.preventDefault();
+    if (kindOf(gadget) === KIND.imageView) post(MSG.command, [[REC.gadget, numberOf(gadget), T.rightClick]]);
+  }
+
+  function onVisibility() {
+    if (win && document.visibilityState === 'visible') post(MSG.paint, [[REC.window, EVENT.repaint, 0]]);
+  }
+
+  // --- the accessible name of a field: the caption just above it ------------
+
+  function captionFor(el, x, y) {
+    for (const label of win.client.querySelectorAll('[data-kind="1"]:not(.sunken)')) {
+      const lx = parseInt(label.style.left, 10), ly = parseInt(label.style.top, 10);
+      if (Math.abs(lx - x) <= 10 && y - ly > 0 && y - ly <= 24) return label;
+    }
+    return null;
+  }
+
+  // --- what the program side calls ------------------------------------------
+
+  const page = {
+    // Resolves with the next message's code once one is queued; writes the
+    // record count and the records (4 ints each) at `out`.
+    nextMessage: async function (out, capacity) {
+      while (queue.length === 0) {
+        waiting = true;
+        if (document.documentElement.dataset.ferrant !== 'running' && !ended) setState('running');
+        idleWaiters.splice(0).forEach((resolve) => resolve());
+        await new Promise((resolve) => { wake = resolve; });
+      }
+      waiting = false;
+      const message = queue.shift();
+      const count = Math.min(message.records.length, Math.floor((capacity - 2) / 4));
+      HEAP32[out >> 2] = message.code;
+      HEAP32[(out >> 2) + 1] = count;
+      for (let i = 0; i < count; ++i) {
+        const r = message.records[i];
+        for (let j = 0; j < 4; ++j) HEAP32[(out >> 2) + 2 + i * 4 + j] = j < r.length ? r[j] : 0;
+      }
+      return message.code;
+    },
+
+    pending: () => queue.length,
+
+    // Resolves once the program waits with no message queued.
+    idle: function () {
+      return new Promise((resolve) => setTimeout(() => {
+        if (ended || (waiting && queue.length === 0)) resolve(); else idleWaiters.push(resolve);
+      }, 0));
+    },
+
+    openWindow: function (title, width, height) {
+      page.closeWindow();
+      const host = document.querySelector('[data-window-host]') || document.body;
+      const root = make('div', { 'data-window': '', class: 'window', role: 'application', 'aria-label': title }, host);
+      const caption = make('div', { class: 'caption' }, root);
+      make('h1', { 'data-window-title': '' }, caption).textContent = title;
+      const close = make('button', { 'data-window-close': '', 'aria-label': 'Close', title: 'Close', tabindex: '-1' }, caption);
+      close.textContent = '\u00d7';
+      const menuBar = make('div', { role: 'menubar', 'data-menu-bar': '', class: 'menubar' }, root);
+      const client = make('div', { 'data-client': '', class: 'client' }, root);
+      client.style.width = width + 'px';
+      client.style.height = height + 'px';
+      const drawing = make('canvas', { 'data-drawing': '', role: 'img', 'aria-label': 'Drawing' }, client);
+      drawing.width = width;
+      drawing.height = height;
+      document.title = title;
+      win = { root, menuBar, client, drawing, context: drawing.getContext('2d') };
+      const on = (type, handler, capture) => root.addEventListener(type, handler, capture);
+      on('mousedown', onMouseDown, true);
+      on('mouseup', onMouseUp, true);
+      on('mousemove', onMouseMove, true);
+      on('click', onClick, false);
+      on('dblclick', onDoubleClick, false);
+      on('contextmenu', onContextMenu, false);
+      on('focusin', onFocusIn, false);
+      on('beforeinput', onBeforeInput, false);
+      on('input', onInput, false);
+      document.addEventListener('keydown', onKeyDown, true);
+      document.addEventListener('keyup', onKeyUp, true);
+      document.addEventListener('visibilitychange', onVisibility);
+    },
+
+    closeWindow: function () {
+      if (!win) return;
+      document.removeEventListener('keydown', onKeyDown, true);
+      document.removeEventListener('keyup', onKeyUp, true);
+      document.removeEventListener('visibilitychange', onVisibility);
+      win.root.remove();
+      win = null;
+      elements.clear();
+      focused = null; menuMode = null; openList = null; dragFrom = null; altAlone = false;
+      queue.length = 0;
+    },
+
+    addMenuTitle: function (text) {
+      if (!win) return;
+      const index = win.menuBar.children.length;
+      const title = make('div', { role: 'menuitem', 'aria-haspopup': 'true', 'aria-expanded': 'false', class: 'title',
+                                   'data-menu-title': String(index) }, win.menuBar);
+      title.append(document.createTextNode(text));
+      title.menu = make('div', { role: 'menu', class: 'menu', 'aria-label': text }, title);
+      title.menu.hidden = true;
+    },
+
+    addMenuItem: function (number, text) {
+      const all = titles();
+      if (all.length === 0) return;
+      make('div', { role: 'menuitem', 'data-menu-item': String(number) }, all[all.length - 1].menu).textContent = text;
+    },
+
+    // Makes a gadget's element; returns its id for the calls below.
+    createGadget: function (kind, number, x, y, w, h, text, flags) {
+      if (!win) return 0;
+      const tags = ['div', 'div', 'input', 'div', 'button', 'canvas'];
+      const el = document.createElement(tags[kind]);
+      el.dataset.gadget = String(number);
+      el.dataset.kind = String(kind);
+      el.dataset.flags = String(flags);
+      el.className = ['frame', 'label', 'field', 'combo', 'button', 'image'][kind];
+      Object.assign(el.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
+      if (kind === KIND.frame) {
+        el.setAttribute('role', 'group');
+        el.setAttribute('aria-label', text);
+        make('span', { class: 'frame-caption' }, el).textContent = text;
+      } else if (kind === KIND.label) {
+        el.textContent = text;
+        if (flags & FLAG_SUNKEN) {
+          el.classList.add('sunken');
+          el.setAttribute('aria-live', 'polite');
+        }
+      } else if (kind === KIND.textField) {
+        el.type = 'text';
+        el.value = text;
+        el.maxLength = TEXT_LIMIT;
+        el.autocomplete = 'off';
+        el.spellcheck = false;
+        if (flags & FLAG_NUMBER) el.inputMode = 'numeric';
+      } else if (kind === KIND.comboBox) {
+        el.tabIndex = 0;
+        el.setAttribute('role', 'combobox');
+        el.setAttribute('aria-expanded', 'false');
+        el.shown = make('span', { class: 'shown' }, el);
+        make('span', { class: 'arrow', 'aria-hidden': 'true' }, el);
+        el.list = make('div', { role: 'listbox', class: 'list', id: 'ferrant-list-' + nextId }, el);
+        el.list.hidden = true;
+        el.setAttribute('aria-controls', el.list.id);
+        el.selected = -1;
+      } else if (kind === KIND.button) {
+        el.textContent = text;
+      } else {
+        el.width = Math.max(w, 0);
+        el.height = Math.max(h, 0);
+        el.setAttribute('role', 'img');
+        el.setAttribute('aria-label', 'Logo');
+      }
+      if (kind === KIND.textField || kind === KIND.comboBox) {
+        const caption = captionFor(el, x, y);
+        if (caption) {
+          caption.id = caption.id || 'ferrant-caption-' + nextId;
+          el.setAttribute('aria-labelledby', caption.id);
+        }
+      }
+      win.client.insertBefore(el, win.drawing);
+      const id = nextId++;
+      elements.set(id, el);
+      return id;
+    },
+
+    removeGadget: function (id) {
+      const el = elements.get(id);
+      if (!el) return;
+      if (el === focused) focused = null;
+      if (el === openList) openList = null;
+      if (el === dragFrom) dragFrom = null;
+      el.remove();
+      elements.delete(id);
+    },
+
+    setText: function (id, text) {
+      const el = elements.get(id);
+      if (!el) return;
+      if (el.tagName === 'INPUT') el.value = text;
+      else if (el.classList.contains('frame')) { el.firstChild.textContent = text; el.setAttribute('aria-label', text); }
+      else el.textContent = text;
+    },
+
+    fieldText: function (id) {
+      const el = elements.get(id);
+      return el && el.tagName === 'INPUT' ? el.value : '';
+    },
+
+    insertComboItem: function (id, position, text) {
+      const box = elements.get(id);
+      if (!box) return;
+      const option = make('div', { role: 'option', 'aria-selected': 'false' });
+      option.textContent = text;
+      box.list.insertBefore(option, box.list.children[position] || null);
+      [...box.list.children].forEach((o, i) => { o.dataset.index = String(i); o.id = box.list.id + '-' + i; });
+    },
+
+    selectComboItem: function (id, index) {
+      const box = elements.get(id);
+      if (!box) return;
+      box.selected = index;
+      showSelection(box);
+    },
+
+    makeImage: function (rgba, width, height) {
+      const handle = images.size === 0 ? 1 : Math.max(...images.keys()) + 1;
+      images.set(handle, new ImageData(new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4)), width, height));
+      return handle;
+    },
+
+    freeImage: function (handle) {
+      images.delete(handle);
+      elements.forEach((el, id) => { if (el.image === handle) page.showImage(id, 0); });
+    },
+
+    showImage: function (id, handle) {
+      const el = elements.get(id);
+      if (!el) return;
+      const image = images.get(handle);
+      el.image = image ? handle : 0;
+      if (image) {
+        el.width = image.width;
+        el.height = image.height;
+        el.style.width = image.width + 'px';
+        el.style.height = image.height + 'px';
+        el.getContext('2d').putImageData(image, 0, 0);
+      } else {
+        el.getContext('2d').clearRect(0, 0, el.width, el.height);
+      }
+    },
+
+    // Shows rows [y0, y1) and columns [x0, x1) of the program's drawing:
+    // `rgba` holds the whole client area, painted pixels opaque.
+    showDrawing: function (rgba, width, height, x0, y0, x1, y1) {
+      if (!win) return;
+      const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+      win.context.putImageData(image, 0, 0, x0, y0, x1 - x0, y1 - y0);
+    },
+
+    describeDrawing: function (text) {
+      if (win) win.drawing.setAttribute('aria-label', text);
+    },
+
+    openUrl: function (url) {
+      const opened = window.open(url, '_blank');
+      if (!opened) return 0;
+      opened.opener = null;
+      return 1;
+    },
+
+    // The program returned from main(): say so and offer a restart.
+    ended: function (status) {
+      ended = true;
+      page.closeWindow();
+      window.ferrantExitCode = status;
+      setState('ended');
+      const notice = document.querySelector('[data-ended]');
+      if (notice) notice.hidden = false;
+      idleWaiters.splice(0).forEach((resolve) => resolve());
+    },
+  };
+  return page;
+})();
+
+// For tests and benchmarks: resolves once the program has handled every
+// queued browser event and waits again.
+window.ferrantIdle = ferrantPage.idle;
+
+var Module = typeof Module !== 'undefined' ? Module : {};
+Module['onExit'] = (status) => ferrantPage.ended(status);
+// The logo is a file beside the page; the program reads it from its working
+// folder, so it is fetched into the in-memory file system before main().
+// A missing file leaves the logo area empty, as on the desktop.
+Module['preRun'] = [function () {
+  addRunDependency('logo');
+  fetch('Varnek.bmp')
+    .then((response) => (response.ok ? response.arrayBuffer() : null))
+    .catch(() => null)
+    .then((bytes) => {
+      if (bytes) FS.writeFile('/Varnek.bmp', new Uint8Array(bytes));
+      removeRunDependency('logo');
+    });
+}];

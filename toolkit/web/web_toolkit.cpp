@@ -1,0 +1,490 @@
+// The toolkit in the browser (WebAssembly, emscripten): the platform hooks of
+// the shared core and the toolkit operations, on the page side in page.js.
+//
+// Implements:
+//   - one window as HTML elements (page.js): caption strip, menu bar, client
+//     area with one element per gadget, the drawing canvas over it
+//   - pump_message(): waits (ASYNCIFY) for the next message page.js queued
+//     from a browser event and hands its notifications to the shared event
+//     record; a combo box's selection after a typed key or a pick is decided
+//     here, with the shared list rules (combo.h)
+//   - drawing into the shared canvas; ending a phase shows the touched area
+//     on the page's canvas, so the pixels are the headless backend's
+//   - pictures of loaded images as ImageData, shown by image views
+//   - open_url(): a new browser tab
+// Quirks:
+//   - the drawing canvas is a text alternative too: its accessible name
+//     lists the texts it currently shows, in the order they were drawn
+//   - there is no screen position: create_window() ignores x and y
+#include <emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/common/backend.h"
+#include "toolkit/common/canvas.h"
+#include "toolkit/common/combo.h"
+#include "toolkit/common/gadget_table.h"
+#include "toolkit/common/utf8.h"
+#include "toolkit/toolkit.h"
+
+// --- page.js, the page side ------------------------------------------------
+// clang-format off
+EM_JS(void, page_open_window, (const char* title, int width, int height), {
+  ferrantPage.openWindow(UTF8ToString(title), width, height);
+});
+EM_JS(void, page_close_window, (), { ferrantPage.closeWindow(); });
+EM_JS(void, page_add_menu_title, (const char* text), { ferrantPage.addMenuTitle(UTF8ToString(text)); });
+EM_JS(void, page_add_menu_item, (int item, const char* text), {
+  ferrantPage.addMenuItem(item, UTF8ToString(text));
+});
+EM_JS(int, page_create_gadget, (int kind, int number, int x, int y, int w, int h, const char* text, int flags), {
+  return ferrantPage.createGadget(kind, number, x, y, w, h, UTF8ToString(text), flags);
+});
+EM_JS(void, page_remove_gadget, (int element), { ferrantPage.removeGadget(element); });
+EM_JS(void, page_set_text, (int element, const char* text), { ferrantPage.setText(element, UTF8ToString(text)); });
+EM_JS(char*, page_field_text, (int element), {
+  const text = ferrantPage.fieldText(element);
+  const size = lengthBytesUTF8(text) + 1;
+  const buffer = _malloc(size);
+  stringToUTF8(text, buffer, size);
+  return buffer;
+});
+EM_JS(void, page_insert_combo_item, (int element, int position, const char* text), {
+  ferrantPage.insertComboItem(element, position, UTF8ToString(text));
+});
+EM_JS(void, page_select_combo_item, (int element, int index), { ferrantPage.selectComboItem(element, index); });
+EM_JS(int, page_make_image, (const std::uint8_t* rgba, int width, int height), {
+  return ferrantPage.makeImage(rgba, width, height);
+});
+EM_JS(void, page_free_image, (int handle), { ferrantPage.freeImage(handle); });
+EM_JS(void, page_show_image, (int element, int handle), { ferrantPage.showImage(element, handle); });
+EM_JS(void, page_show_drawing, (const std::uint32_t* rgba, int width, int height, int x0, int y0, int x1, int y1), {
+  ferrantPage.showDrawing(rgba, width, height, x0, y0, x1, y1);
+});
+EM_JS(void, page_describe_drawing, (const char* text), { ferrantPage.describeDrawing(UTF8ToString(text)); });
+EM_JS(int, page_open_url, (const char* url), { return ferrantPage.openUrl(UTF8ToString(url)); });
+EM_ASYNC_JS(int, page_next_message, (int* out, int capacity), {
+  return await ferrantPage.nextMessage(out, capacity);
+});
+// clang-format on
+
+namespace tk {
+namespace {
+
+using common::GadgetKind;
+
+// What a message carries (page.js, REC): four ints, the kind first.
+enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };
+// Non-character keys of a combo box (page.js, COMBO_KEYS).
+constexpr int kComboUp = -1;
+constexpr int kComboDown = -2;
+constexpr int kComboFirst = -3;
+constexpr int kComboLast = -4;
+constexpr int kMaxRecords = 8;
+
+// A gadget owns its element: destroying it removes the element.
+struct Gadget {
+  Gadget(GadgetKind gadget_kind, int number, int x, int y, int w, int h, std::string_view text,
+         std::uint32_t gadget_flags)
+      : kind(gadget_kind),
+        element(page_create_gadget(static_cast<int>(gadget_kind), number, x, y, w, h, std::string(text).c_str(),
+                                   static_cast<int>(gadget_flags))),
+        text(text) {}
+  ~Gadget() { page_remove_gadget(element); }
+  Gadget(const Gadget&) = delete;
+  Gadget& operator=(const Gadget&) = delete;
+
+  GadgetKind kind;
+  int element;
+  std::string text;             // labels, frames, buttons
+  common::ComboItems items;     // combo boxes
+  int selected = -1;
+  Bitmap bitmap = kNoBitmap;    // image views
+};
+
+// A text the drawing shows: its cell, for the drawing's text alternative.
+struct DrawnText {
+  int x, y, end;
+  std::string text;
+};
+
+struct State {
+  bool open = false;
+  int window = -1;  // the window's number, -1 for none
+  std::optional<common::Canvas> canvas;
+  std::vector<std::uint32_t> rgba;  // the canvas as the page's ImageData wants it
+  common::GadgetTable<Gadget> gadgets;
+  std::vector<DrawnText> texts;
+  struct Phase {
+    bool open = false;
+    bool has_target = false;
+    Colour text_background = common::kDefaultTextBackground;
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // touched area, empty when x0 >= x1
+    bool texts_changed = false;
+  } phase;
+};
+
+State& state() {
+  static State platform;
+  return platform;
+}
+
+Gadget* find(int number) { return state().gadgets.find(number); }
+
+void select_item(Gadget& combo, int index) {
+  combo.selected = index;
+  page_select_combo_item(combo.element, index);
+}
+
+// A key typed into a closed list: arrows step, Home/End jump, a character
+// selects the next item starting with it (the shared rule).
+int combo_selection_after_key(const Gadget& combo, int key) {
+  const int last = combo.items.size() - 1;
+  switch (key) {
+    case kComboUp: return combo.selected < 0 ? last : std::max(combo.selected - 1, 0);
+    case kComboDown: return std::min(combo.selected + 1, last);
+    case kComboFirst: return last >= 0 ? 0 : -1;
+    case kComboLast: return last;
+    default: {
+      const std::u32string character(1, static_cast<char32_t>(key));
+      return combo.items.next_starting_with(common::encode_utf8(character), combo.selected);
+    }
+  }
+}
+
+void handle_record(const std::array<int, 4>& record) {
+  State& s = state();
+  const auto [kind, a, b, c] = record;
+  (void)c;
+  switch (static_cast<Record>(kind)) {
+    case Record::Gadget:
+      common::record_event(kEventGadget, a, b);
+      return;
+    case Record::TextChange:
+      common::record_text_change(a);
+      return;
+    case Record::Window:
+      if (s.window >= 0) common::queue_window_event(a, s.window);
+      return;
+    case Record::Menu:
+      common::record_event(kEventMenu, a, kTypeNone);
+      return;
+    case Record::ComboChoose:
+    case Record::ComboKey: {
+      Gadget* combo = find(a);
+      if (combo == nullptr || combo->kind != GadgetKind::ComboBox) return;
+      const int index = static_cast<Record>(kind) == Record::ComboChoose ? b : combo_selection_after_key(*combo, b);
+      if (index < 0 || index >= combo->items.size() || index == combo->selected) return;
+      select_item(*combo, index);
+      common::record_event(kEventGadget, a, kTypeComboSelChange);
+      return;
+    }
+  }
+}
+
+// --- drawing -----------------------------------------------------------------
+
+common::Canvas* drawing_target() {
+  State& s = state();
+  return s.phase.open && s.phase.has_target && s.canvas ? &*s.canvas : nullptr;
+}
+
+// Widens the phase's touched area by the span's bounds and one pixel each
+// way, clamped to the canvas so that absurd coordinates cost nothing.
+void touch(long long xa, long long xb, long long ya, long long yb) {
+  State::Phase& phase = state().phase;
+  const common::Canvas& canvas = *state().canvas;
+  const auto clamp = [](long long v, int limit) { return static_cast<int>(std::clamp<long long>(v, 0, limit)); };
+  const int x0 = clamp(std::min(xa, xb) - 1, canvas.width());
+  const int x1 = clamp(std::max(xa, xb) + 2, canvas.width());
+  const int y0 = clamp(std::min(ya, yb) - 1, canvas.height());
+  const int y1 = clamp(std::max(ya, yb) + 2, canvas.height());
+  if (x0 >= x1 || y0 >= y1) return;
+  if (phase.x0 >= phase.x1) {
+    phase.x0 = x0, phase.y0 = y0, phase.x1 = x1, phase.y1 = y1;
+    return;
+  }
+  phase.x0 = std::min(phase.x0, x0);
+  phase.y0 = std::min(phase.y0, y0);
+  phase.x1 = std::max(phase.x1, x1);
+  phase.y1 = std::max(phase.y1, y1);
+}
+
+// Texts whose cell a box covers whole are gone from the picture.
+void forget_texts_under(long long x, long long y, long long w, long long h) {
+  auto& texts = state().texts;
+  const auto covered = [&](const DrawnText& t) {
+    return t.x >= x && t.end <= x + w && t.y >= y && t.y + common::Canvas::text_height() <= y + h;
+  };
+  const auto before = texts.size();
+  texts.erase(std::remove_if(texts.begin(), texts.end(), covered), texts.end());
+  state().phase.texts_changed |= texts.size() != before;
+}
+
+void describe_drawing() {
+  std::string description = "Drawing";
+  const char* separator = ": ";
+  for (const DrawnText& t : state().texts) {
+    description += separator;
+    description += t.text;
+    separator = ", ";
+  }
+  page_describe_drawing(description.c_str());
+}
+
+}  // namespace
+
+// --- the shared core's hooks ---------------------------------------------------
+
+namespace backend {
+
+bool open_platform(std::string& /*error*/) {
+  state().open = true;
+  return true;
+}
+
+void close_platform() {
+  State& s = state();
+  s.phase = State::Phase{};
+  s.gadgets.clear();
+  s.texts.clear();
+  s.canvas.reset();
+  s.window = -1;
+  s.open = false;
+  page_close_window();
+}
+
+Bitmap make_image(const common::DecodedImage& image) {
+  std::vector<std::uint8_t> rgba(image.argb.size() * 4);
+  for (std::size_t i = 0; i < image.argb.size(); ++i) {
+    const std::uint32_t p = image.argb[i];
+    rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
+    rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
+    rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
+    rgba[4 * i + 3] = static_cast<std::uint8_t>(p >> 24);
+  }
+  return page_make_image(rgba.data(), image.width, image.height);
+}
+
+void free_image(Bitmap image) {
+  for (const auto& entry : state().gadgets.entries()) {
+    if (entry.gadget->bitmap == image) entry.gadget->bitmap = kNoBitmap;
+  }
+  page_free_image(static_cast<int>(image));
+}
+
+int pump_message() {
+  std::array<int, 2 + 4 * kMaxRecords> message{};
+  const int code = page_next_message(message.data(), static_cast<int>(message.size()));
+  const int count = std::clamp(message[1], 0, kMaxRecords);
+  for (int i = 0; i < count; ++i) {
+    const int* r = &message[static_cast<std::size_t>(2 + 4 * i)];
+    handle_record({r[0], r[1], r[2], r[3]});
+  }
+  return code;
+}
+
+}  // namespace backend
+
+// --- window and menu -----------------------------------------------------------
+
+bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std::string_view title,
+                   std::uint32_t /*style*/) {
+  if (!common::window_may_open()) return false;
+  State& s = state();
+  s.gadgets.clear();
+  s.texts.clear();
+  page_open_window(std::string(title).c_str(), width, height);
+  s.window = window;
+  s.canvas.emplace(width, height, common::kButtonFace);
+  s.rgba.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  common::queue_window_opened(window);
+  return true;
+}
+
+void create_menu_bar(int /*menu*/, int /*window*/) {}
+
+void add_menu_title(std::string_view text) { page_add_menu_title(std::string(text).c_str()); }
+
+void add_menu_item(int item, std::string_view text) { page_add_menu_item(item, std::string(text).c_str()); }
+
+// --- gadgets -----------------------------------------------------------------
+
+namespace {
+
+Gadget* create(GadgetKind kind, int number, int x, int y, int w, int h, std::string_view text,
+               std::uint32_t flags = 0) {
+  State& s = state();
+  if (s.window < 0) return nullptr;
+  s.gadgets.erase(number);  // the old element goes before the new one comes
+  return &s.gadgets.insert(number, kind, std::make_unique<Gadget>(kind, number, x, y, w, h, text, flags));
+}
+
+}  // namespace
+
+void create_frame(int number, int x, int y, int w, int h, std::string_view caption) {
+  create(GadgetKind::Frame, number, x, y, w, h, caption);
+}
+
+void create_label(int number, int x, int y, int w, int h, std::string_view text, std::uint32_t flags) {
+  create(GadgetKind::Label, number, x, y, w, h, text, flags);
+}
+
+void create_text_field(int number, int x, int y, int w, int h, std::string_view text, std::uint32_t flags) {
+  create(GadgetKind::TextField, number, x, y, w, h, text, flags);
+}
+
+void create_combo_box(int number, int x, int y, int w, int h) {
+  create(GadgetKind::ComboBox, number, x, y, w, h, {});
+}
+
+void add_combo_item(int number, int position, std::string_view text) {
+  Gadget* combo = find(number);
+  if (combo == nullptr || combo->kind != GadgetKind::ComboBox) return;
+  const std::optional<int> inserted = combo->items.insert(position, text);
+  if (!inserted) return;
+  page_insert_combo_item(combo->element, *inserted, std::string(text).c_str());
+  select_item(*combo, common::selection_after_insert(combo->selected, *inserted));
+}
+
+void create_button(int number, int x, int y, int w, int h, std::string_view text) {
+  create(GadgetKind::Button, number, x, y, w, h, text);
+}
+
+void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
+  const common::DecodedImage* image = common::find_image(bitmap);
+  Gadget* view = create(GadgetKind::ImageView, number, x, y, image ? image->width : w, image ? image->height : h, {});
+  if (view != nullptr && image != nullptr) {
+    view->bitmap = bitmap;
+    page_show_image(view->element, static_cast<int>(bitmap));
+  }
+}
+
+void set_gadget_text(int number, std::string_view text) {
+  Gadget* gadget = find(number);
+  if (gadget == nullptr) return;
+  switch (gadget->kind) {
+    case GadgetKind::ComboBox:
+      select_item(*gadget, gadget->items.selection_for_text(text, gadget->selected));
+      return;
+    case GadgetKind::TextField:
+      page_set_text(gadget->element, std::string(text).c_str());
+      common::record_text_change(number);
+      return;
+    case GadgetKind::ImageView:
+      return;
+    default:
+      gadget->text = text;
+      page_set_text(gadget->element, gadget->text.c_str());
+      return;
+  }
+}
+
+std::string get_gadget_text(int number) {
+  const Gadget* gadget = find(number);
+  if (gadget == nullptr) return {};
+  switch (gadget->kind) {
+    case GadgetKind::ComboBox:
+      return gadget->items.text(gadget->selected);
+    case GadgetKind::TextField: {
+      const std::unique_ptr<char, decltype(&std::free)> text(page_field_text(gadget->element), &std::free);
+      return text ? std::string(text.get()) : std::string();
+    }
+    case GadgetKind::ImageView:
+      return {};
+    default:
+      return gadget->text;
+  }
+}
+
+std::int64_t get_gadget_state(int number) {
+  const Gadget* gadget = find(number);
+  if (gadget == nullptr) return 0;
+  if (gadget->kind == GadgetKind::ComboBox) return gadget->selected;
+  if (gadget->kind == GadgetKind::ImageView) return gadget->bitmap;
+  return 0;
+}
+
+bool open_url(std::string_view location) { return page_open_url(std::string(location).c_str()) != 0; }
+
+// --- drawing -----------------------------------------------------------------
+
+void begin_window_drawing(int window) {
+  end_drawing();
+  State& s = state();
+  s.phase = State::Phase{};
+  s.phase.open = true;
+  s.phase.has_target = s.canvas.has_value() && s.window == window;
+}
+
+// Shows the touched area: the canvas's pixels, opaque where painted and
+// transparent elsewhere so the controls under the drawing show through.
+void end_drawing() {
+  State& s = state();
+  const State::Phase phase = s.phase;
+  s.phase = State::Phase{};
+  if (!phase.open || !phase.has_target || !s.canvas) return;
+  if (phase.texts_changed) describe_drawing();
+  if (phase.x0 >= phase.x1) return;
+  const common::Canvas& canvas = *s.canvas;
+  const auto& pixels = canvas.pixels();
+  for (int y = phase.y0; y < phase.y1; ++y) {
+    for (int x = phase.x0; x < phase.x1; ++x) {
+      const auto i = static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width()) + static_cast<std::size_t>(x);
+      // Colour is r + 256 g + 65536 b: the bytes R, G, B of ImageData in a
+      // little-endian word; alpha goes on top.
+      s.rgba[i] = (static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFFu) | (canvas.painted(x, y) ? 0xFF000000u : 0u);
+    }
+  }
+  page_show_drawing(s.rgba.data(), canvas.width(), canvas.height(), phase.x0, phase.y0, phase.x1, phase.y1);
+}
+
+void draw_box(int x, int y, int w, int h, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->box(x, y, w, h, colour);
+    touch(x, static_cast<long long>(x) + w, y, static_cast<long long>(y) + h);
+    forget_texts_under(std::min<long long>(x, static_cast<long long>(x) + w), std::min<long long>(y, static_cast<long long>(y) + h),
+                       std::llabs(static_cast<long long>(w)), std::llabs(static_cast<long long>(h)));
+  }
+}
+
+void draw_circle(int x, int y, int r, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->circle(x, y, r, colour);
+    const long long radius = std::llabs(static_cast<long long>(r)) + 2;
+    touch(x - radius, x + radius, y - radius, y + radius);
+  }
+}
+
+void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
+  if (common::Canvas* canvas = drawing_target()) {
+    canvas->line(x1, y1, x2, y2, colour);
+    touch(x1, x2, y1, y2);
+  }
+}
+
+int draw_text(int x, int y, std::string_view text) {
+  common::Canvas* canvas = drawing_target();
+  if (canvas == nullptr) return x;
+  const int end = canvas->text(x, y, text, state().phase.text_background);
+  if (text.empty()) return end;
+  touch(x, end, y, static_cast<long long>(y) + common::Canvas::text_height());
+  auto& texts = state().texts;
+  std::erase_if(texts, [&](const DrawnText& t) { return t.x == x && t.y == y; });
+  texts.push_back(DrawnText{x, y, end, std::string(text)});
+  state().phase.texts_changed = true;
+  return end;
+}
+
+void set_text_background(Colour colour) {
+  State& s = state();
+  if (s.phase.open) s.phase.text_background = colour;
+}
+
+}  // namespace tk
