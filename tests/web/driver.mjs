@@ -1,0 +1,199 @@
+// The user's actions on the page as real input (Playwright's mouse and
+// keyboard, which Chromium receives as DevTools input events, the same path
+// as a person's), and what the page shows. The conformance suite's browser
+// driver calls perform() through the page binding
+//   ferrantDriver(action: string, a: number|string, b: number) -> Promise<number|string>
+// and the end-to-end test uses the same actions.
+import process from 'node:process';
+
+import { middleOf, shootClient, shownText } from './browser.mjs';
+
+// press_key() names, as KeyboardEvent.key spells them.
+const kKeys = new Set(['F10', 'Alt', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape']);
+
+// How long an element the action needs (an opened list, a menu) may take to
+// appear after the click that shows it.
+const kAppearMs = 5000;
+
+const gadget = (number) => `[data-client] [data-gadget="${number}"]`;
+
+export function createDriver(page) {
+  let side = 0;  // move_mouse alternates between two neighbouring points
+  const clickAt = async ({ x, y }) => page.mouse.click(x, y);
+  const clickMiddle = async (selector) => clickAt(await middleOf(page, selector));
+
+  // The list of a combo box: the one its aria-controls names, else the one
+  // shown on the page.
+  async function listSelector(number) {
+    const listId = await page.locator(gadget(number)).getAttribute('aria-controls');
+    return listId ? `[id="${listId}"]` : '[role=listbox]:visible';
+  }
+
+  async function waitShown(selector) {
+    await page.locator(selector).first().waitFor({ state: 'visible', timeout: kAppearMs });
+  }
+
+  // The menu title that opens item N: the [data-menu-title] holding it, or
+  // the one whose aria-controls names the menu holding it.
+  async function menuTitleOf(item) {
+    const title = await page.evaluate((number) => {
+      const entry = document.querySelector(`[data-menu-item="${number}"]`);
+      if (!entry) return null;
+      const holder = entry.closest('[data-menu-title]');
+      if (holder) return holder.dataset.menuTitle;
+      const menu = entry.closest('[role=menu]');
+      const byControls = menu?.id && document.querySelector(`[data-menu-title][aria-controls="${menu.id}"]`);
+      return byControls ? byControls.dataset.menuTitle : null;
+    }, item);
+    if (title === null) throw new Error(`no menu title holds [data-menu-item="${item}"]`);
+    return `[data-menu-title="${title}"]`;
+  }
+
+  // A point of the client area with no gadget on it (only the client itself
+  // or the drawing, which lets the pointer through), in page coordinates.
+  async function emptyPoint() {
+    const point = await page.evaluate(() => {
+      const client = document.querySelector('[data-client]');
+      const box = client.getBoundingClientRect();
+      for (let y = box.height - 5; y > 5; y -= 10) {
+        for (let x = box.width - 5; x > 5; x -= 10) {
+          if (document.elementFromPoint(box.left + x, box.top + y) === client &&
+              document.elementFromPoint(box.left + x + 1, box.top + y) === client) {
+            return { x: box.left + x, y: box.top + y };
+          }
+        }
+      }
+      return null;
+    });
+    if (!point) throw new Error('the client area has no empty point');
+    return point;
+  }
+
+  const actions = {
+    async focus_field(number) { await clickMiddle(gadget(number)); },
+    async type(keys) {
+      for (const key of String(keys)) await page.keyboard.type(key);
+    },
+    // Select all, then the system's paste: the text is put on the clipboard
+    // (the page's origin may write it) and Control+V pastes it.
+    async paste(text) {
+      await page.keyboard.press('Control+A');
+      await page.evaluate((t) => navigator.clipboard.writeText(t), String(text));
+      await page.keyboard.press('Control+V');
+    },
+    async pick(number, index) {
+      await clickMiddle(gadget(number));
+      const option = `${await listSelector(number)} [role=option][data-index="${index}"]`;
+      await waitShown(option);
+      await page.locator(option).first().scrollIntoViewIfNeeded();
+      await clickMiddle(option);
+    },
+    async open_close(number) {
+      await clickMiddle(gadget(number));
+      await waitShown(await listSelector(number)).catch(() => {});  // a list that does not show is for the suite to find
+      await clickMiddle(gadget(number));
+    },
+    async click(number) { await clickMiddle(gadget(number)); },
+    async tab(forward) { await page.keyboard.press(Number(forward) ? 'Tab' : 'Shift+Tab'); },
+    async press_key(name) {
+      if (!kKeys.has(name)) throw new Error(`press_key: unknown key "${name}"`);
+      await page.keyboard.press(name);
+    },
+    async choose_menu(item) {
+      await clickMiddle(await menuTitleOf(item));
+      const entry = `[data-menu-item="${item}"]`;
+      await waitShown(entry);
+      await clickMiddle(entry);
+    },
+    async close_box() { await clickMiddle('[data-window-close]'); },
+    // The page takes a document becoming visible as the system's request to
+    // repaint the whole window.
+    async system_repaint() {
+      await page.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
+    },
+    async move_mouse(count) {
+      const { x, y } = await emptyPoint();
+      for (let i = 0; i < Number(count); ++i) {
+        side ^= 1;
+        await page.mouse.move(x + side, y);
+      }
+    },
+  };
+
+  const queries = {
+    // The whole client area as the screen shows it, for the page's pixel
+    // cache (exposeDriver): { width, height, rgb: base64, 3 bytes a pixel }.
+    async client_pixels() {
+      const { width, height, rgb } = (await shootClient(page)).picture;
+      const bytes = Buffer.alloc(width * height * 3);
+      rgb.forEach((colour, i) => bytes.writeUIntLE(colour, i * 3, 3));
+      return { width, height, rgb: bytes.toString('base64') };
+    },
+    async focused_gadget() {
+      return page.evaluate(() => {
+        const holder = document.activeElement?.closest('[data-gadget]');
+        return holder ? Number(holder.dataset.gadget) : -1;
+      });
+    },
+    async shown_text(number) { return (await shownText(page, number)) ?? ''; },
+    async window_shown() {
+      return page.evaluate(() => {
+        const window = document.querySelector('[data-window]');
+        return window && window.getClientRects().length > 0 &&
+          getComputedStyle(window).visibility !== 'hidden' ? 1 : 0;
+      });
+    },
+  };
+
+  // Runs one action or query; actions return 0. Unknown names throw.
+  async function perform(name, a, b) {
+    if (Object.hasOwn(actions, name)) {
+      await actions[name](a, b);
+      return 0;
+    }
+    if (Object.hasOwn(queries, name)) return queries[name](a, b);
+    throw new Error(`ferrantDriver: unknown action "${name}"`);
+  }
+
+  return { perform };
+}
+
+// Gives the page `ferrantDriver(action, a, b)`. The call reaches Node.js
+// through a Playwright binding, which costs a round trip; a suite that reads
+// the drawing pixel by pixel would spend minutes on that, so pixel(x, y) is
+// answered in the page from one screenshot of the client area, kept while
+// the page does nothing else: the next task of the page's event loop (the
+// program's next wait, an input event, any other driver call's answer)
+// drops it. onError(message) hears of every failed call; with trace, every
+// call is printed on standard error.
+export async function exposeDriver(page, { onError, trace = false }) {
+  const driver = createDriver(page);
+  await page.exposeBinding('ferrantDriverRemote', async (_source, action, a, b) => {
+    const call = `ferrantDriver(${JSON.stringify(action)}, ${JSON.stringify(a)}, ${JSON.stringify(b)})`;
+    try {
+      const result = await driver.perform(action, a, b);
+      if (trace) process.stderr.write(`${call} -> ${action === 'client_pixels' ? '(pixels)' : JSON.stringify(result)}\n`);
+      return result;
+    } catch (error) {
+      onError(`${call}: ${error.message}`);
+      throw error;
+    }
+  });
+  await page.addInitScript(() => {
+    let picture = null;  // { width, height, rgb: Uint8Array }
+    async function pixel(x, y) {
+      if (!picture) {
+        const { width, height, rgb } = await window.ferrantDriverRemote('client_pixels', 0, 0);
+        picture = { width, height, rgb: Uint8Array.from(atob(rgb), (c) => c.charCodeAt(0)) };
+        setTimeout(() => { picture = null; }, 0);
+      }
+      if (!Number.isInteger(x) || !Number.isInteger(y) || x < 0 || y < 0 || x >= picture.width || y >= picture.height) {
+        return -1;
+      }
+      const i = (y * picture.width + x) * 3;
+      return picture.rgb[i] + 256 * picture.rgb[i + 1] + 65536 * picture.rgb[i + 2];
+    }
+    window.ferrantDriver = (action, a, b) =>
+      (action === 'pixel' ? pixel(Number(a), Number(b)) : window.ferrantDriverRemote(action, a, b));
+  });
+}

@@ -1,0 +1,290 @@
+// e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR: the page (SITE_DIR/index.html) in
+// headless Chromium, driven with real input, against the headless toolkit
+// (ferrant-replay) given the same input: the drawing pixel for pixel, every
+// gadget's text; then what assistive technology reads from Chromium's
+// accessibility tree, the Homepage menu item and Quit. Screenshots and the
+// headless canvas are kept in OUT_DIR. Exit status 0 when every check holds,
+// 1 otherwise, 2 for bad arguments.
+import { execFileSync } from 'node:child_process';
+import { existsSync, promises as fs } from 'node:fs';
+import path from 'node:path';
+import process from 'node:process';
+
+import {
+  colourAt, decodePng, hexColour, launchBrowser, programIdle, scratchFolder, serveFolder, shootClient,
+  shownText,
+} from './browser.mjs';
+import { createDriver } from './driver.mjs';
+
+const [siteDir, replayProgram, outDir] = process.argv.slice(2);
+if (!siteDir || !replayProgram || !outDir) {
+  console.error('usage: node e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR');
+  process.exit(2);
+}
+
+// Gadget numbers (ferrant-replay --help).
+const kBaserateField = 0;
+const kDistanceField = 2;
+const kModelBox = 4;
+const kQuitButton = 9;
+const kLogo = 13;
+const kFirstLabel = 100;
+const kBaserateCaption = 'Enter Baserate: 3 .. 238';
+const kHomepageItem = 0;
+const kChartTitle = 'PSD (dBm/Hz)';
+// Where the headless canvas is this colour it has painted nothing.
+const kWindowBackground = 0xf0f0f0;
+const kStartMs = 60_000;
+
+let failures = 0;
+const step = (text) => console.log(`--- ${text}`);
+const fail = (text) => {
+  console.error(`FAIL: ${text}`);
+  failures += 1;
+};
+
+// Polls `condition` in the page (surviving reloads) until it holds.
+async function waitInPage(page, condition, timeoutMs) {
+  const deadline = Date.now() + timeoutMs;
+  for (;;) {
+    try {
+      if (await page.evaluate(condition)) return true;
+    } catch {
+      // the page is between documents
+    }
+    if (Date.now() > deadline) return false;
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+const programState = () => document.documentElement.dataset.ferrant;
+
+// ferrant-replay on SCRIPT in a folder that has the logo when the site has
+// it: { dump: its final JSON, canvas: PNG bytes of the client area }.
+async function replay(script, scratch) {
+  const folder = await fs.mkdtemp(path.join(scratch, 'replay-'));
+  const logo = path.join(siteDir, 'Varnek.bmp');
+  if (existsSync(logo)) await fs.copyFile(logo, path.join(folder, 'Varnek.bmp'));
+  const canvasFile = path.join(folder, 'canvas.png');
+  const output = execFileSync(path.resolve(replayProgram), ['--png', canvasFile],
+    { cwd: folder, input: script, encoding: 'utf8' });
+  const lines = output.trim().split('\n');
+  return { dump: JSON.parse(lines[lines.length - 1]), canvas: await fs.readFile(canvasFile) };
+}
+
+// Compares every pixel the headless canvas painted with the screenshot;
+// prints the first differences.
+function compareDrawing(shot, canvas) {
+  if (canvas.width !== shot.width || canvas.height !== shot.height) {
+    fail(`client area is ${shot.width} x ${shot.height}, the headless canvas ${canvas.width} x ${canvas.height}`);
+    return;
+  }
+  let painted = 0, differing = 0;
+  for (let y = 0; y < canvas.height; ++y) {
+    for (let x = 0; x < canvas.width; ++x) {
+      const want = colourAt(canvas, x, y);
+      if (want === kWindowBackground) continue;
+      ++painted;
+      const have = colourAt(shot, x, y);
+      if (have === want) continue;
+      if (differing < 10) console.error(`  client ${x},${y}: ${hexColour(have)}, expected ${hexColour(want)}`);
+      ++differing;
+    }
+  }
+  if (differing) fail(`${differing} of the ${painted} painted pixels of the drawing differ`);
+  else console.log(`drawing: all ${painted} painted pixels equal the headless canvas`);
+}
+
+// Chromium's accessibility tree, its nodes looked up by the element a
+// selector finds.
+async function accessibilityTree(page) {
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('DOM.enable');
+  await cdp.send('Accessibility.enable');
+  const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+  const byId = new Map(nodes.map((node) => [node.nodeId, node]));
+  const byElement = new Map(nodes.filter((node) => node.backendDOMNodeId)
+    .map((node) => [node.backendDOMNodeId, node]));
+  const { root } = await cdp.send('DOM.getDocument', { depth: 0 });
+  return {
+    async nodeOf(selector) {
+      const { nodeId } = await cdp.send('DOM.querySelector', { nodeId: root.nodeId, selector });
+      if (!nodeId) return null;
+      const { node } = await cdp.send('DOM.describeNode', { nodeId });
+      return byElement.get(node.backendNodeId) ?? null;
+    },
+    ancestry: function* (node) {
+      for (let at = node; at; at = byId.get(at.parentId)) yield at;
+    },
+    detach: () => cdp.detach(),
+  };
+}
+const axName = (node) => node?.name?.value ?? '';
+const axRole = (node) => node?.role?.value ?? '';
+const axProperty = (node, name) => node?.properties?.find((p) => p.name === name)?.value?.value;
+
+async function checkAccessibility(page, labels, changedLabels) {
+  step('accessibility: names, live regions and the drawing in the accessibility tree');
+  const tree = await accessibilityTree(page);
+
+  const field = await tree.nodeOf(`[data-client] [data-gadget="${kBaserateField}"]`);
+  if (!axName(field).includes(kBaserateCaption)) {
+    fail(`the baserate field's accessible name is "${axName(field)}", not one with "${kBaserateCaption}"`);
+  }
+
+  // The sunken labels show the results; a screen reader announces them
+  // when they sit in a polite live region (the label or an ancestor carries
+  // the region's politeness). Results in plain labels are only listed.
+  const live = async (number) => {
+    const node = await tree.nodeOf(`[data-client] [data-gadget="${number}"]`);
+    return node && !node.ignored
+      ? [...tree.ancestry(node)].map((at) => axProperty(at, 'live')).find(Boolean) : undefined;
+  };
+  const sunken = await page.evaluate((numbers) => numbers.filter((n) => {
+    const label = document.querySelector(`[data-client] [data-gadget="${n}"]`);
+    return label && parseFloat(getComputedStyle(label).borderTopWidth) > 0 && !label.matches('input, button, [role]');
+  }), labels);
+  const silent = [];
+  for (const number of sunken) if (await live(number) !== 'polite') silent.push(number);
+  if (sunken.length === 0) fail('no sunken result labels found');
+  else if (silent.length) fail(`sunken result labels not in a polite live region: ${silent.join(', ')}`);
+  else console.log(`sunken result labels in a polite live region: ${sunken.join(', ')}`);
+  const unannounced = [];
+  for (const number of changedLabels) if (!sunken.includes(number) && !await live(number)) unannounced.push(number);
+  if (unannounced.length) console.log(`note: plain labels the input changed, not announced: ${unannounced.join(', ')}`);
+
+  // The drawing's text alternative names what the chart shows: its title.
+  const drawing = await tree.nodeOf('[data-drawing]');
+  if (!['img', 'image'].includes(axRole(drawing)) || !axName(drawing).includes(kChartTitle)) {
+    fail(`the drawing is exposed as role "${axRole(drawing)}" named "${axName(drawing)}", ` +
+      `not as an image whose name has the chart's title "${kChartTitle}"`);
+  } else {
+    console.log(`drawing: ${axRole(drawing)} "${axName(drawing)}"`);
+  }
+  await tree.detach();
+}
+
+async function main() {
+  await fs.mkdir(outDir, { recursive: true });
+  const scratch = await scratchFolder('ferrant-web-e2e-');
+  const server = await serveFolder(siteDir);
+  const session = await launchBrowser(server.origin);
+  const { page, context } = session;
+  const driver = createDriver(page);
+  page.on('pageerror', (error) => fail(`the page threw: ${error.message}`));
+  try {
+    step('start: the page loads and the program waits for its first event');
+    await page.goto(`${server.origin}/index.html`);
+    if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'running', kStartMs)) {
+      fail(`the program is not running after ${kStartMs / 1000} s (data-ferrant="${await page.evaluate(programState)}")`);
+      return;
+    }
+    await programIdle(page);
+
+    step('typical input: baserate 10, distance 5000, model Pellion');
+    await driver.perform('focus_field', kBaserateField);
+    await page.keyboard.press('Control+A');
+    await driver.perform('type', '10');
+    await driver.perform('focus_field', kDistanceField);
+    await page.keyboard.press('Control+A');
+    await driver.perform('type', '5000');
+    await driver.perform('click', kModelBox);
+    const pellion = page.locator('[role=listbox]:visible [role=option]', { hasText: /^Pellion$/ }).first();
+    await pellion.waitFor({ state: 'visible', timeout: 5000 });
+    const pellionIndex = Number(await pellion.getAttribute('data-index'));
+    await pellion.scrollIntoViewIfNeeded();
+    const box = await pellion.boundingBox();
+    await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    await programIdle(page);
+
+    const start = await replay('', scratch.folder);
+    const typed = await replay(
+      `type ${kBaserateField} 10\ntype ${kDistanceField} 5000\npick ${kModelBox} ${pellionIndex}\n`,
+      scratch.folder);
+    const { png: shotPng, picture: shot } = await shootClient(page);
+    await fs.writeFile(path.join(outDir, 'client.png'), shotPng);
+    await fs.writeFile(path.join(outDir, 'canvas.png'), typed.canvas);
+    await page.screenshot({ path: path.join(outDir, 'page.png'), fullPage: true });
+
+    step('the chart and the loop sketches equal the headless canvas');
+    compareDrawing(shot, decodePng(typed.canvas));
+
+    step('every gadget shows the text of the headless window');
+    let compared = 0;
+    for (const [number, { text }] of Object.entries(typed.dump.gadgets)) {
+      if (Number(number) === kLogo) continue;
+      const shown = await shownText(page, Number(number));
+      ++compared;
+      if (shown === null) fail(`no [data-gadget="${number}"] on the page`);
+      else if (shown !== text) fail(`gadget ${number} shows ${JSON.stringify(shown)}, expected ${JSON.stringify(text)}`);
+    }
+    console.log(`compared the texts of ${compared} gadgets`);
+
+    step('the logo has the size of the bitmap file');
+    const logo = typed.dump.gadgets[kLogo];
+    const shownLogo = await page.evaluate((n) => {
+      const view = document.querySelector(`[data-client] [data-gadget="${n}"]`);
+      return view ? { width: view.width ?? 0, height: view.height ?? 0 } : null;
+    }, kLogo);
+    if (!shownLogo || shownLogo.width !== logo.width || shownLogo.height !== logo.height) {
+      fail(`the logo view is ${JSON.stringify(shownLogo)}, the headless window's ${logo.width} x ${logo.height}`);
+    }
+
+    const labels = Object.keys(typed.dump.gadgets).map(Number).filter((n) => n >= kFirstLabel);
+    const changedLabels = labels.filter((n) => typed.dump.gadgets[n].text !== start.dump.gadgets[n]?.text);
+    await checkAccessibility(page, labels, changedLabels);
+
+    step('Homepage opens the address in a new tab; the program runs on');
+    let tab = null;
+    try {
+      [tab] = await Promise.all([
+        context.waitForEvent('page', { timeout: 10_000 }),
+        driver.perform('choose_menu', kHomepageItem),
+      ]);
+    } catch (error) {
+      fail(`Homepage opened no new tab: ${error.message}`);
+    }
+    if (tab) {
+      await tab.waitForLoadState('load').catch(() => {});
+      const address = tab.url();
+      const [homepage] = (await replay(`menu ${kHomepageItem}\n`, scratch.folder)).dump.urls;
+      if (!homepage || address !== new URL(homepage).href) {
+        fail(`the new tab shows "${address}", the headless window opens "${homepage}"`);
+      } else {
+        console.log(`new tab: ${address}`);
+      }
+      await tab.close();
+      await programIdle(page);
+      if (await page.evaluate(programState) !== 'running') fail('the program ended after Homepage');
+    }
+
+    step('Quit ends the program; the page offers a restart');
+    await driver.perform('click', kQuitButton);
+    if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'ended', 10_000)) {
+      fail(`data-ferrant is "${await page.evaluate(programState)}" after Quit, not "ended"`);
+    } else if (await page.evaluate(() => window.ferrantExitCode) !== 0) {
+      fail(`the program ended with exit code ${await page.evaluate(() => window.ferrantExitCode)}, not 0`);
+    } else if (!await page.locator('[data-restart]').isVisible()) {
+      fail('no restart button after Quit');
+    } else {
+      await page.locator('[data-restart]').click();
+      if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'running', kStartMs)) {
+        fail('the program does not run again after the restart');
+      }
+    }
+  } finally {
+    await session.close();
+    await server.close();
+    await scratch.remove();
+  }
+}
+
+main().then(() => {
+  if (failures) {
+    console.error(`web e2e: ${failures} checks failed (pictures in ${outDir})`);
+    process.exit(1);
+  }
+  console.log('web e2e: all checks passed');
+}, (error) => {
+  console.error(error.stack ?? String(error));
+  process.exit(1);
+});
