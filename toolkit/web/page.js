@@ -18,8 +18,8 @@
 //     opening and closing combo lists, keeping the focus where a click on
 //     a non-focusable part would take it away
 //   - accessible names: a field or box is labelled by the caption above it,
-//     sunken value labels are a polite live region, the drawing is an image
-//     whose name lists the texts it shows
+//     sunken value labels and labels the program writes are polite live
+//     regions, the drawing is an image whose name lists the texts it shows
 // Quirks:
 //   - a combo box's selection is decided by the program side (typed keys,
 //     picks); the list here only shows it
@@ -536,9 +536,16 @@ var ferrantPage = (function () {
     setText: function (id, text) {
       const el = elements.get(id);
       if (!el) return;
-      if (el.tagName === 'INPUT') el.value = text;
-      else if (el.classList.contains('frame')) { el.firstChild.textContent = text; el.setAttribute('aria-label', text); }
-      else el.textContent = text;
+      if (el.tagName === 'INPUT') {
+        el.value = text;
+      } else if (el.classList.contains('frame')) {
+        el.firstChild.textContent = text;
+        el.setAttribute('aria-label', text);
+      } else {
+        el.textContent = text;
+        // A label the program writes shows a result: announce its changes.
+        if (kindOf(el) === KIND.label) el.setAttribute('aria-live', 'polite');
+      }
     },
 
     fieldText: function (id) {
@@ -627,7 +634,29 @@ var ferrantPage = (function () {
 window.ferrantIdle = ferrantPage.idle;
 
 var Module = typeof Module !== 'undefined' ? Module : {};
+// main() is started here rather than by the loader: once it has waited for
+// an event (ASYNCIFY), the loader no longer hears of its return. An async
+// call does, and exit() then ends the runtime, which calls onExit. The
+// command line is the page address's `arg` values, in order.
+Module['noInitialRun'] = true;
 Module['onExit'] = (status) => ferrantPage.ended(status);
+Module['onRuntimeInitialized'] = function () {
+  const args = [thisProgram].concat(new URLSearchParams(location.search).getAll('arg'));
+  const argv = _malloc((args.length + 1) * 4);
+  args.forEach(function (arg, i) {
+    const size = lengthBytesUTF8(arg) + 1;
+    HEAP32[(argv >> 2) + i] = _malloc(size);
+    stringToUTF8(arg, HEAP32[(argv >> 2) + i], size);
+  });
+  HEAP32[(argv >> 2) + args.length] = 0;
+  ccall('main', 'number', ['number', 'number'], [args.length, argv], { async: true }).then(function (status) {
+    try {
+      exit(status);
+    } catch (thrown) {
+      if (!(thrown instanceof ExitStatus)) throw thrown;  // exit() ends by throwing ExitStatus
+    }
+  });
+};
 // The logo is a file beside the page; the program reads it from its working
 // folder, so it is fetched into the in-memory file system before main().
 // A missing file leaves the logo area empty, as on the desktop.

@@ -1,0 +1,131 @@
+// The conformance driver on the browser backend: the suite runs as a page in
+// headless Chromium, and every action is real browser input (Chromium's
+// input events through Playwright) performed by tests/web/run_page.mjs, which
+// gives the page the `ferrantDriver(action, a, b)` binding. The suite waits
+// (ASYNCIFY) while the input is delivered; the program side hears of it only
+// through wait_event(), as the program does.
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "tests/toolkit/conformance/driver.h"
+#include "toolkit/common/backend.h"
+
+// clang-format off
+EM_ASYNC_JS(int, driver_number, (const char* action, int a, int b), {
+  return Number(await ferrantDriver(UTF8ToString(action), a, b));
+});
+EM_ASYNC_JS(void, driver_keys, (const char* action, const char* text), {
+  await ferrantDriver(UTF8ToString(action), UTF8ToString(text), 0);
+});
+EM_ASYNC_JS(char*, driver_text, (const char* action, int a), {
+  const text = String(await ferrantDriver(UTF8ToString(action), a, 0));
+  const size = lengthBytesUTF8(text) + 1;
+  const buffer = _malloc(size);
+  stringToUTF8(text, buffer, size);
+  return buffer;
+});
+// The client area as the screen shows it, r + 256 g + 65536 b a pixel, into
+// `out`; returns its width. One screenshot serves all pixel() calls until the
+// next action.
+EM_ASYNC_JS(int, driver_client_pixels, (int* out, int capacity), {
+  const shot = await ferrantDriver('client_pixels', 0, 0);
+  const bytes = atob(shot.rgb);
+  const count = Math.min(shot.width * shot.height, capacity);
+  for (let i = 0; i < count; ++i) {
+    HEAP32[(out >> 2) + i] = bytes.charCodeAt(3 * i) | bytes.charCodeAt(3 * i + 1) << 8 | bytes.charCodeAt(3 * i + 2) << 16;
+  }
+  return shot.width;
+});
+// One turn of the browser's event loop and a little more, so input still on
+// its way is delivered before settle() decides that nothing more comes.
+EM_ASYNC_JS(void, driver_pause, (), { await new Promise((resolve) => setTimeout(resolve, 25)); });
+EM_JS(int, driver_pending, (), { return ferrantPage.pending(); });
+// clang-format on
+
+namespace conformance {
+namespace {
+
+// The last screenshot of the client area; empty once anything may have
+// changed it.
+struct Screen {
+  std::vector<tk::Colour> pixels;
+  int width = 0;
+};
+Screen& screen() {
+  static Screen shot;
+  return shot;
+}
+
+// Every action and settle() may change what the window shows.
+int act(const char* action, int a, int b) {
+  screen().pixels.clear();
+  return driver_number(action, a, b);
+}
+void act_keys(const char* action, std::string_view text) {
+  screen().pixels.clear();
+  driver_keys(action, std::string(text).c_str());
+}
+
+}  // namespace
+
+const char* backend_name() { return "web"; }
+bool text_in_platform_font() { return false; }
+void window_ready() {}
+
+void focus_field(int gadget) { act("focus_field", gadget, 0); }
+void type(std::string_view keys) { act_keys("type", keys); }
+void paste(std::string_view text) { act_keys("paste", text); }
+void pick(int gadget, int index) { act("pick", gadget, index); }
+void open_close(int gadget) { act("open_close", gadget, 0); }
+void click(int gadget) { act("click", gadget, 0); }
+void tab(bool forward) { act("tab", forward ? 1 : 0, 0); }
+
+void press_key(Key key) {
+  constexpr const char* kNames[] = {"F10", "Alt", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "Enter", "Escape"};
+  act_keys("press_key", kNames[static_cast<int>(key)]);
+}
+void choose_menu(int item) { act("choose_menu", item, 0); }
+void close_box() { act("close_box", 0, 0); }
+void system_repaint() { act("system_repaint", 0, 0); }
+void move_mouse(int count) { act("move_mouse", count, 0); }
+
+std::vector<Event> settle() {
+  screen().pixels.clear();
+  std::vector<Event> events;
+  for (int quiet_turns = 0; quiet_turns < 2;) {
+    if (driver_pending() > 0 || tk::common::has_queued_window_events()) {
+      quiet_turns = 0;
+      const int code = tk::wait_event();
+      events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+    } else {
+      driver_pause();
+      ++quiet_turns;
+    }
+  }
+  return events;
+}
+
+int focused_gadget() { return driver_number("focused_gadget", 0, 0); }
+
+std::string shown_text(int gadget) {
+  const std::unique_ptr<char, decltype(&std::free)> text(driver_text("shown_text", gadget), &std::free);
+  return text ? std::string(text.get()) : std::string();
+}
+
+bool window_shown() { return driver_number("window_shown", 0, 0) != 0; }
+tk::Colour pixel(int x, int y) {
+  constexpr std::size_t kShotPixels = 1 << 20;  // room for more than the 700 x 680 client area
+  Screen& shot = screen();
+  if (shot.pixels.empty()) {
+    shot.pixels.resize(kShotPixels);
+    shot.width = driver_client_pixels(shot.pixels.data(), static_cast<int>(shot.pixels.size()));
+  }
+  const long long index = static_cast<long long>(y) * shot.width + x;
+  if (x < 0 || y < 0 || x >= shot.width || index >= static_cast<long long>(shot.pixels.size())) return 0;
+  return shot.pixels[static_cast<std::size_t>(index)];
+}
+
+}  // namespace conformance
