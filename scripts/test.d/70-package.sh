@@ -3,13 +3,16 @@
 # validated, its man pages read, the packaged programs run from an unpacked
 # copy; then Debian's own checks: lintian, and piuparts' install, removal and
 # purge in a clean chroot (tests/package/piuparts.sh). The Windows zip (the
-# 32-bit build of stage 50): its files, the programs inspected.
+# 32-bit build of stage 50): its files, the programs inspected. The web zip
+# (the browser build of stage 45): its files, and the unpacked site run in
+# Chromium by the browser end-to-end test.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
 started=$SECONDS
 build=${PACKAGE_BUILD_DIR:-build/package}
 windows_build=${PACKAGE_WINDOWS_BUILD_DIR:-build/mingw-i686}
+web_build=${PACKAGE_WEB_BUILD_DIR:-build/web}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DFERRANT_BUILD_TESTS=OFF -DFERRANT_BUILD_BENCH=OFF -DFERRANT_BUILD_HEADLESS=OFF \
@@ -194,6 +197,28 @@ else
   grep -q "file format pei-i386" <<<"$reach_headers" || fail "ferrant-reach.exe is not a 32-bit x86 program"
   reach_imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$reach_headers" | grep -viE '^(KERNEL32|ADVAPI32|msvcrt|api-ms-win-.*)\.dll$' || true)
   [ -z "$reach_imports" ] || fail "ferrant-reach.exe needs DLLs beside it: $reach_imports"
+fi
+
+# --- the web zip ---------------------------------------------------------------
+cmake --preset web >/dev/null
+cmake --build "$web_build" -j"$JOBS" --target ferrant_web_zip
+zip=$web_build/ferrant-calc-$project_version-web.zip
+if [ ! -f "$zip" ]; then
+  fail "no $zip"
+else
+  echo "package: $zip"
+  folder=ferrant-calc-$project_version-web
+  expected=$(printf '%s\n' "$folder/Varnek.bmp" "$folder/ferrant-calc.js" "$folder/ferrant-calc.wasm" "$folder/index.html")
+  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+  [ "$listed" = "$expected" ] || fail "the web zip holds: $(echo $listed)"
+  unzip -q "$zip" -d "$work/web"
+  site=$work/web/$folder
+  cmp -s "$site/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
+  [ "$(od -An -tx1 -N4 "$site/ferrant-calc.wasm" | tr -d ' \n')" = 0061736d ] || fail "ferrant-calc.wasm is not WebAssembly"
+  grep -aqF "Version $project_version" "$site/ferrant-calc.wasm" || fail "the page's menu does not say Version $project_version"
+  FERRANT_WEB_NODE=${FERRANT_WEB_NODE:-$ROOT/build/web-node} \
+    node tests/web/e2e.mjs "$site" build/default/tools/ferrant-replay "$work/web-e2e" >"$work/web-e2e.txt" 2>&1 ||
+    { cat "$work/web-e2e.txt"; fail "the unpacked site failed the browser end-to-end test"; }
 fi
 
 if [ "$failures" -ne 0 ]; then
