@@ -204,6 +204,8 @@ async function main() {
     await fs.writeFile(path.join(outDir, 'client.png'), shotPng);
     await fs.writeFile(path.join(outDir, 'canvas.png'), typed.canvas);
     await page.screenshot({ path: path.join(outDir, 'page.png'), fullPage: true });
+    // The window alone, for the README (scripts/screenshots).
+    await page.locator('[data-window]').screenshot({ path: path.join(outDir, 'window.png'), caret: 'hide' });
 
     step('the chart and the loop sketches equal the headless canvas');
     compareDrawing(shot, decodePng(typed.canvas));
