@@ -4,7 +4,7 @@
 // one blocking event source, immediate drawing into the window's client area
 // and the text/integer conversions. The shared core (toolkit/common) defines
 // the life cycle, the image table and wait_event(); every backend (headless,
-// FLTK, Win32) the rest, and the program links against any one of them
+// FLTK, Win32, web) the rest, and the program links against any one of them
 // without seeing a platform type. The event contract below is what they all
 // keep.
 //
