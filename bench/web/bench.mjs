@@ -1,0 +1,191 @@
+// bench.mjs SITE_DIR: figures of ferrant-calc's page in headless Chromium,
+// printed with their goals (run by hand, never by scripts/test):
+//   node bench/web/bench.mjs build/web/site
+// FERRANT_WEB_NODE names the folder playwright-core is installed in, as for
+// the browser tests (tests/web/browser.mjs; scripts/test.d/45-web.sh makes
+// build/web-node). Prints:
+//   - navigation start to the first complete frame (the program waits for
+//     its first event, then one animation frame), median of 10 fresh pages,
+//     against a static copy of the running window (no scripts, canvases as
+//     images) measured the same way (load, then one animation frame)
+//   - a typed baserate digit to the next frame after the redrawn chart
+//   - the site's transfer size, gzip -9
+import { promises as fs } from 'node:fs';
+import path from 'node:path';
+import process from 'node:process';
+import zlib from 'node:zlib';
+
+import { launchBrowser, programIdle, scratchFolder, serveFolder } from '../../tests/web/browser.mjs';
+import { createDriver } from '../../tests/web/driver.mjs';
+
+const kLoadRuns = 10;
+const kLoadRatioGoal = 1.5;
+const kDigitGoalMs = 16;
+const kTransferGoalBytes = 150 * 1024;
+const kSiteFiles = ['index.html', 'ferrant-calc.js', 'ferrant-calc.wasm'];
+// Each cycle selects the baserate field's text and types two digits, then
+// goes to the start and types a leading 2, or 1 where 2ab would pass 238:
+// every digit is measured and changes the baserate, which stays in 3..238.
+const kDigitCycles = ['35', '72', '48', '96', '61', '83', '59', '32', '77', '44'];
+
+const siteDir = process.argv[2];
+if (!siteDir) {
+  console.error('usage: node bench/web/bench.mjs SITE_DIR');
+  process.exit(2);
+}
+
+const median = (values) => quantile(values, 0.5);
+function quantile(values, q) {
+  const sorted = [...values].sort((a, b) => a - b);
+  const at = (sorted.length - 1) * q;
+  const below = Math.floor(at);
+  return sorted[below] + (sorted[Math.min(below + 1, sorted.length - 1)] - sorted[below]) * (at - below);
+}
+const ms = (value) => `${value.toFixed(1)} ms`;
+
+// In every page: the time since navigation start of the first animation
+// frame after load and, on the program's page, after it first waits.
+function markFirstFrame() {
+  const frameAfterReady = () => requestAnimationFrame(() => { window.benchFirstFrame = performance.now(); });
+  window.addEventListener('load', () => {
+    const root = document.documentElement;
+    if (!root.dataset.ferrant || root.dataset.ferrant === 'running') return frameAfterReady();
+    const watch = new MutationObserver(() => {
+      if (root.dataset.ferrant === 'running') { watch.disconnect(); frameAfterReady(); }
+    });
+    watch.observe(root, { attributes: true, attributeFilter: ['data-ferrant'] });
+  });
+}
+
+async function firstFrameMs(browser, viewport, address) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
+  try {
+    const page = await context.newPage();
+    await page.addInitScript(markFirstFrame);
+    await page.goto(address);
+    await page.waitForFunction(() => window.benchFirstFrame !== undefined, null, { timeout: 30000 });
+    return await page.evaluate(() => window.benchFirstFrame);
+  } finally {
+    await context.close();
+  }
+}
+
+// The running window as a static page: its styles and elements, every
+// canvas an image of what it shows at the same place, fields' texts kept.
+async function writePlainPage(page, folder) {
+  const html = await page.evaluate(() => {
+    const window_ = document.querySelector('[data-window]');
+    const copy = window_.cloneNode(true);
+    const canvases = window_.querySelectorAll('canvas');
+    copy.querySelectorAll('canvas').forEach((canvas, i) => {
+      const image = document.createElement('img');
+      for (const { name, value } of canvas.attributes) image.setAttribute(name, value);
+      const placed = getComputedStyle(canvases[i]);
+      for (const property of ['left', 'top', 'width', 'height', 'z-index']) {
+        image.style.setProperty(property, placed.getPropertyValue(property));
+      }
+      image.src = canvases[i].toDataURL('image/png');
+      canvas.replaceWith(image);
+    });
+    const fields = window_.querySelectorAll('input');
+    copy.querySelectorAll('input').forEach((field, i) => field.setAttribute('value', fields[i].value));
+    const styles = [...document.querySelectorAll('style')].map((style) => style.outerHTML).join('\n');
+    return `<!doctype html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n<title>${document.title}</title>\n` +
+      `${styles}\n</head>\n<body>\n<main data-window-host>${copy.outerHTML}</main>\n</body>\n</html>\n`;
+  });
+  await fs.writeFile(path.join(folder, 'index.html'), html);
+}
+
+async function pageLoad(session, programOrigin, scratch) {
+  const { browser, page } = session;
+  await page.goto(`${programOrigin}/index.html`);
+  await programIdle(page);
+  await writePlainPage(page, scratch.folder);
+  const plainServer = await serveFolder(scratch.folder);
+  const viewport = page.viewportSize();
+  const program = [], plain = [];
+  try {
+    for (let run = 0; run < kLoadRuns; ++run) {
+      program.push(await firstFrameMs(browser, viewport, `${programOrigin}/index.html`));
+      plain.push(await firstFrameMs(browser, viewport, `${plainServer.origin}/index.html`));
+    }
+  } finally {
+    await plainServer.close();
+  }
+  const ratio = median(program) / median(plain);
+  console.log(`page load to the first complete frame, median of ${kLoadRuns} fresh pages: ferrant-calc ` +
+    `${ms(median(program))}, the same window as plain HTML ${ms(median(plain))}, ratio ${ratio.toFixed(2)} ` +
+    `(goal <= ${kLoadRatioGoal})`);
+}
+
+// Records each keydown's time stamp and, around every drawing update, the
+// first animation frame after it; the page's own code is left as it is.
+function watchDrawing() {
+  window.benchTimes = { keyAt: null, frameAt: null };
+  window.addEventListener('keydown', (event) => { window.benchTimes.keyAt = event.timeStamp; }, true);
+  const show = window.ferrantPage.showDrawing;
+  window.ferrantPage.showDrawing = function (...args) {
+    const result = show.apply(this, args);
+    requestAnimationFrame(() => { window.benchTimes.frameAt = performance.now(); });
+    return result;
+  };
+}
+
+async function typedDigit(page, programOrigin) {
+  await page.goto(`${programOrigin}/index.html`);
+  await programIdle(page);
+  await page.evaluate(watchDrawing);
+  await createDriver(page).perform('focus_field', 0);
+  const latencies = [];
+  const measure = async (key) => {
+    await page.evaluate(() => { window.benchTimes.keyAt = window.benchTimes.frameAt = null; });
+    await page.keyboard.press(key);
+    await programIdle(page);
+    // A frame requested now comes after the one the last update asked for.
+    const { keyAt, frameAt } = await page.evaluate(() => new Promise((resolve) =>
+      requestAnimationFrame(() => resolve(window.benchTimes))));
+    if (frameAt === null) throw new Error(`typing ${key} did not update the drawing`);
+    latencies.push(frameAt - keyAt);
+  };
+  for (const [first, second] of kDigitCycles) {
+    await page.keyboard.press('Control+A');
+    await measure(first);
+    await measure(second);
+    await page.keyboard.press('Home');
+    await measure(Number(first + second) <= 38 ? '2' : '1');
+  }
+  console.log(`a typed baserate digit to the next frame after the redrawn chart, ${latencies.length} digits: ` +
+    `median ${ms(median(latencies))}, 90th percentile ${ms(quantile(latencies, 0.9))} (goal: median < ${kDigitGoalMs} ms)`);
+}
+
+async function transferSize() {
+  let total = 0;
+  const sizes = [];
+  for (const file of kSiteFiles) {
+    const size = zlib.gzipSync(await fs.readFile(path.join(siteDir, file)), { level: 9 }).length;
+    total += size;
+    sizes.push(`${file} ${size}`);
+  }
+  console.log(`transfer size, gzip -9, bytes: ${sizes.join(', ')}; total ${total} = ${(total / 1024).toFixed(1)} KiB ` +
+    `(goal <= ${kTransferGoalBytes / 1024} KiB = ${kTransferGoalBytes} bytes)`);
+}
+
+async function run() {
+  const server = await serveFolder(siteDir);
+  const session = await launchBrowser(server.origin);
+  const scratch = await scratchFolder('ferrant-bench-');
+  try {
+    await pageLoad(session, server.origin, scratch);
+    await typedDigit(session.page, server.origin);
+    await transferSize();
+  } finally {
+    await session.close();
+    await server.close();
+    await scratch.remove();
+  }
+}
+
+run().catch((error) => {
+  console.error(`bench: ${error.stack ?? error}`);
+  process.exit(1);
+});
