@@ -658,15 +658,16 @@ Module['onRuntimeInitialized'] = function () {
   });
 };
 // The logo is a file beside the page; the program reads it from its working
-// folder, so it is fetched into the in-memory file system before main().
-// A missing file leaves the logo area empty, as on the desktop.
+// folder, so it is put into the in-memory file system before main(). Its
+// download starts at once, beside the program's. A missing file leaves the
+// logo area empty, as on the desktop.
+const ferrantLogo = fetch('Varnek.bmp')
+  .then((response) => (response.ok ? response.arrayBuffer() : null))
+  .catch(() => null);
 Module['preRun'] = [function () {
   addRunDependency('logo');
-  fetch('Varnek.bmp')
-    .then((response) => (response.ok ? response.arrayBuffer() : null))
-    .catch(() => null)
-    .then((bytes) => {
-      if (bytes) FS.writeFile('/Varnek.bmp', new Uint8Array(bytes));
-      removeRunDependency('logo');
-    });
+  ferrantLogo.then((bytes) => {
+    if (bytes) FS.writeFile('/Varnek.bmp', new Uint8Array(bytes));
+    removeRunDependency('logo');
+  });
 }];
