@@ -372,6 +372,13 @@ TEST_F(Toolkit, ImagesLoadAndShowAtTheirOwnSize) {
   EXPECT_EQ(conformance::pixel(353, 575), kLogoColour);
   EXPECT_NE(conformance::pixel(354, 575), kLogoColour);  // the view took the bitmap's width
   EXPECT_NE(conformance::pixel(340, 576), kLogoColour);  // and height
+  // A line drawn across the view hides only the pixels it paints.
+  tk::begin_window_drawing(0);
+  tk::draw_line(325, 555, 365, 585, tk::rgb(255, 0, 0));
+  tk::end_drawing();
+  settle();
+  EXPECT_EQ(conformance::pixel(353, 560), kLogoColour);
+  EXPECT_EQ(conformance::pixel(330, 575), kLogoColour);
 
   const auto missing = dir / "conformance-missing.bmp";
   EXPECT_EQ(tk::load_bitmap(1, missing.string()), tk::kNoBitmap);
