@@ -58,6 +58,7 @@ var ferrantPage = (function () {
   const elements = new Map();  // element id (C++ side) -> element
   const images = new Map();    // image handle -> ImageData
   let nextId = 1;
+  let nextImage = 1;
   let focused = null;      // the gadget element that has the focus
   let menuMode = null;     // {title, item} while the menu bar has the keyboard
   let altAlone = false;    // Alt pressed, nothing else since
@@ -237,18 +238,23 @@ var ferrantPage = (function () {
       if (target) target.focus();
       return;
     } else if (focused && kindOf(focused) === KIND.comboBox && !event.altKey && !event.ctrlKey && !event.metaKey) {
-      if (key === 'Escape' || key === 'Enter') {
-        records = closeList();
-      } else if (key === 'F4') {
-        records = openList === focused ? closeList() : openListOf(focused);
-      } else if (key in COMBO_KEYS || key.length === 1 || [...key].length === 1) {
-        records = [[REC.comboKey, numberOf(focused), key in COMBO_KEYS ? COMBO_KEYS[key] : key.codePointAt(0)]];
-      }
-      if (key !== 'Tab') event.preventDefault();
+      records = comboKey(focused, key);
+      if (records.length > 0 || key in COMBO_KEYS || [...key].length === 1) event.preventDefault();
     } else if (focused && kindOf(focused) === KIND.textField && key === 'Enter') {
       event.preventDefault();
     }
     post(code, records);
+  }
+
+  // A key for a focused combo box: Escape and Enter close its list, F4
+  // opens or closes it; arrows and characters go to the program side, which
+  // decides the selection.
+  function comboKey(box, key) {
+    if (key === 'Escape' || key === 'Enter') return closeList();
+    if (key === 'F4') return openList === box ? closeList() : openListOf(box);
+    if (key in COMBO_KEYS) return [[REC.comboKey, numberOf(box), COMBO_KEYS[key]]];
+    if ([...key].length === 1) return [[REC.comboKey, numberOf(box), key.codePointAt(0)]];
+    return [];
   }
 
   function onKeyUp(event) {
@@ -570,7 +576,7 @@ var ferrantPage = (function () {
     },
 
     makeImage: function (rgba, width, height) {
-      const handle = images.size === 0 ? 1 : Math.max(...images.keys()) + 1;
+      const handle = nextImage++;
       images.set(handle, new ImageData(new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4)), width, height));
       return handle;
     },
