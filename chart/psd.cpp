@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <utility>
 
+#include "model/portable_math.h"
 #include "model/reach.h"
 
 namespace chart {
 namespace {
+
+namespace portable = model::portable;
 
 constexpr float kPi = 3.141592f;          // the chart's own pi, short on purpose
 constexpr float kPsdConstant = 7.86f;     // K of the main lobe
@@ -40,23 +42,23 @@ float main_depth(int frequency_khz, float symbol_rate_kbaud) {
   const double f = frequency_khz;
   const double rate = symbol_rate_kbaud;
   const double x = f * static_cast<double>(kPi) / rate;
-  const double sinc = std::sin(x) / x;
+  const double sinc = portable::sin(x) / x;
   const float low_pass_ratio = static_cast<float>(2.0 * f / rate);
-  const float low_pass_power = std::pow(low_pass_ratio, kLowPassOrder);
+  const float low_pass_power = portable::powf(low_pass_ratio, kLowPassOrder);
   const double low_pass = 1.0 / (1.0 + static_cast<double>(low_pass_power));
   const double high_pass = f * f / (f * f + kHighPassCornerKhzSquared);
   const double power = static_cast<double>(kPsdConstant) / 135.0 * (1.0 / rate) *
                        (sinc * sinc) * low_pass * high_pass;
   // log10 of zero is -infinity: a main lobe without power is infinitely deep.
-  const float log_power = std::log10(static_cast<float>(power));
+  const float log_power = portable::log10f(static_cast<float>(power));
   return static_cast<float>(-10.0 * static_cast<double>(log_power));
 }
 
 float floor_depth(int frequency_khz) {
   const float frequency_hz = static_cast<float>(1000.0 * frequency_khz);
-  const float falloff = std::pow(frequency_hz, kFloorExponent);
+  const float falloff = portable::powf(frequency_hz, kFloorExponent);
   const float log_power =
-      std::log10(static_cast<float>(kFloorMwPerHz * static_cast<double>(falloff)));
+      portable::log10f(static_cast<float>(kFloorMwPerHz * static_cast<double>(falloff)));
   return static_cast<float>(-10.0 * static_cast<double>(log_power));
 }
 

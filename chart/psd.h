@@ -8,7 +8,9 @@
 //
 // Precision: the symbol rate, the main and floor depths and the argument and
 // result of every power and logarithm are 32-bit floats; everything else is
-// carried in double. Pixels and whole dB are rounded half to even.
+// carried in double. Pixels and whole dB are rounded half to even. Powers,
+// logarithms and sines come from model/portable_math.h, never the C library,
+// so every platform draws the same chart from the same numbers.
 #pragma once
 
 #include <array>

@@ -1,8 +1,6 @@
 #include "model/reach.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <limits>
 
 #include "toolkit/text_conv.h"
@@ -10,31 +8,10 @@
 namespace model {
 namespace {
 
-// The multiplier stops fading at this baserate.
-constexpr int kFadeEndBaserate = 90;
-
 int clamp_baserate(int baserate) { return std::clamp(baserate, 0, kMaxBaserate); }
 
-// 2.71^e for e = -k/50, k = 0..90: base and exponent as 32-bit floats, the
-// result rounded to a 32-bit float. std::pow(float, float) is that float
-// power; on glibc it agrees with the double power rounded to float for all
-// 91 exponents (a test checks this on every build). Computed once: the
-// scan needs up to 91 of them per call.
-const std::array<float, kFadeEndBaserate + 1>& fading_powers() {
-  static const std::array<float, kFadeEndBaserate + 1> powers = [] {
-    std::array<float, kFadeEndBaserate + 1> result{};
-    for (int k = 0; k <= kFadeEndBaserate; ++k) {
-      const auto exponent = static_cast<float>(-static_cast<double>(k) / 50.0);
-      result[static_cast<std::size_t>(k)] = std::pow(2.71f, exponent);
-    }
-    return result;
-  }();
-  return powers;
-}
-
 double fading_power(int baserate) {
-  const int k = std::clamp(baserate, 0, kFadeEndBaserate);
-  return fading_powers()[static_cast<std::size_t>(k)];
+  return kFadingPowers[static_cast<std::size_t>(std::clamp(baserate, 0, kFadeEndBaserate))];
 }
 
 double table_reach(int baserate) {

@@ -7,6 +7,7 @@
 // and every conversion to a whole number rounds to nearest, halves to even.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -27,7 +28,31 @@ inline constexpr double kFeetPerMetre = 3.2808;
 // The model limit that marks the Pellion model in the baserate scan.
 inline constexpr int kPellionMaxBaserate = 36;
 
-// 1 + (rf - 1) * 2.71^(-min(K, 90)/50), as rf - excess with the excess
+// The multiplier stops fading at this baserate.
+inline constexpr int kFadeEndBaserate = 90;
+
+// 2.71^e for e = -k/50, k = 0..90: base and exponent as 32-bit floats, the
+// power rounded to a 32-bit float. Exact constants, so that no platform's
+// pow enters the model; they are powf(2.71f, float(-k / 50.0)) as glibc's
+// powf and portable::powf give them (the model's tests compute them again
+// with both).
+inline constexpr std::array<float, kFadeEndBaserate + 1> kFadingPowers{
+    0x1p+0f,       0x1.f5e47p-1f,  0x1.ebfbf8p-1f, 0x1.e2459p-1f,  0x1.d8c03ep-1f, 0x1.cf6b0cp-1f, 0x1.c64502p-1f,
+    0x1.bd4d36p-1f, 0x1.b482bcp-1f, 0x1.abe4bp-1f,  0x1.a3723p-1f,  0x1.9b2a62p-1f, 0x1.930c6cp-1f, 0x1.8b177cp-1f,
+    0x1.834ac2p-1f, 0x1.7ba574p-1f, 0x1.7426cap-1f, 0x1.6ccep-1f,   0x1.659a56p-1f, 0x1.5e8b14p-1f, 0x1.579f7ep-1f,
+    0x1.50d6e2p-1f, 0x1.4a308ep-1f, 0x1.43abd4p-1f, 0x1.3d480ep-1f, 0x1.370492p-1f, 0x1.30e0bep-1f, 0x1.2adbfp-1f,
+    0x1.24f58ep-1f, 0x1.1f2cfep-1f, 0x1.1981a8p-1f, 0x1.13f2f8p-1f, 0x1.0e806p-1f,  0x1.09294ep-1f, 0x1.03ed3ap-1f,
+    0x1.fd9736p-2f, 0x1.f387d2p-2f, 0x1.e9ab48p-2f, 0x1.e00096p-2f, 0x1.d686bcp-2f, 0x1.cd3cc6p-2f, 0x1.c421c4p-2f,
+    0x1.bb34c4p-2f, 0x1.b274ep-2f,  0x1.a9e136p-2f, 0x1.a178e4p-2f, 0x1.993b0ep-2f, 0x1.9126ep-2f,  0x1.893b88p-2f,
+    0x1.817832p-2f, 0x1.79dc1ap-2f, 0x1.726678p-2f, 0x1.6b1688p-2f, 0x1.63eb8cp-2f, 0x1.5ce4c8p-2f, 0x1.560188p-2f,
+    0x1.4f411ap-2f, 0x1.48a2c8p-2f, 0x1.4225eap-2f, 0x1.3bc9d6p-2f, 0x1.358de4p-2f, 0x1.2f7176p-2f, 0x1.2973eap-2f,
+    0x1.2394a4p-2f, 0x1.1dd30ap-2f, 0x1.182e8ap-2f, 0x1.12a68ap-2f, 0x1.0d3a82p-2f, 0x1.07e9ep-2f,  0x1.02b41ap-2f,
+    0x1.fb3152p-3f, 0x1.f12e0ep-3f, 0x1.e75d62p-3f, 0x1.ddbe54p-3f, 0x1.d44fe6p-3f, 0x1.cb1122p-3f, 0x1.c20118p-3f,
+    0x1.b91edap-3f, 0x1.b06982p-3f, 0x1.a7e02ap-3f, 0x1.9f81f8p-3f, 0x1.974e12p-3f, 0x1.8f43ap-3f,  0x1.8761dp-3f,
+    0x1.7fa7d6p-3f, 0x1.7814e6p-3f, 0x1.70a84p-3f,  0x1.69612p-3f,  0x1.623ec6p-3f, 0x1.5b407cp-3f, 0x1.546588p-3f,
+};
+
+// 1 + (rf - 1) * kFadingPowers[min(K, 90)], as rf - excess with the excess
 // rounded to a 32-bit float (the form the Ferrant distance and the scan use).
 // A negative baserate counts as 0.
 double cable_multiplier(int baserate, float reach_factor);

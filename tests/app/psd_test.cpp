@@ -1,6 +1,8 @@
 // The PSD chart's arithmetic: the scale, the constellations traced, depths
 // against the worked values, and every polyline inside the grid. The drawn
-// chart is compared with golden pictures by the program's tests.
+// chart is compared with golden pictures by the program's tests. Also the
+// golden digests of the model's and the chart's numbers, the same bits on
+// every platform.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +11,7 @@
 #include <utility>
 
 #include "chart/psd.h"
+#include "tests/app/platform_digests.h"
 
 namespace {
 
@@ -114,6 +117,23 @@ TEST(PsdRounding, NearestGoesToEvenOnHalves) {
   }
   EXPECT_EQ(chart::depth_row(30.0), 70);
   EXPECT_EQ(chart::depth_row(110.0), 270);
+}
+
+// Every value that passes through pow, log10 or sin, on every baserate and
+// cable, is the same bits as on Linux x86-64 (where the digests were made).
+TEST(PlatformDigests, ModelAndChartValuesAreTheGoldenOnes) {
+  namespace pd = platform_digests;
+  for (int baserate = 0; baserate <= model::kMaxBaserate; ++baserate) {
+    const pd::BaserateDigests& golden = pd::kGoldenBaserates[static_cast<std::size_t>(baserate)];
+    ASSERT_EQ(golden.baserate, baserate) << "the golden file's rows are out of order";
+    EXPECT_EQ(pd::hex(pd::model_digest(baserate)), pd::hex(golden.model)) << "the model at baserate " << baserate;
+    EXPECT_EQ(pd::hex(pd::chart_values_digest(baserate)), pd::hex(golden.chart_values))
+        << "the chart's values at baserate " << baserate;
+  }
+  for (std::size_t i = 0; i < pd::kGoldenLookups.size(); ++i) {
+    EXPECT_EQ(pd::hex(pd::lookup_digest(model::kCableCatalogue[i])), pd::hex(pd::kGoldenLookups[i]))
+        << "the baserate lookup on " << model::kCableCatalogue[i].box_item << " mm";
+  }
 }
 
 }  // namespace
