@@ -175,6 +175,7 @@ int canvas_height();
 // The pixel as a Colour (r + 256 g + 65536 b); 0 outside or without window.
 std::int32_t pixel(int x, int y);
 // Saves the canvas as an RGB PNG. False with a reason in tk::last_error().
+// In ferrant_toolkit_headless_png, built where libpng is.
 bool save_png(const std::string& path);
 
 // The locations open_url() was asked to start, in order.
