@@ -158,10 +158,11 @@ int combo_selection_after_key(const Gadget& combo, int key) {
   }
 }
 
-void handle_record(const std::array<int, 4>& record) {
+// One notification of a message: its kind and two values (the fourth int
+// is spare).
+void handle_record(const int* record) {
   State& s = state();
-  const auto [kind, a, b, c] = record;
-  (void)c;
+  const int kind = record[0], a = record[1], b = record[2];
   switch (static_cast<Record>(kind)) {
     case Record::Gadget:
       common::record_event(kEventGadget, a, b);
@@ -284,8 +285,7 @@ int pump_message() {
   const int code = page_next_message(message.data(), static_cast<int>(message.size()));
   const int count = std::clamp(message[1], 0, kMaxRecords);
   for (int i = 0; i < count; ++i) {
-    const int* r = &message[static_cast<std::size_t>(2 + 4 * i)];
-    handle_record({r[0], r[1], r[2], r[3]});
+    handle_record(&message[static_cast<std::size_t>(2 + 4 * i)]);
   }
   return code;
 }
