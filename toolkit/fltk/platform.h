@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -33,7 +34,6 @@ namespace tk::fltk_backend {
 using common::GadgetKind;
 
 using common::kButtonFace;
-using common::kDefaultTextBackground;
 // Height the menu bar takes from the client area once it has titles.
 inline constexpr int kMenuBarHeight = 20;
 // The one GUI font (Liberation Sans, Arial's metrics) and its pixel size: the
@@ -92,14 +92,6 @@ struct Picture {
   std::unique_ptr<Fl_RGB_Image> image;
 };
 
-struct DrawingPhase {
-  bool open = false;
-  bool has_target = false;
-  Colour text_background = kDefaultTextBackground;
-  // Canvas area the phase's calls touched: [x0, x1) x [y0, y1).
-  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
-
 struct State {
   // Declared in this order so that the gadgets go before the window that
   // holds them, and the window before the pictures its gadgets show.
@@ -113,7 +105,7 @@ struct State {
   std::deque<Message> messages;     // handled, not yet reported
   Message* current = nullptr;       // the message being handled, if any
   Message* press_message = nullptr; // the newest button press among them
-  DrawingPhase drawing;
+  common::DrawingPhase drawing;
   // The program's window as X last reported it.
   bool window_active = false;
   bool window_minimised = false;

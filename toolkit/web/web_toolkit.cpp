@@ -24,11 +24,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
+#include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/toolkit.h"
@@ -121,13 +123,8 @@ struct State {
   std::vector<std::uint32_t> rgba;  // the canvas as the page's ImageData wants it
   common::GadgetTable<Gadget> gadgets;
   std::vector<DrawnText> texts;
-  struct Phase {
-    bool open = false;
-    bool has_target = false;
-    Colour text_background = common::kDefaultTextBackground;
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // touched area, empty when x0 >= x1
-    bool texts_changed = false;
-  } phase;
+  common::DrawingPhase phase;
+  bool texts_changed = false;  // in this phase
 };
 
 State& state() {
@@ -196,27 +193,6 @@ common::Canvas* drawing_target() {
   return s.phase.open && s.phase.has_target && s.canvas ? &*s.canvas : nullptr;
 }
 
-// Widens the phase's touched area by the span's bounds and one pixel each
-// way, clamped to the canvas so that absurd coordinates cost nothing.
-void touch(long long xa, long long xb, long long ya, long long yb) {
-  State::Phase& phase = state().phase;
-  const common::Canvas& canvas = *state().canvas;
-  const auto clamp = [](long long v, int limit) { return static_cast<int>(std::clamp<long long>(v, 0, limit)); };
-  const int x0 = clamp(std::min(xa, xb) - 1, canvas.width());
-  const int x1 = clamp(std::max(xa, xb) + 2, canvas.width());
-  const int y0 = clamp(std::min(ya, yb) - 1, canvas.height());
-  const int y1 = clamp(std::max(ya, yb) + 2, canvas.height());
-  if (x0 >= x1 || y0 >= y1) return;
-  if (phase.x0 >= phase.x1) {
-    phase.x0 = x0, phase.y0 = y0, phase.x1 = x1, phase.y1 = y1;
-    return;
-  }
-  phase.x0 = std::min(phase.x0, x0);
-  phase.y0 = std::min(phase.y0, y0);
-  phase.x1 = std::max(phase.x1, x1);
-  phase.y1 = std::max(phase.y1, y1);
-}
-
 // Texts whose cell a box covers whole are gone from the picture.
 void forget_texts_under(long long x, long long y, long long w, long long h) {
   auto& texts = state().texts;
@@ -225,7 +201,7 @@ void forget_texts_under(long long x, long long y, long long w, long long h) {
   };
   const auto before = texts.size();
   texts.erase(std::remove_if(texts.begin(), texts.end(), covered), texts.end());
-  state().phase.texts_changed |= texts.size() != before;
+  state().texts_changed |= texts.size() != before;
 }
 
 void describe_drawing() {
@@ -252,7 +228,8 @@ bool open_platform(std::string& /*error*/) {
 
 void close_platform() {
   State& s = state();
-  s.phase = State::Phase{};
+  s.phase = common::DrawingPhase{};
+  s.texts_changed = false;
   s.gadgets.clear();
   s.texts.clear();
   s.canvas.reset();
@@ -418,7 +395,8 @@ bool open_url(std::string_view location) { return page_open_url(std::string(loca
 void begin_window_drawing(int window) {
   end_drawing();
   State& s = state();
-  s.phase = State::Phase{};
+  s.phase = common::DrawingPhase{};
+  s.texts_changed = false;
   s.phase.open = true;
   s.phase.has_target = s.canvas.has_value() && s.window == window;
 }
@@ -427,11 +405,11 @@ void begin_window_drawing(int window) {
 // transparent elsewhere so the controls under the drawing show through.
 void end_drawing() {
   State& s = state();
-  const State::Phase phase = s.phase;
-  s.phase = State::Phase{};
+  const common::DrawingPhase phase = s.phase;
+  s.phase = common::DrawingPhase{};
   if (!phase.open || !phase.has_target || !s.canvas) return;
-  if (phase.texts_changed) describe_drawing();
-  if (phase.x0 >= phase.x1) return;
+  if (std::exchange(s.texts_changed, false)) describe_drawing();
+  if (!phase.touched()) return;
   const common::Canvas& canvas = *s.canvas;
   const auto& pixels = canvas.pixels();
   for (int y = phase.y0; y < phase.y1; ++y) {
@@ -447,38 +425,29 @@ void end_drawing() {
 
 void draw_box(int x, int y, int w, int h, Colour colour) {
   if (common::Canvas* canvas = drawing_target()) {
-    canvas->box(x, y, w, h, colour);
-    touch(x, static_cast<long long>(x) + w, y, static_cast<long long>(y) + h);
+    state().phase.box(*canvas, x, y, w, h, colour);
     forget_texts_under(std::min<long long>(x, static_cast<long long>(x) + w), std::min<long long>(y, static_cast<long long>(y) + h),
                        std::llabs(static_cast<long long>(w)), std::llabs(static_cast<long long>(h)));
   }
 }
 
 void draw_circle(int x, int y, int r, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    canvas->circle(x, y, r, colour);
-    const long long radius = std::llabs(static_cast<long long>(r)) + 2;
-    touch(x - radius, x + radius, y - radius, y + radius);
-  }
+  if (common::Canvas* canvas = drawing_target()) state().phase.circle(*canvas, x, y, r, colour);
 }
 
 void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    canvas->line(x1, y1, x2, y2, colour);
-    touch(x1, x2, y1, y2);
-  }
+  if (common::Canvas* canvas = drawing_target()) state().phase.line(*canvas, x1, y1, x2, y2, colour);
 }
 
 int draw_text(int x, int y, std::string_view text) {
   common::Canvas* canvas = drawing_target();
   if (canvas == nullptr) return x;
-  const int end = canvas->text(x, y, text, state().phase.text_background);
+  const int end = state().phase.text(*canvas, x, y, text);
   if (text.empty()) return end;
-  touch(x, end, y, static_cast<long long>(y) + common::Canvas::text_height());
   auto& texts = state().texts;
   std::erase_if(texts, [&](const DrawnText& t) { return t.x == x && t.y == y; });
   texts.push_back(DrawnText{x, y, end, std::string(text)});
-  state().phase.texts_changed = true;
+  state().texts_changed = true;
   return end;
 }
 
