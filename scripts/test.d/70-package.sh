@@ -170,23 +170,29 @@ fi
 # Installed, used, removed and purged in a clean Debian system.
 tests/package/piuparts.sh "$deb" || fail "piuparts"
 
+# unpack_zip ZIP FOLDER FILE...: the zip holds the one folder with exactly
+# these files; unpacks it into $work and sets `unpacked` to its path. Fails
+# when there is no zip.
+unpack_zip() {
+  local zip=$1 folder=$2 expected listed file
+  shift 2
+  [ -f "$zip" ] || { fail "no $zip"; return 1; }
+  echo "package: $zip"
+  expected=$(for file in "$@"; do echo "$folder/$file"; done | sort)
+  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+  [ "$listed" = "$expected" ] || fail "${zip##*/} holds: $(echo $listed)"
+  unzip -q -o "$zip" -d "$work"
+  unpacked=$work/$folder
+}
+
 # --- the Windows zip ---------------------------------------------------------
 cmake --preset mingw-i686 -B "$windows_build" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build "$windows_build" -j"$JOBS" --target ferrant_package_contents
 rm -f "$windows_build"/*.zip
 (cd "$windows_build" && cpack -G ZIP) >/dev/null
-zip=$windows_build/ferrant-calc-$project_version-win32.zip
-if [ ! -f "$zip" ]; then
-  fail "no $zip"
-else
-  echo "package: $zip"
-  folder=ferrant-calc-$project_version-win32
-  expected=$(printf '%s\n' "$folder/LICENSE.txt" "$folder/README.md" "$folder/Varnek.bmp" \
-    "$folder/ferrant-calc.exe" "$folder/ferrant-reach.exe")
-  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
-  [ "$listed" = "$expected" ] || fail "the zip holds: $(echo $listed)"
-  unzip -q "$zip" -d "$work/zip"
-  files=$work/zip/$folder
+if unpack_zip "$windows_build/ferrant-calc-$project_version-win32.zip" "ferrant-calc-$project_version-win32" \
+  LICENSE.txt README.md Varnek.bmp ferrant-calc.exe ferrant-reach.exe; then
+  files=$unpacked
   cmp -s "$files/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
   cmp -s "$files/README.md" README.md || fail "the zipped README is not README.md"
   cmp -s "$files/LICENSE.txt" LICENSE || fail "the zipped licence is not LICENSE"
@@ -200,19 +206,11 @@ else
 fi
 
 # --- the web zip ---------------------------------------------------------------
-cmake --preset web >/dev/null
+cmake --preset web -B "$web_build" >/dev/null
 cmake --build "$web_build" -j"$JOBS" --target ferrant_web_zip
-zip=$web_build/ferrant-calc-$project_version-web.zip
-if [ ! -f "$zip" ]; then
-  fail "no $zip"
-else
-  echo "package: $zip"
-  folder=ferrant-calc-$project_version-web
-  expected=$(printf '%s\n' "$folder/Varnek.bmp" "$folder/ferrant-calc.js" "$folder/ferrant-calc.wasm" "$folder/index.html")
-  listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
-  [ "$listed" = "$expected" ] || fail "the web zip holds: $(echo $listed)"
-  unzip -q "$zip" -d "$work/web"
-  site=$work/web/$folder
+if unpack_zip "$web_build/ferrant-calc-$project_version-web.zip" "ferrant-calc-$project_version-web" \
+  Varnek.bmp ferrant-calc.js ferrant-calc.wasm index.html; then
+  site=$unpacked
   cmp -s "$site/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
   [ "$(od -An -tx1 -N4 "$site/ferrant-calc.wasm" | tr -d ' \n')" = 0061736d ] || fail "ferrant-calc.wasm is not WebAssembly"
   grep -aqF "Version $project_version" "$site/ferrant-calc.wasm" || fail "the page's menu does not say Version $project_version"
