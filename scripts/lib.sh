@@ -30,3 +30,9 @@ build_preset() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1" -j"$JOBS"
 }
+
+# The MinGW x86_64 targets tests/win32/wine_tests.sh runs, built by the
+# Windows stage and by scripts/mutants (which adds the soak program): one
+# list, so a test added to the Wine run is built wherever it runs.
+WINDOWS_TEST_TARGETS=(ferrant-calc ferrant-reach ferrant_model_tests ferrant_chart_tests
+  ferrant_cli_tests toolkit_conformance_win32 win32_own_test)

@@ -12,9 +12,7 @@ started=$SECONDS
 build_preset default >/dev/null
 
 cmake --preset mingw-x86_64 >/dev/null
-cmake --build --preset mingw-x86_64 -j"$JOBS" --target \
-  ferrant-calc ferrant-reach ferrant_model_tests ferrant_chart_tests ferrant_cli_tests \
-  toolkit_conformance_win32 win32_own_test
+cmake --build --preset mingw-x86_64 -j"$JOBS" --target "${WINDOWS_TEST_TARGETS[@]}"
 
 cmake --preset mingw-i686 >/dev/null
 cmake --build --preset mingw-i686 -j"$JOBS" --target ferrant-calc ferrant-reach
