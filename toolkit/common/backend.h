@@ -3,20 +3,24 @@
 // The shared code (toolkit/common) decides behaviour: the toolkit's life
 // cycle and last_error() texts, the image table and load_bitmap(), the event
 // record, the window-event queue and the steps of wait_event(), the start-up
-// window events, tab order and combo-box matching (gadget_table.h, combo.h).
+// window events, tab order and combo-box matching (gadget_table.h, combo.h),
+// and, for the backends that keep the window's drawing in a canvas, the
+// drawing operations (canvas_drawing.cpp).
 // A backend translates: it opens the platform, makes and frees platform
 // pictures, and reports what its controls do through the record_* / queue_*
 // calls below, from inside pump_message(). Nothing here is visible to the
 // program.
 //
 // Link: the shared core is compiled into each backend's own library
-// (ferrant_toolkit_core objects), so the core and the hooks it calls always
+// (ferrant_toolkit_core objects, and ferrant_toolkit_canvas_drawing ones for
+// a canvas-keeping backend), so the core and the hooks it calls always
 // resolve each other whatever the link order.
 #pragma once
 
 #include <string>
 
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/canvas.h"
 #include "toolkit/toolkit.h"
 
 namespace tk::common {
@@ -66,6 +70,10 @@ void set_last_error(std::string text);
 // loaded image has (any more).
 const DecodedImage* find_image(Bitmap handle);
 
+// Ends a drawing phase without presenting it, for close_platform() of a
+// backend that draws through the shared canvas drawing.
+void forget_drawing_phase();
+
 }  // namespace tk::common
 
 namespace tk::backend {
@@ -94,5 +102,24 @@ void free_image(Bitmap image);
 // returns the platform's identifier of that message (for example
 // kMsgMouseMove). One call handles exactly one message.
 int pump_message();
+
+// --- implemented by the backends that keep the window's drawing in a canvas
+// (all but Win32, which draws natively), called by the shared drawing
+// operations (canvas_drawing.cpp) ------------------------------------------
+
+// The canvas of that window, nullptr when there is none (no such window, or
+// nothing to paint on). Asked on every drawing call; the result is not kept.
+common::Canvas* window_canvas(int window);
+
+// A drawing phase on a window with a canvas ended: bring its touched area
+// [x0, x1) x [y0, y1) of the canvas to the screen. Called even when the area
+// is empty (x0 >= x1 or y0 >= y1).
+void present_drawing(int x0, int y0, int x1, int y1);
+
+// A box or a text was just painted into the window's canvas (arguments as
+// draw_box() and draw_text() had them, `end` the x after the text), for a
+// backend that describes the drawing in other ways too.
+void box_drawn(int x, int y, int w, int h);
+void text_drawn(int x, int y, int end, std::string_view text);
 
 }  // namespace tk::backend

@@ -1,9 +1,9 @@
 // A drawing phase on a backend that keeps the window's drawing in a canvas
-// (FLTK, the browser): each draw call paints into the canvas with the shared
-// pixel rules and widens the area the phase touched, which the backend
-// brings to the screen when the phase ends. The backend decides where the
-// canvas is and passes it to each call, so the phase never holds a window's
-// canvas beyond the call.
+// (headless, FLTK, the browser): each draw call paints into the canvas with
+// the shared pixel rules and widens the area the phase touched, which the
+// backend brings to the screen when the phase ends. The canvas is passed to
+// each call (canvas_drawing.cpp asks the backend for it), so the phase never
+// holds a window's canvas beyond the call.
 #pragma once
 
 #include <string_view>

@@ -377,7 +377,7 @@ void set_program_icon(Fl_Window& window) {
 
 void reset_platform() {
   State& s = state();
-  s.drawing = common::DrawingPhase{};
+  common::forget_drawing_phase();
   s.gadgets.clear();
   s.window.reset();
   s.current_menu_title = -1;

@@ -1,6 +1,6 @@
 // The FLTK backend's platform state, internal to the backend: the window with
 // its retained drawing, the gadgets, the pictures of the loaded images, the
-// platform messages handled but not yet reported, and the drawing phase.
+// platform messages handled but not yet reported.
 //
 // Messages. A platform message is one X event for one of the program's
 // windows (input, focus, exposure, structure, client messages, selections),
@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "toolkit/common/canvas.h"
-#include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -105,7 +104,6 @@ struct State {
   std::deque<Message> messages;     // handled, not yet reported
   Message* current = nullptr;       // the message being handled, if any
   Message* press_message = nullptr; // the newest button press among them
-  common::DrawingPhase drawing;
   // The program's window as X last reported it.
   bool window_active = false;
   bool window_minimised = false;

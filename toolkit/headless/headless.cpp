@@ -410,9 +410,7 @@ void backend::close_platform() {
   s.messages.clear();
   s.menu_mode.reset();
   s.alt_alone = false;
-  s.drawing = false;
-  s.drawing_has_target = false;
-  s.text_background = headless::detail::kDefaultTextBackground;
+  common::forget_drawing_phase();
 }
 
 // The picture is the decoded pixels the shared image table keeps; the
@@ -617,61 +615,17 @@ bool open_url(std::string_view location) {
 
 // --- drawing -------------------------------------------------------------------
 
-namespace {
-
-common::Canvas* drawing_target() {
+// The shared canvas drawing paints into the window's canvas; there is no
+// screen to bring it to. A window without a canvas (painting off) has
+// nothing to draw on.
+common::Canvas* backend::window_canvas(int window) {
   headless::detail::State& s = state();
-  // A window without a canvas (painting off) has nothing to draw on.
-  const bool target = s.drawing && s.drawing_has_target && s.window && s.window->canvas.width() > 0;
+  const bool target = s.window && s.window->number == window && s.window->canvas.width() > 0;
   return target ? &s.window->canvas : nullptr;
 }
 
-}  // namespace
-
-void begin_window_drawing(int window) {
-  headless::detail::State& s = state();
-  end_drawing();
-  s.drawing = true;
-  s.drawing_has_target = s.window && s.window->number == window;
-  s.text_background = headless::detail::kDefaultTextBackground;
-}
-
-void end_drawing() {
-  headless::detail::State& s = state();
-  s.drawing = false;
-  s.drawing_has_target = false;
-}
-
-void draw_box(int x, int y, int w, int h, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    canvas->box(x, y, w, h, colour);
-  }
-}
-
-void draw_circle(int x, int y, int r, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    canvas->circle(x, y, r, colour);
-  }
-}
-
-void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    canvas->line(x1, y1, x2, y2, colour);
-  }
-}
-
-int draw_text(int x, int y, std::string_view text) {
-  if (common::Canvas* canvas = drawing_target()) {
-    return canvas->text(x, y, text, state().text_background);
-  }
-  return x;
-}
-
-void set_text_background(Colour colour) {
-  headless::detail::State& s = state();
-  if (s.drawing) {
-    s.text_background = colour;
-  }
-}
+void backend::present_drawing(int /*x0*/, int /*y0*/, int /*x1*/, int /*y1*/) {}
+void backend::box_drawn(int /*x*/, int /*y*/, int /*w*/, int /*h*/) {}
+void backend::text_drawn(int /*x*/, int /*y*/, int /*end*/, std::string_view /*text*/) {}
 
 }  // namespace tk

@@ -19,7 +19,6 @@
 namespace tk::headless::detail {
 
 using common::kButtonFace;
-using common::kDefaultTextBackground;
 // The most characters a user can type or paste into a text field.
 inline constexpr std::size_t kTextLimit = 32767;
 // Canvas sides beyond this are cut to it (no huge allocation).
@@ -110,10 +109,6 @@ struct State {
   };
   std::optional<MenuMode> menu_mode;
   bool alt_alone = false;  // Alt went down and no other message came since
-  // Drawing phase.
-  bool drawing = false;
-  bool drawing_has_target = false;
-  Colour text_background = kDefaultTextBackground;
   std::vector<std::string> opened_urls;
   bool painting = true;  // a driver's setting: reset() keeps it
 };

@@ -30,7 +30,6 @@
 #include "toolkit/common/backend.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
-#include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/toolkit.h"
@@ -123,7 +122,6 @@ struct State {
   std::vector<std::uint32_t> rgba;  // the canvas as the page's ImageData wants it
   common::GadgetTable<Gadget> gadgets;
   std::vector<DrawnText> texts;
-  common::DrawingPhase phase;
   bool texts_changed = false;  // in this phase
 };
 
@@ -188,11 +186,6 @@ void handle_record(const int* record) {
 
 // --- drawing -----------------------------------------------------------------
 
-common::Canvas* drawing_target() {
-  State& s = state();
-  return s.phase.open && s.phase.has_target && s.canvas ? &*s.canvas : nullptr;
-}
-
 // Texts whose cell a box covers whole are gone from the picture.
 void forget_texts_under(long long x, long long y, long long w, long long h) {
   auto& texts = state().texts;
@@ -228,7 +221,7 @@ bool open_platform(std::string& /*error*/) {
 
 void close_platform() {
   State& s = state();
-  s.phase = common::DrawingPhase{};
+  common::forget_drawing_phase();
   s.texts_changed = false;
   s.gadgets.clear();
   s.texts.clear();
@@ -265,6 +258,44 @@ int pump_message() {
     handle_record(&message[static_cast<std::size_t>(2 + 4 * i)]);
   }
   return code;
+}
+
+common::Canvas* window_canvas(int window) {
+  State& s = state();
+  return s.canvas && s.window == window ? &*s.canvas : nullptr;
+}
+
+// Shows the touched area: the canvas's pixels, opaque where painted and
+// transparent elsewhere so the controls under the drawing show through.
+void present_drawing(int x0, int y0, int x1, int y1) {
+  State& s = state();
+  if (!s.canvas) return;
+  if (std::exchange(s.texts_changed, false)) describe_drawing();
+  if (x0 >= x1 || y0 >= y1) return;
+  const common::Canvas& canvas = *s.canvas;
+  const auto& pixels = canvas.pixels();
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const auto i = static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width()) + static_cast<std::size_t>(x);
+      // Colour is r + 256 g + 65536 b: the bytes R, G, B of ImageData in a
+      // little-endian word; alpha goes on top.
+      s.rgba[i] = (static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFFu) | (canvas.painted(x, y) ? 0xFF000000u : 0u);
+    }
+  }
+  page_show_drawing(s.rgba.data(), canvas.width(), canvas.height(), x0, y0, x1, y1);
+}
+
+void box_drawn(int x, int y, int w, int h) {
+  forget_texts_under(std::min<long long>(x, static_cast<long long>(x) + w), std::min<long long>(y, static_cast<long long>(y) + h),
+                     std::llabs(static_cast<long long>(w)), std::llabs(static_cast<long long>(h)));
+}
+
+void text_drawn(int x, int y, int end, std::string_view text) {
+  if (text.empty()) return;
+  auto& texts = state().texts;
+  std::erase_if(texts, [&](const DrawnText& t) { return t.x == x && t.y == y; });
+  texts.push_back(DrawnText{x, y, end, std::string(text)});
+  state().texts_changed = true;
 }
 
 }  // namespace backend
@@ -389,71 +420,5 @@ std::int64_t get_gadget_state(int number) {
 }
 
 bool open_url(std::string_view location) { return page_open_url(std::string(location).c_str()) != 0; }
-
-// --- drawing -----------------------------------------------------------------
-
-void begin_window_drawing(int window) {
-  end_drawing();
-  State& s = state();
-  s.phase = common::DrawingPhase{};
-  s.texts_changed = false;
-  s.phase.open = true;
-  s.phase.has_target = s.canvas.has_value() && s.window == window;
-}
-
-// Shows the touched area: the canvas's pixels, opaque where painted and
-// transparent elsewhere so the controls under the drawing show through.
-void end_drawing() {
-  State& s = state();
-  const common::DrawingPhase phase = s.phase;
-  s.phase = common::DrawingPhase{};
-  if (!phase.open || !phase.has_target || !s.canvas) return;
-  if (std::exchange(s.texts_changed, false)) describe_drawing();
-  if (!phase.touched()) return;
-  const common::Canvas& canvas = *s.canvas;
-  const auto& pixels = canvas.pixels();
-  for (int y = phase.y0; y < phase.y1; ++y) {
-    for (int x = phase.x0; x < phase.x1; ++x) {
-      const auto i = static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width()) + static_cast<std::size_t>(x);
-      // Colour is r + 256 g + 65536 b: the bytes R, G, B of ImageData in a
-      // little-endian word; alpha goes on top.
-      s.rgba[i] = (static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFFu) | (canvas.painted(x, y) ? 0xFF000000u : 0u);
-    }
-  }
-  page_show_drawing(s.rgba.data(), canvas.width(), canvas.height(), phase.x0, phase.y0, phase.x1, phase.y1);
-}
-
-void draw_box(int x, int y, int w, int h, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) {
-    state().phase.box(*canvas, x, y, w, h, colour);
-    forget_texts_under(std::min<long long>(x, static_cast<long long>(x) + w), std::min<long long>(y, static_cast<long long>(y) + h),
-                       std::llabs(static_cast<long long>(w)), std::llabs(static_cast<long long>(h)));
-  }
-}
-
-void draw_circle(int x, int y, int r, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) state().phase.circle(*canvas, x, y, r, colour);
-}
-
-void draw_line(int x1, int y1, int x2, int y2, Colour colour) {
-  if (common::Canvas* canvas = drawing_target()) state().phase.line(*canvas, x1, y1, x2, y2, colour);
-}
-
-int draw_text(int x, int y, std::string_view text) {
-  common::Canvas* canvas = drawing_target();
-  if (canvas == nullptr) return x;
-  const int end = state().phase.text(*canvas, x, y, text);
-  if (text.empty()) return end;
-  auto& texts = state().texts;
-  std::erase_if(texts, [&](const DrawnText& t) { return t.x == x && t.y == y; });
-  texts.push_back(DrawnText{x, y, end, std::string(text)});
-  state().texts_changed = true;
-  return end;
-}
-
-void set_text_background(Colour colour) {
-  State& s = state();
-  if (s.phase.open) s.phase.text_background = colour;
-}
 
 }  // namespace tk
