@@ -1,7 +1,22 @@
-// The toolkit on FLTK 1.3 and X11: the platform hooks of the shared core
-// (opening the display, the platform messages, the pictures of loaded
-// images), the window with its menu and the gadgets. Drawing is in
-// drawing.cpp, open_url in open_url.cpp.
+// The toolkit on FLTK 1.3 and X11: the platform hooks of the shared core,
+// the window with its menu and the gadgets.
+//
+// Implements:
+//   - open_platform(): the X display, opened once and kept for the process
+//   - pump_message(): each X event for the program's window counted as one
+//     message as it arrives, with the gadget or menu events its handling
+//     recorded; reported one per call
+//   - one window (a new one replaces the old with its gadgets), its menu
+//     bar, the gadgets as FLTK widgets (widgets.cpp) and the program's icon
+//   - pictures of loaded images as RGB(A) images over bytes kept beside them
+//   - the shared canvas drawing's hooks in drawing.cpp (the window paints
+//     its retained canvas over its controls), open_url in open_url.cpp
+// Quirks:
+//   - the menu bar from the keyboard (F10, Alt alone) and double-click
+//     timing are done here, as the platform's defaults have them
+//   - X reports of moves and sizes count only once the window is announced;
+//     without a window manager the window's own corner goes where asked
+//   - Enter that no gadget took does nothing (FLTK would move the focus)
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Tooltip.H>

@@ -1,5 +1,22 @@
 // The toolkit operations on the headless platform, and the handling of its
 // platform messages (pump_message). Everything lives in memory.
+//
+// Implements:
+//   - one window whose client area is a canvas (sides cut to 8192; none when
+//     the driver turned painting off), with its menu bar and gadgets
+//   - simulated controls: text fields (caret, selection, digits-only,
+//     32767 characters at most), combo boxes with their lists, labels,
+//     buttons, image views
+//   - pump_message(): the messages the driver (driver.h) queued, one per
+//     call, with the events the real platform's handling would record
+//   - pictures of loaded images: only a handle; the shared image table keeps
+//     the pixels
+//   - the shared canvas drawing's hooks: the canvas is the window, so ending
+//     a phase has nothing to bring to a screen
+// Quirks:
+//   - open_url() records the location and reports it started
+//   - there is no screen: nothing is presented, a repaint only keeps the
+//     canvas as it is
 #include <algorithm>
 #include <utility>
 

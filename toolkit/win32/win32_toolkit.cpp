@@ -2,6 +2,20 @@
 // pictures of loaded images and the message pump (the platform side of
 // toolkit/common/backend.h), on USER32, COMCTL32, SHELL32 and KERNEL32.
 //
+// Implements:
+//   - pump_message(): GetMessage / DispatchMessage, the window procedures
+//     recording what the controls notify
+//   - one window with its menu bar and the gadgets as native controls;
+//     labels owner-drawn (labels.cpp)
+//   - pictures of loaded images as bitmaps the image views show
+//   - the drawing operations natively with GDI on the window's device
+//     context (drawing.cpp), not through the shared canvas
+// Quirks:
+//   - every drawing call is made twice with the same GDI operation, on the
+//     window and on a retained bitmap that WM_PAINT paints again, over the
+//     window and the controls under the drawing
+//   - overlapping gadgets, below
+//
 // Overlapping gadgets. Some labels overlap other gadgets on purpose: a feet
 // label (from x 115) sits inside the "Meter = " caption label before it, and
 // the never-written label 121 covers the right end of the model box. Every
