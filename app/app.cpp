@@ -22,6 +22,9 @@ constexpr const model::CableEntry& kStartCable = model::kCableCatalogue[0];
 
 constexpr std::string_view kFeetUnit = " Feet";
 constexpr std::string_view kKbpsUnit = "kbit/s";
+constexpr std::string_view kOhmUnit = " Ohm";
+constexpr std::string_view kCableResistancePrefix = "Cable Resistance = ";
+constexpr std::string_view kOhmPerKmUnit = " Ohm/km";
 
 // The gadgets and variables of one panel's cable.
 struct PanelCable {
@@ -73,7 +76,8 @@ constexpr std::array<SketchShape, 12> kCableSketch{{
 void show_loop_resistance(float distance_m, float ohm_per_m, int upper_label, int lower_label,
                           int y_offset) {
   tk::begin_window_drawing(kMainWindow);
-  const std::string text = model::loop_resistance_text(distance_m, ohm_per_m);
+  const std::string text =
+      tk::format_int(model::loop_resistance_ohm(distance_m, ohm_per_m)) + std::string(kOhmUnit);
   write_label(upper_label, text);
   write_label(lower_label, text);
   for (const SketchShape& shape : kCableSketch) {
@@ -278,7 +282,8 @@ void apply_cable_entry(ProgramState& state, Panel panel) {
   if (index < 0 || index >= static_cast<std::int64_t>(model::kCableCatalogue.size())) return;
   const model::CableEntry& entry = model::kCableCatalogue[static_cast<std::size_t>(index)];
   write_label(cable.cross_section_label, entry.cross_section_text);
-  write_label(cable.resistance_label, entry.resistance_text);
+  write_label(cable.resistance_label, std::string(kCableResistancePrefix) +
+                                          tk::format_int(entry.ohm_per_km) + std::string(kOhmPerKmUnit));
   state.*cable.reach_factor = entry.reach_factor;
   state.*cable.ohm_per_m = entry.ohm_per_m;
   state.*cable.rate_coef = entry.rate_coef;

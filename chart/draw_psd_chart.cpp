@@ -1,6 +1,7 @@
 // Paints the PSD chart through the toolkit; all arithmetic and geometry is in
 // psd.h and psd.cpp, shared with the chart's SVG picture.
 #include "chart/psd.h"
+#include "toolkit/toolkit.h"
 
 namespace chart {
 namespace {

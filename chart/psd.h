@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/toolkit.h"
+#include "base/colour.h"
 
 namespace chart {
 
@@ -27,17 +27,17 @@ struct Constellation {
   int min_kbps;         // traced from this line rate ...
   int max_kbps;         // ... up to this one, both inclusive
   int bits_per_symbol;  // one less than log2 of the number of levels
-  tk::Colour colour;
+  base::Colour colour;
 };
 
 // Also the order of tracing and of the legends.
 inline constexpr std::array<Constellation, 6> kConstellations{{
-    {"PAM-4", 64, 128, 1, tk::rgb(20, 255, 255)},
-    {"PAM-8", 64, 1152, 2, tk::rgb(0, 255, 0)},
-    {"PAM-16", 64, 7616, 3, tk::rgb(255, 60, 60)},
-    {"PAM-32", 256, 10176, 4, tk::rgb(255, 255, 0)},
-    {"PAM-64", 5440, 12736, 5, tk::rgb(0, 255, 255)},
-    {"PAM-128", 7040, 15232, 6, tk::rgb(255, 255, 255)},
+    {"PAM-4", 64, 128, 1, base::rgb(20, 255, 255)},
+    {"PAM-8", 64, 1152, 2, base::rgb(0, 255, 0)},
+    {"PAM-16", 64, 7616, 3, base::rgb(255, 60, 60)},
+    {"PAM-32", 256, 10176, 4, base::rgb(255, 255, 0)},
+    {"PAM-64", 5440, 12736, 5, base::rgb(0, 255, 255)},
+    {"PAM-128", 7040, 15232, 6, base::rgb(255, 255, 255)},
 }};
 
 // Chart geometry in client pixels.
@@ -51,8 +51,8 @@ inline constexpr int kLegendX = 620;
 inline constexpr int kFirstLegendY = 55;
 inline constexpr int kLegendStepY = 20;
 inline constexpr int kFrequencyLabelY = 275;
-inline constexpr tk::Colour kPanelColour = tk::rgb(220, 220, 220);
-inline constexpr tk::Colour kGridColour = tk::rgb(0, 0, 0);
+inline constexpr base::Colour kPanelColour = base::rgb(220, 220, 220);
+inline constexpr base::Colour kGridColour = base::rgb(0, 0, 0);
 
 // The grid: a vertical line every 100 kHz / scale (every 10 pixels), the
 // major ones (every 20 pixels, from the origin) reaching 4 pixels below the

@@ -4,9 +4,9 @@
 #include <span>
 #include <string_view>
 
+#include "base/colour.h"
+#include "base/font.h"
 #include "chart/psd.h"
-#include "toolkit/common/canvas.h"
-#include "toolkit/common/font.h"
 
 namespace chart {
 namespace {
@@ -31,7 +31,7 @@ void append_attribute(std::string& out, std::string_view name, int value) {
   out += '"';
 }
 
-void append_colour(std::string& out, tk::Colour colour) {
+void append_colour(std::string& out, base::Colour colour) {
   constexpr std::string_view kHex = "0123456789abcdef";
   out += '#';
   for (const int shift : {0, 8, 16}) {  // r + 256 g + 65536 b
@@ -54,7 +54,7 @@ void append_escaped(std::string& out, std::string_view text) {
 
 // One path of one-pixel lines between pixel centres (the group shifts by half
 // a pixel); a segment starting where the previous one ended continues it.
-void append_lines(std::string& out, std::span<const Segment> segments, tk::Colour colour) {
+void append_lines(std::string& out, std::span<const Segment> segments, base::Colour colour) {
   out += "<path fill=\"none\" stroke=\"";
   append_colour(out, colour);
   out += "\" d=\"";
@@ -79,13 +79,13 @@ void append_lines(std::string& out, std::span<const Segment> segments, tk::Colou
 // the bitmap font's advances, then the glyphs on its baseline. The text's
 // advance is stretched or shrunk to the cell's width by its spacing, so it
 // ends where the window's does whatever face the viewer picks.
-void append_text(std::string& out, int x, int y, std::string_view text, tk::Colour background) {
-  const int width = tk::common::Canvas::text_width(text);
+void append_text(std::string& out, int x, int y, std::string_view text, base::Colour background) {
+  const int width = base::font::text_width(text);
   out += "<rect";
   append_attribute(out, "x", x);
   append_attribute(out, "y", y);
   append_attribute(out, "width", width);
-  append_attribute(out, "height", tk::common::font::kCellHeight);
+  append_attribute(out, "height", base::font::kCellHeight);
   out += " fill=\"";
   append_colour(out, background);
   out += "\"/><text";

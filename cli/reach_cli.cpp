@@ -388,7 +388,9 @@ int run_distance(const Io& io, const Args& args) {
     out += entry.cross_section_text;
     out += '\n';
     append_label(out, "");
-    out += entry.resistance_text;
+    out += "Cable Resistance = ";
+    append_int(out, entry.ohm_per_km);
+    out += " Ohm/km";
     out += '\n';
     append_label(out, "Baserate:");
     append_rate_line(out, row.baserate);

@@ -24,7 +24,7 @@
 #include "model/cable_catalogue.h"
 #include "model/reach.h"
 #include "toolkit/headless/driver.h"
-#include "toolkit/text_conv.h"
+#include "base/text_conv.h"
 #include "tools/replay_runner.h"
 
 namespace {
@@ -83,6 +83,7 @@ struct Inputs {
 
 std::string label(int gadget) { return hl::text(gadget); }
 std::string feet(std::int64_t value) { return tk::format_int(value) + " Feet"; }
+std::string ohm(std::int64_t value) { return tk::format_int(value) + " Ohm"; }
 std::string kbps(std::int64_t baserate) { return tk::format_int(baserate * 64) + "kbit/s"; }
 
 // Everything the window and the state show against the expected inputs.
@@ -138,8 +139,8 @@ void check_window(const replay::Session& session, const Inputs& in) {
   fuzz::check_equal(label(app::kPossibleLineSpeedLabel), kbps(possible),
                     "possible line speed label");
 
-  const std::string ohm_1 = model::loop_resistance_text(panel1.distance_m, in.cable_1->ohm_per_m);
-  const std::string ohm_2 = model::loop_resistance_text(distance, in.cable_2->ohm_per_m);
+  const std::string ohm_1 = ohm(model::loop_resistance_ohm(panel1.distance_m, in.cable_1->ohm_per_m));
+  const std::string ohm_2 = ohm(model::loop_resistance_ohm(distance, in.cable_2->ohm_per_m));
   fuzz::check_equal(label(app::kUpperOhmLabel1), ohm_1, "panel 1 upper ohm label");
   fuzz::check_equal(label(app::kLowerOhmLabel1), ohm_1, "panel 1 lower ohm label");
   fuzz::check_equal(label(app::kUpperOhmLabel2), ohm_2, "panel 2 upper ohm label");

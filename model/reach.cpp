@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "toolkit/text_conv.h"
-
 namespace model {
 namespace {
 
@@ -127,10 +125,6 @@ std::int64_t distance_feet(float distance_m) {
 std::int64_t loop_resistance_ohm(float distance_m, float ohm_per_m) {
   // The product of two floats is exact in double precision.
   return round_half_even(static_cast<double>(distance_m) * static_cast<double>(ohm_per_m));
-}
-
-std::string loop_resistance_text(float distance_m, float ohm_per_m) {
-  return tk::format_int(loop_resistance_ohm(distance_m, ohm_per_m)) + " Ohm";
 }
 
 }  // namespace model

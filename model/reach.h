@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "model/cable_catalogue.h"
@@ -102,9 +101,8 @@ class BaserateLookup {
 std::int64_t distance_feet(float distance_m);
 
 // Resistance of one conductor over a distance, to the nearest whole ohm
-// (halves to even), and its label text ("137 Ohm").
+// (halves to even).
 std::int64_t loop_resistance_ohm(float distance_m, float ohm_per_m);
-std::string loop_resistance_text(float distance_m, float ohm_per_m);
 
 // Round to the nearest integer, an exact half to the even one. NaN gives 0;
 // values beyond the 64-bit range saturate.

@@ -15,7 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/text_conv.h"
+#include "base/colour.h"
+#include "base/text_conv.h"
 
 namespace tk {
 
@@ -177,12 +178,15 @@ inline constexpr std::uint32_t kFlagSunken = 0x20000;        // sunken edge
 
 // Colour: r + 256 g + 65536 b (the platform's COLORREF layout). In draw_line,
 // kFrontColour means the drawing phase's front colour (black).
-using Colour = std::int32_t;
+using base::Colour;
+using base::rgb;
 inline constexpr Colour kFrontColour = -1;
 
-constexpr Colour rgb(int r, int g, int b) {
-  return static_cast<Colour>(r + 256 * g + 65536 * b);
-}
+// The text conversions of the number fields and labels.
+using base::format_int;
+using base::parse_int;
+using base::parse_int_prefix;
+using base::ParsedInt;
 
 // A loaded image. kNoBitmap is "none".
 using Bitmap = std::intptr_t;

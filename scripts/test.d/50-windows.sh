@@ -19,7 +19,7 @@ cmake --build --preset mingw-i686 -j"$JOBS" --target ferrant-calc ferrant-reach
 i686=build/mingw-i686
 tests/win32/check_pe.sh $i686/toolkit/win32/ferrant-calc.exe \
   $i686/model/libferrant_model.a $i686/chart/libferrant_chart.a $i686/app/libferrant_app.a \
-  $i686/toolkit/libferrant_textconv.a
+  $i686/base/libferrant_base.a
 
 cmake --preset linux-i386 >/dev/null
 cmake --build --preset linux-i386 -j"$JOBS" --target ferrant_model_tests ferrant_chart_tests

@@ -86,8 +86,8 @@ TEST(Panel2, FeetAndLoopResistanceHalvesGoToEven) {
   EXPECT_EQ(model::distance_feet(1875.0f), 6152);  // exactly 6151.5 ft in double
   EXPECT_EQ(model::distance_feet(1000.0f), 3281);
   // 500 m: 68.49999726..., the single-precision factor keeps it below the half.
-  EXPECT_EQ(model::loop_resistance_text(500.0f, 0.137f), "68 Ohm");
-  EXPECT_EQ(model::loop_resistance_text(1000.0f, 0.137f), "137 Ohm");
+  EXPECT_EQ(model::loop_resistance_ohm(500.0f, 0.137f), 68);
+  EXPECT_EQ(model::loop_resistance_ohm(1000.0f, 0.137f), 137);
   EXPECT_EQ(model::loop_resistance_ohm(5, 0.5f), 2);
   EXPECT_EQ(model::loop_resistance_ohm(7, 0.5f), 4);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "toolkit/text_conv.h"
+#include "base/text_conv.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -19,7 +19,7 @@ TEST(ParseInt, NotationsStopsAndSaturation) {
       {"%" + std::string(100, '1'), INT64_MAX}, {"-9223372036854775808", INT64_MIN},
       {"-18446744073709551616", INT64_MIN},
   };
-  for (const auto& [text, value] : cases) EXPECT_EQ(tk::parse_int(text), value) << text;
+  for (const auto& [text, value] : cases) EXPECT_EQ(base::parse_int(text), value) << text;
 }
 
 // How much of the text is the number: what the fields write back.
@@ -29,12 +29,12 @@ TEST(ParseInt, LengthOfTheNumber) {
       {"12.5", 2}, {"%102", 3}, {"abc", 0}, {"", 0}, {" ", 0}, {"-", 0}, {"$", 0}, {"$G", 0},
       {"99999999999999999999x", 20},
   };
-  for (const auto& [text, length] : cases) EXPECT_EQ(tk::parse_int_prefix(text).length, length) << text;
+  for (const auto& [text, length] : cases) EXPECT_EQ(base::parse_int_prefix(text).length, length) << text;
 }
 
 TEST(FormatInt, PlainDecimal) {
-  EXPECT_EQ(tk::format_int(-3281), "-3281");
-  EXPECT_EQ(tk::format_int(INT64_MIN), "-9223372036854775808");
+  EXPECT_EQ(base::format_int(-3281), "-3281");
+  EXPECT_EQ(base::format_int(INT64_MIN), "-9223372036854775808");
 }
 
 TEST(Rgb, PacksRedGreenBlue) { EXPECT_EQ(tk::rgb(1, 2, 3), 197121); }

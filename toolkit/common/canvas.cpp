@@ -6,10 +6,13 @@
 #include <cstdlib>
 #include <limits>
 
-#include "toolkit/common/font.h"
-#include "toolkit/common/utf8.h"
+#include "base/font.h"
+#include "base/utf8.h"
 
 namespace tk::common {
+
+namespace font = base::font;
+
 namespace {
 
 constexpr Colour kColourMask = 0xFFFFFF;
@@ -229,7 +232,7 @@ int Canvas::text(int x, int y, std::string_view utf8, Colour background) {
   std::int64_t pen_x = x;
   const std::int64_t first_row = std::max<std::int64_t>(0, -std::int64_t{y});
   const std::int64_t end_row = std::min<std::int64_t>(font::kCellHeight, height_ - std::int64_t{y});
-  for (const char32_t code_point : decode_utf8(utf8)) {
+  for (const char32_t code_point : base::decode_utf8(utf8)) {
     const font::Glyph& glyph = font::glyph(code_point);
     // The glyph's cell, advance x height, clipped to the canvas, then
     // written row by row.
@@ -249,11 +252,7 @@ int Canvas::text(int x, int y, std::string_view utf8, Colour background) {
   return static_cast<int>(std::min<std::int64_t>(pen_x, std::numeric_limits<int>::max()));
 }
 
-int Canvas::text_width(std::string_view utf8) {
-  int width = 0;
-  for (const char32_t code_point : decode_utf8(utf8)) width += font::glyph(code_point).advance;
-  return width;
-}
+int Canvas::text_width(std::string_view utf8) { return font::text_width(utf8); }
 
 int Canvas::text_height() { return font::kCellHeight; }
 

@@ -13,7 +13,7 @@
 //   line    the pixels GDI's LineTo covers (end point excluded), plus the end
 //           pixel
 //   text    black glyphs of the built-in proportional bitmap font
-//           (toolkit/common/font.h), one after another from x, each on an
+//           (base/font.h), one after another from x, each on an
 //           opaque cell of the background colour as wide as its advance and
 //           16 pixels high, top at y
 // Everything is clipped to the canvas; a box, circle or line with a

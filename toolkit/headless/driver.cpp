@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/common/backend.h"
-#include "toolkit/common/utf8.h"
+#include "base/utf8.h"
 #include "toolkit/headless/state.h"
 
 namespace tk::headless {
@@ -91,7 +91,7 @@ void select_all(int gadget) {
 }
 
 void type_text(std::string_view text) {
-  for (const char32_t character : common::decode_utf8(text)) {
+  for (const char32_t character : base::decode_utf8(text)) {
     post(MessageKind::KeyDown);
     Message typed = message_of(MessageKind::Char);
     typed.character = character;
@@ -102,7 +102,7 @@ void type_text(std::string_view text) {
 
 void paste(std::string_view text) {
   Message message = message_of(MessageKind::Paste);
-  message.text = common::decode_utf8(text);
+  message.text = base::decode_utf8(text);
   post(std::move(message));
 }
 

@@ -21,7 +21,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
-#include "toolkit/common/utf8.h"
+#include "base/utf8.h"
 #include "toolkit/headless/state.h"
 
 namespace tk {
@@ -138,7 +138,7 @@ void paste_into_field(Gadget& field, std::u32string text) {
 // A character typed into a closed pick-only list selects the next item that
 // starts with it.
 void type_into_combo(Gadget& combo, char32_t character) {
-  const std::string key = common::encode_utf8(std::u32string_view(&character, 1));
+  const std::string key = base::encode_utf8(std::u32string_view(&character, 1));
   const int index = combo.items.next_starting_with(key, combo.selected);
   if (index != combo.selected) {
     combo.selected = index;
@@ -513,7 +513,7 @@ Gadget* create_gadget(int number, GadgetKind kind, int x, int y, int w, int h) {
 }
 
 void set_field_content(Gadget& field, std::string_view text) {
-  field.content = common::decode_utf8(text);
+  field.content = base::decode_utf8(text);
   headless::detail::place_caret(field, field.content.size());
 }
 
@@ -599,7 +599,7 @@ std::string get_gadget_text(int number) {
   }
   switch (gadget->kind) {
     case GadgetKind::TextField:
-      return common::encode_utf8(gadget->content);
+      return base::encode_utf8(gadget->content);
     case GadgetKind::ComboBox:
       return gadget->items.text(gadget->selected);
     default:

@@ -31,7 +31,7 @@
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
-#include "toolkit/common/utf8.h"
+#include "base/utf8.h"
 #include "toolkit/toolkit.h"
 
 // --- page.js, the page side ------------------------------------------------
@@ -148,7 +148,7 @@ int combo_selection_after_key(const Gadget& combo, int key) {
     case kComboLast: return last;
     default: {
       const std::u32string character(1, static_cast<char32_t>(key));
-      return combo.items.next_starting_with(common::encode_utf8(character), combo.selected);
+      return combo.items.next_starting_with(base::encode_utf8(character), combo.selected);
     }
   }
 }

@@ -1,9 +1,9 @@
-#include "toolkit/text_conv.h"
+#include "base/text_conv.h"
 
 #include <charconv>
 #include <limits>
 
-namespace tk {
+namespace base {
 namespace {
 
 // Value of a digit in the given base, or -1 when the character is none.
@@ -73,4 +73,4 @@ std::string format_int(std::int64_t value) {
   return std::string(digits, result.ptr);
 }
 
-}  // namespace tk
+}  // namespace base

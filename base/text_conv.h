@@ -1,5 +1,5 @@
 // Text to integer and integer to text, as the program's number fields and
-// labels use them. Pure functions, shared by every backend, the model and the
+// labels use them. Pure functions, shared by the toolkit, the program and the
 // command-line tool.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace tk {
+namespace base {
 
 // Leading blanks and tabs skipped, one optional sign, then "$" hexadecimal,
 // "%" binary or decimal digits up to the first other character; no digits
@@ -29,4 +29,4 @@ ParsedInt parse_int_prefix(std::string_view text);
 // a leading minus sign.
 std::string format_int(std::int64_t value);
 
-}  // namespace tk
+}  // namespace base

@@ -1,12 +1,13 @@
-// UTF-8 to code points and back, for the backends' text handling. Invalid or
-// truncated sequences, overlong forms and surrogates decode as U+FFFD, one per
-// offending byte, so any byte string can be decoded.
+// UTF-8 to code points and back, for the text handling of the toolkit and
+// the font. Invalid or truncated sequences, overlong forms and surrogates
+// decode as U+FFFD, one per offending byte, so any byte string can be
+// decoded.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace tk::common {
+namespace base {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -83,4 +84,4 @@ inline std::string encode_utf8(std::u32string_view code_points) {
   return result;
 }
 
-}  // namespace tk::common
+}  // namespace base

@@ -32,8 +32,11 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
-namespace tk::common::font {
+#include "base/utf8.h"
+
+namespace base::font {
 
 inline constexpr int kCellHeight = 16;
 inline constexpr char32_t kFirstAscii = 32;
@@ -160,4 +163,12 @@ constexpr const Glyph& glyph(char32_t code_point) {
   return kGlyphs[kReplacement - kFirstAscii];
 }
 
-}  // namespace tk::common::font
+// The width of a UTF-8 text in this font: its glyphs' advances, one after
+// another (the font has no kerning).
+inline int text_width(std::string_view utf8) {
+  int width = 0;
+  for (const char32_t code_point : decode_utf8(utf8)) width += glyph(code_point).advance;
+  return width;
+}
+
+}  // namespace base::font

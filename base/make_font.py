@@ -3,7 +3,7 @@
 from the 14-pixel Helvetica Bold of X.Org's 75 dpi bitmap fonts.
 
     apt-get install xfonts-75dpi
-    toolkit/common/make_font.py [/usr/share/fonts/X11/75dpi/helvB14.pcf.gz]
+    base/make_font.py [/usr/share/fonts/X11/75dpi/helvB14.pcf.gz]
 
 The table is committed, so building needs no font package and every platform
 draws the same pixels. Each glyph is placed in a cell 16 pixels high with its
@@ -194,8 +194,11 @@ def main():
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
-namespace tk::common::font {{
+#include "base/utf8.h"
+
+namespace base::font {{
 
 inline constexpr int kCellHeight = 16;
 inline constexpr char32_t kFirstAscii = 32;
@@ -227,7 +230,15 @@ constexpr const Glyph& glyph(char32_t code_point) {{
   return kGlyphs[kReplacement - kFirstAscii];
 }}
 
-}}  // namespace tk::common::font
+// The width of a UTF-8 text in this font: its glyphs' advances, one after
+// another (the font has no kerning).
+inline int text_width(std::string_view utf8) {{
+  int width = 0;
+  for (const char32_t code_point : decode_utf8(utf8)) width += glyph(code_point).advance;
+  return width;
+}}
+
+}}  // namespace base::font
 """
     with open(OUT, "w") as f:
         f.write(text)
