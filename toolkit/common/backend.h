@@ -17,6 +17,7 @@
 #include <string>
 
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/messages.h"
 #include "toolkit/toolkit.h"
 
 namespace tk::common {
