@@ -165,7 +165,6 @@ void write_label(int number, std::string_view text) {
 
 bool start_up(ProgramState& state, std::string_view program_folder) {
   state = ProgramState{};
-  std::copy(model::kReachTable.begin(), model::kReachTable.end(), state.reach_table.begin());
 
   if (!tk::create_window(kMainWindow, kWindowX, kWindowY, kClientWidth, kClientHeight, kWindowTitle,
                          tk::kStyleMainWindow)) {

@@ -1,14 +1,12 @@
-// The whole state of the program: the variables that start-up sets, the
-// handlers and the computation read and write, and the reach table. One
-// instance lives for the whole run; every procedure takes it by reference.
+// The whole state of the program: the variables that start-up sets and the
+// handlers and the computation read and write (the reach table is the
+// model's constant, model/reach_table.h). One instance lives for the whole
+// run; every procedure takes it by reference.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 namespace app {
-
-inline constexpr int kReachTableSize = 239;
 
 struct ProgramState {
   std::int32_t baserate = 0;         // field 0, units of 64 kbit/s, 0..238
@@ -26,7 +24,6 @@ struct ProgramState {
   std::int32_t current_event = 0;    // event code of the current pass
   std::int32_t quit_flag = 0;        // 1 once the loop is to end
   std::int32_t layout_y = 0;         // running y of the panel layout
-  std::array<float, kReachTableSize> reach_table{};
   float pellion_distance_m = 0;      // panel-1 Pellion reach, metres
   std::int32_t possible_baserate = 0;  // panel-2 answer
 };

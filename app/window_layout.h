@@ -80,7 +80,7 @@ constexpr int caption_y(int first_row_y, int row) { return first_row_y + row * k
 constexpr int box_y(int first_row_y, int row) { return caption_y(first_row_y, row) + 16; }
 constexpr int side_y(int first_row_y, int row) { return caption_y(first_row_y, row) + 18; }
 
-enum class GadgetKind { Frame, Label, TextField, ComboBox, Button, ImageView };
+using tk::GadgetKind;
 
 struct GadgetRow {
   GadgetKind kind;

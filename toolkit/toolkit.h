@@ -35,8 +35,9 @@ namespace tk {
 //   3. otherwise one platform message is handled (waiting until one comes);
 //      if handling it recorded gadget or menu events, the last recorded is
 //      returned (of several notifications of one message, the last counts),
-//      else the message's own identifier (Win32 numbering, kMsg*; the
-//      program ignores these, and they differ between platforms).
+//      else the message's own identifier (Win32 numbering,
+//      toolkit/common/messages.h; the program ignores these, and they
+//      differ between platforms).
 //
 // Window events are queued, an event equal to the newest queued one (same
 // code and window) not twice:
@@ -118,23 +119,6 @@ inline constexpr int kEventMinimize = 13107;    // queued
 inline constexpr int kEventMaximize = 13108;    // queued, followed by kEventSize
 inline constexpr int kEventRestore = 13109;     // queued, followed by kEventSize
 
-// Raw platform message identifiers that wait_event() passes through when a
-// message recorded no event. The program ignores them; they are named here so
-// every backend reports the same numbers.
-inline constexpr int kMsgNull = 0x0000;
-inline constexpr int kMsgPaint = 0x000F;
-inline constexpr int kMsgKeyDown = 0x0100;
-inline constexpr int kMsgKeyUp = 0x0101;
-inline constexpr int kMsgChar = 0x0102;
-inline constexpr int kMsgTimer = 0x0113;
-inline constexpr int kMsgMouseMove = 0x0200;
-inline constexpr int kMsgLButtonDown = 0x0201;
-inline constexpr int kMsgLButtonUp = 0x0202;
-inline constexpr int kMsgLButtonDblClk = 0x0203;
-inline constexpr int kMsgRButtonDown = 0x0204;
-inline constexpr int kMsgRButtonUp = 0x0205;
-inline constexpr int kMsgRButtonDblClk = 0x0206;
-
 // Event types (event_type()): the notification code of a gadget event,
 // -1 when there is none.
 inline constexpr int kTypeNone = -1;
@@ -194,6 +178,10 @@ inline constexpr Bitmap kNoBitmap = 0;
 
 // Gadget number -1 makes an anonymous gadget that cannot be referred to.
 inline constexpr int kAnonymous = -1;
+
+// The kinds of gadget, one per create_* operation: the key of the toolkit's
+// gadget table beside the number, and of the program's table of the window.
+enum class GadgetKind { Frame, Label, TextField, ComboBox, Button, ImageView };
 
 // ---------------------------------------------------------------------------
 // Lifecycle.

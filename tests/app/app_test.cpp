@@ -17,6 +17,7 @@
 #include "app/command_line.h"
 #include "app/window_layout.h"
 #include "tests/toolkit/bmp_file.h"
+#include "toolkit/common/messages.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 #include "tools/replay_runner.h"

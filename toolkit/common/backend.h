@@ -21,6 +21,7 @@
 
 #include "toolkit/common/bitmap_loader.h"
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/messages.h"
 #include "toolkit/toolkit.h"
 
 namespace tk::common {

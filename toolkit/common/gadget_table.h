@@ -19,8 +19,6 @@
 
 namespace tk::common {
 
-enum class GadgetKind { Frame, Label, TextField, ComboBox, Button, ImageView };
-
 // Whether the kind takes the keyboard focus (and so is a Tab stop).
 constexpr bool takes_focus(GadgetKind kind) {
   return kind == GadgetKind::TextField || kind == GadgetKind::ComboBox ||

@@ -30,7 +30,7 @@
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
-#include "toolkit/fltk/artwork.h"
+#include "assets/artwork.h"
 #include "toolkit/fltk/platform.h"
 #include "toolkit/fltk/widgets.h"
 #include "toolkit/toolkit.h"

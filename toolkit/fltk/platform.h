@@ -23,6 +23,7 @@
 
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/gadget_table.h"
+#include "toolkit/common/messages.h"
 #include "toolkit/toolkit.h"
 
 class Fl_Widget;
@@ -30,7 +31,7 @@ class Fl_RGB_Image;
 
 namespace tk::fltk_backend {
 
-using common::GadgetKind;
+using tk::GadgetKind;
 
 using common::kButtonFace;
 // Height the menu bar takes from the client area once it has titles.

@@ -64,7 +64,7 @@
 namespace tk::headless {
 
 // Frame, Label, TextField, ComboBox, Button, ImageView.
-using GadgetKind = tk::common::GadgetKind;
+using GadgetKind = tk::GadgetKind;
 
 struct Rect {
   int x = 0, y = 0, w = 0, h = 0;

@@ -13,6 +13,7 @@
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
+#include "toolkit/common/messages.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
 

@@ -78,7 +78,7 @@ EM_ASYNC_JS(int, page_next_message, (int* out, int capacity), {
 namespace tk {
 namespace {
 
-using common::GadgetKind;
+using tk::GadgetKind;
 
 // What a message carries (page.js, REC): four ints, the kind first.
 enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };

@@ -19,7 +19,7 @@ namespace tk::win32 {
 
 namespace {
 
-using common::GadgetKind;
+using tk::GadgetKind;
 
 RECT screen_rect(HWND window) {
   RECT rect{};

@@ -195,14 +195,14 @@ void invalidate_labels_overlapping(const RECT& screen_area, HWND except);
 
 // One child control. Destroying it destroys the control.
 struct Gadget {
-  Gadget(int gadget_number, common::GadgetKind gadget_kind)
+  Gadget(int gadget_number, tk::GadgetKind gadget_kind)
       : number(gadget_number), kind(gadget_kind) {}
   Gadget(const Gadget&) = delete;
   Gadget& operator=(const Gadget&) = delete;
   ~Gadget();
 
   int number;
-  common::GadgetKind kind;
+  tk::GadgetKind kind;
   UniqueWindow window;
   bool sunken = false;               // label with a sunken edge
   Bitmap shown_image = kNoBitmap;    // image view: the bitmap it was given

@@ -46,7 +46,7 @@
 
 namespace tk::win32 {
 
-using common::GadgetKind;
+using tk::GadgetKind;
 
 namespace {
 
@@ -480,7 +480,7 @@ namespace tk {
 using win32::Gadget;
 using win32::platform;
 using win32::widen;
-using common::GadgetKind;
+using tk::GadgetKind;
 
 bool create_window(int window, int x, int y, int width, int height, std::string_view title,
                    std::uint32_t style) {

@@ -229,10 +229,10 @@ int focused_gadget() {
 std::string shown_text(int gadget) {
   const tk::fltk_backend::Gadget* found = tk::fltk_backend::find_gadget(gadget);
   const char* text = nullptr;
-  switch (found != nullptr ? found->kind() : tk::common::GadgetKind::Frame) {
-    case tk::common::GadgetKind::TextField: text = found->as<Fl_Input>()->value(); break;
-    case tk::common::GadgetKind::ComboBox: text = found->as<Fl_Choice>()->text(); break;
-    case tk::common::GadgetKind::Button: text = found->widget()->label(); break;
+  switch (found != nullptr ? found->kind() : tk::GadgetKind::Frame) {
+    case tk::GadgetKind::TextField: text = found->as<Fl_Input>()->value(); break;
+    case tk::GadgetKind::ComboBox: text = found->as<Fl_Choice>()->text(); break;
+    case tk::GadgetKind::Button: text = found->widget()->label(); break;
     default: return tk::get_gadget_text(gadget);
   }
   return text != nullptr ? text : "";

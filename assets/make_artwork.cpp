@@ -12,11 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/fltk/artwork.h"
+#include "assets/artwork.h"
 
 namespace {
-
-namespace artwork = tk::fltk_backend::artwork;
 
 bool write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);

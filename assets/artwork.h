@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace tk::fltk_backend::artwork {
+namespace artwork {
 
 struct Picture {
   int width = 0;
@@ -32,4 +32,4 @@ std::vector<std::uint8_t> encode_bmp(const Picture& picture);
 // 1-bit transparency mask.
 std::vector<std::uint8_t> encode_ico(const Picture& picture);
 
-}  // namespace tk::fltk_backend::artwork
+}  // namespace artwork

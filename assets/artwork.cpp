@@ -1,4 +1,4 @@
-#include "toolkit/fltk/artwork.h"
+#include "assets/artwork.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace tk::fltk_backend::artwork {
+namespace artwork {
 namespace {
 
 struct Rgb {
@@ -302,4 +302,4 @@ std::vector<std::uint8_t> encode_ico(const Picture& picture) {
   return out;
 }
 
-}  // namespace tk::fltk_backend::artwork
+}  // namespace artwork

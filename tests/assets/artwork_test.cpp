@@ -5,11 +5,9 @@
 #include <string>
 
 #include "toolkit/common/bitmap_loader.h"
-#include "toolkit/fltk/artwork.h"
+#include "assets/artwork.h"
 
 namespace {
-
-namespace artwork = tk::fltk_backend::artwork;
 
 // Channels may differ by a step where the maths library rounds differently.
 void expect_same_picture(const tk::common::DecodedImage& file, const artwork::Picture& design, bool with_alpha) {
