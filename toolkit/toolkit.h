@@ -76,6 +76,17 @@ namespace tk {
 //                              opening and closing (kTypeComboDropDown,
 //                              kTypeComboCloseUp) are reported too
 //   opening and closing a list events of that combo box, no selection change
+//   a key in a closed combo    Up and Down (Left and Right alike) step one
+//   box                        item, Home and End go to the first and the
+//                              last, PageUp and PageDown 26 items; none
+//                              wraps round, and with no selection each key
+//                              selects the first item. A character selects
+//                              the next item starting with it (ASCII
+//                              letters in either case), wrapping round.
+//                              kTypeComboSelChange whenever the key selects
+//                              an item, even the one already selected; a
+//                              character no item starts with, or an empty
+//                              list, raises nothing. No other gadget event
 //   clicking a button          kTypeClicked
 //   clicking an image view     kTypeClicked; a right click kTypeRightClick,
 //                              double clicks kTypeDoubleClick and

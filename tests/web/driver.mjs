@@ -9,7 +9,8 @@ import process from 'node:process';
 import { middleOf, shootClient, shownText } from './browser.mjs';
 
 // press_key() names, as KeyboardEvent.key spells them.
-const kKeys = new Set(['F10', 'Alt', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape']);
+const kKeys = new Set(['F10', 'Alt', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown', 'Enter', 'Escape',
+  'Home', 'End', 'PageUp', 'PageDown']);
 
 // How long an element the action needs (an opened list, a menu) may take to
 // appear after the click that shows it.

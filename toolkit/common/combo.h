@@ -1,5 +1,6 @@
 // A pick-only list's items as every backend keeps them: insertion by
-// position and the exact whole-text search that selects by text.
+// position, the exact whole-text search that selects by text, and the keys
+// that change the selection of a closed list.
 #pragma once
 
 #include <algorithm>
@@ -57,10 +58,11 @@ class ComboItems {
     return found >= 0 ? found : current;
   }
 
-  // A key typed into a closed list: the next item after `current`, wrapping
-  // round, that starts with the key's character (UTF-8, ASCII letters
-  // without case). `current` when none does.
-  int next_starting_with(std::string_view key, int current) const {
+  // A character typed into a closed list: the next item after `current`,
+  // wrapping round, that starts with it (UTF-8, ASCII letters without
+  // case); with no selection the first such item. Nothing when no item
+  // starts with it (the selection stays and no change is reported).
+  std::optional<int> next_starting_with(std::string_view key, int current) const {
     const int count = size();
     for (int step = 1; step <= count && !key.empty(); ++step) {
       const int index = (current + step + count) % count;
@@ -69,7 +71,7 @@ class ComboItems {
         return index;
       }
     }
-    return current;
+    return std::nullopt;
   }
 
   // The item at index, "" for -1 or out of range.
@@ -88,6 +90,50 @@ class ComboItems {
 // on its item.
 constexpr int selection_after_insert(int selected, int inserted) {
   return selected >= inserted ? selected + 1 : selected;
+}
+
+// The keys other than characters that move a closed list's selection.
+enum class ComboKey { Up, Down, Left, Right, Home, End, PageUp, PageDown };
+
+// How far PageUp and PageDown move in a closed list: the 27 items a page of
+// the open list holds (the height the Win32 box opens to), less the one that
+// stays in view, as a list box pages.
+inline constexpr int kComboPageStep = 26;
+
+// The selection after a key in a closed list of `count` items holding
+// `current` (-1: none). Nothing when the list is empty. Otherwise the key
+// selects an item even when it is the one already selected, and the box
+// reports that as a selection change, as the platform's box does.
+constexpr std::optional<int> selection_after_key(ComboKey key, int current, int count) {
+  if (count <= 0) {
+    return std::nullopt;
+  }
+  const int last = count - 1;
+  // With no selection every key selects the first item, End and PageDown
+  // too: the list starts at its top.
+  if (current < 0) {
+    return 0;
+  }
+  const auto moved = [&](int step) { return std::clamp(current + step, 0, last); };
+  switch (key) {
+    // Left and Right act as Up and Down; neither wraps round at the ends.
+    case ComboKey::Up:
+    case ComboKey::Left:
+      return moved(-1);
+    case ComboKey::Down:
+    case ComboKey::Right:
+      return moved(1);
+    case ComboKey::Home:
+      return 0;
+    case ComboKey::End:
+      return last;
+    // A page at a time, stopping at the first and the last item.
+    case ComboKey::PageUp:
+      return moved(-kComboPageStep);
+    case ComboKey::PageDown:
+      return moved(kComboPageStep);
+  }
+  return current;
 }
 
 }  // namespace tk::common

@@ -16,8 +16,6 @@ namespace {
 // Pixels the mouse must move with the left button held before an image view
 // reports a drag (the platform's drag rectangle reaches 2 pixels each way).
 constexpr int kDragDistance = 2;
-// Items one Page Up / Page Down moves through in a closed list.
-constexpr int kListPage = 30;
 
 // Left indent of a frame's caption, and the gap cleared around it in the
 // frame's top edge.
@@ -485,9 +483,11 @@ void ComboBox::select(int index) {
   redraw();
 }
 
-void ComboBox::select_by_user(int index) {
-  if (index == selected()) return;
-  select(index);
+// A key that selects an item (the selected one, too) reports a selection
+// change.
+void ComboBox::select_by_user(std::optional<int> index) {
+  if (!index) return;
+  select(*index);
   note_gadget_event(number_, kTypeComboSelChange);
 }
 
@@ -517,6 +517,25 @@ void ComboBox::open_list() {
   redraw();
 }
 
+namespace {
+
+// FLTK's keys that move a closed combo box's selection.
+std::optional<common::ComboKey> combo_key(int key) {
+  switch (key) {
+    case FL_Up: return common::ComboKey::Up;
+    case FL_Down: return common::ComboKey::Down;
+    case FL_Left: return common::ComboKey::Left;
+    case FL_Right: return common::ComboKey::Right;
+    case FL_Home: return common::ComboKey::Home;
+    case FL_End: return common::ComboKey::End;
+    case FL_Page_Up: return common::ComboKey::PageUp;
+    case FL_Page_Down: return common::ComboKey::PageDown;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
 int ComboBox::handle(int event) {
   const int count = items_.size();
   switch (event) {
@@ -533,20 +552,14 @@ int ComboBox::handle(int event) {
         return 1;
       }
       if (modifiers != 0 || count == 0) return 0;
-      const int current = selected();
-      switch (key) {
-        case FL_Up: select_by_user(std::max(current - 1, 0)); return 1;
-        case FL_Down: select_by_user(std::min(current + 1, count - 1)); return 1;
-        case FL_Page_Up: select_by_user(std::max(current - kListPage, 0)); return 1;
-        case FL_Page_Down: select_by_user(std::min(std::max(current, 0) + kListPage, count - 1)); return 1;
-        case FL_Home: select_by_user(0); return 1;
-        case FL_End: select_by_user(count - 1); return 1;
-        default: break;
+      if (const std::optional<common::ComboKey> moving = combo_key(key)) {
+        select_by_user(common::selection_after_key(*moving, selected(), count));
+        return 1;
       }
       // A character selects the next item that starts with it.
       const char* text = Fl::event_text();
       if (Fl::event_length() != 1 || static_cast<unsigned char>(text[0]) < 0x21) return 0;
-      select_by_user(items_.next_starting_with(std::string_view(text, 1), current));
+      select_by_user(items_.next_starting_with(std::string_view(text, 1), selected()));
       return 1;
     }
     case FL_FOCUS:

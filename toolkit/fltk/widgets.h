@@ -179,7 +179,7 @@ class ComboBox final : public Fl_Choice {
 
  private:
   void open_list();
-  void select_by_user(int index);
+  void select_by_user(std::optional<int> index);
   int number_;
   common::ComboItems items_;
 };

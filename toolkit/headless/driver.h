@@ -130,7 +130,7 @@ void drag(int gadget);
 void tab();
 void backtab();
 // The keys press_key() presses, beyond typing.
-enum class Key { Tab, BackTab, F10, Alt, Left, Right, Up, Down, Enter, Escape };
+enum class Key { Tab, BackTab, F10, Alt, Left, Right, Up, Down, Enter, Escape, Home, End, PageUp, PageDown };
 // Presses and releases the key; Key::Tab is tab(), Key::BackTab backtab().
 void press_key(Key key);
 // Chooses a menu item. An item the menu lacks: nothing.

@@ -135,14 +135,38 @@ void paste_into_field(Gadget& field, std::u32string text) {
 
 // --- combo box -----------------------------------------------------------
 
-// A character typed into a closed pick-only list selects the next item that
-// starts with it.
+// A key that selects an item of a closed pick-only list (the same one, too)
+// reports a selection change.
+void select_by_key(Gadget& combo, std::optional<int> index) {
+  if (index) {
+    combo.selected = *index;
+    record(combo, kTypeComboSelChange);
+  }
+}
+
 void type_into_combo(Gadget& combo, char32_t character) {
   const std::string key = base::encode_utf8(std::u32string_view(&character, 1));
-  const int index = combo.items.next_starting_with(key, combo.selected);
-  if (index != combo.selected) {
-    combo.selected = index;
-    record(combo, kTypeComboSelChange);
+  select_by_key(combo, combo.items.next_starting_with(key, combo.selected));
+}
+
+// The driver's keys that move a combo box's selection.
+std::optional<common::ComboKey> combo_key(Key key) {
+  switch (key) {
+    case Key::Up: return common::ComboKey::Up;
+    case Key::Down: return common::ComboKey::Down;
+    case Key::Left: return common::ComboKey::Left;
+    case Key::Right: return common::ComboKey::Right;
+    case Key::Home: return common::ComboKey::Home;
+    case Key::End: return common::ComboKey::End;
+    case Key::PageUp: return common::ComboKey::PageUp;
+    case Key::PageDown: return common::ComboKey::PageDown;
+    default: return std::nullopt;
+  }
+}
+
+void press_in_combo(Gadget& combo, Key key) {
+  if (const std::optional<common::ComboKey> moving = combo_key(key)) {
+    select_by_key(combo, common::selection_after_key(*moving, combo.selected, combo.items.size()));
   }
 }
 
@@ -238,6 +262,10 @@ void menu_key(Key key) {
       return;
     case Key::Tab:
     case Key::BackTab:
+    case Key::Home:
+    case Key::End:
+    case Key::PageUp:
+    case Key::PageDown:
       return;
   }
 }
@@ -261,6 +289,8 @@ int handle_key_down(const Message& message) {
     enter_menu_mode();
   } else if (message.key == Key::Alt) {
     s.alt_alone = true;
+  } else if (message.key && s.focused != nullptr && s.focused->kind == GadgetKind::ComboBox) {
+    press_in_combo(*s.focused, *message.key);
   }
   return code;
 }

@@ -43,8 +43,11 @@ var ferrantPage = (function () {
     clicked: 0, rightClick: 1, doubleClick: 2, drag: 14002,
   };
   const EVENT = { close: 16, repaint: 15 };
-  // Combo keys that are not characters.
-  const COMBO_KEYS = { ArrowUp: -1, ArrowDown: -2, Home: -3, End: -4, PageUp: -3, PageDown: -4 };
+  // Combo keys that are not characters: -1 - their common::ComboKey
+  // (toolkit/common/combo.h), whose rules decide the selection.
+  const COMBO_KEYS = {
+    ArrowUp: -1, ArrowDown: -2, ArrowLeft: -3, ArrowRight: -4, Home: -5, End: -6, PageUp: -7, PageDown: -8,
+  };
   const KIND = { frame: 0, label: 1, textField: 2, comboBox: 3, button: 4, imageView: 5 };
   const FLAG_NUMBER = 0x2000, FLAG_SUNKEN = 0x20000, TEXT_LIMIT = 32767;
 

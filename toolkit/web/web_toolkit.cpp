@@ -82,11 +82,9 @@ using tk::GadgetKind;
 
 // What a message carries (page.js, REC): four ints, the kind first.
 enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };
-// Non-character keys of a combo box (page.js, COMBO_KEYS).
-constexpr int kComboUp = -1;
-constexpr int kComboDown = -2;
-constexpr int kComboFirst = -3;
-constexpr int kComboLast = -4;
+// A combo key record carries a character's code point, or for a key that
+// is none -1 - its common::ComboKey (page.js, COMBO_KEYS).
+constexpr int kComboKeyCount = static_cast<int>(common::ComboKey::PageDown) + 1;
 constexpr int kMaxRecords = 8;
 
 // A gadget owns its element: destroying it removes the element.
@@ -137,20 +135,15 @@ void select_item(Gadget& combo, int index) {
   page_select_combo_item(combo.element, index);
 }
 
-// A key typed into a closed list: arrows step, Home/End jump, a character
-// selects the next item starting with it (the shared rule).
-int combo_selection_after_key(const Gadget& combo, int key) {
-  const int last = combo.items.size() - 1;
-  switch (key) {
-    case kComboUp: return combo.selected < 0 ? last : std::max(combo.selected - 1, 0);
-    case kComboDown: return std::min(combo.selected + 1, last);
-    case kComboFirst: return last >= 0 ? 0 : -1;
-    case kComboLast: return last;
-    default: {
-      const std::u32string character(1, static_cast<char32_t>(key));
-      return combo.items.next_starting_with(base::encode_utf8(character), combo.selected);
-    }
+// The item a key typed into a closed list selects (the shared rules), or
+// nothing.
+std::optional<int> combo_selection_after_key(const Gadget& combo, int key) {
+  if (key < 0) {
+    if (-key > kComboKeyCount) return std::nullopt;
+    return common::selection_after_key(static_cast<common::ComboKey>(-key - 1), combo.selected, combo.items.size());
   }
+  const std::u32string character(1, static_cast<char32_t>(key));
+  return combo.items.next_starting_with(base::encode_utf8(character), combo.selected);
 }
 
 // One notification of a message: its kind and two values (the fourth int
@@ -175,9 +168,12 @@ void handle_record(const int* record) {
     case Record::ComboKey: {
       Gadget* combo = find(a);
       if (combo == nullptr || combo->kind != GadgetKind::ComboBox) return;
-      const int index = static_cast<Record>(kind) == Record::ComboChoose ? b : combo_selection_after_key(*combo, b);
-      if (index < 0 || index >= combo->items.size() || index == combo->selected) return;
-      select_item(*combo, index);
+      // A pick reports a changed selection; a key any item it selects, the
+      // selected one too.
+      const bool picked = static_cast<Record>(kind) == Record::ComboChoose;
+      const std::optional<int> index = picked ? std::optional<int>(b) : combo_selection_after_key(*combo, b);
+      if (!index || *index < 0 || *index >= combo->items.size() || (picked && *index == combo->selected)) return;
+      select_item(*combo, *index);
       common::record_event(kEventGadget, a, kTypeComboSelChange);
       return;
     }

@@ -55,7 +55,7 @@ void click(int gadget);
 // Tab (forward) or Shift+Tab.
 void tab(bool forward);
 // The keys press_key() knows.
-enum class Key { F10, Alt, Left, Right, Up, Down, Enter, Escape };
+enum class Key { F10, Alt, Left, Right, Up, Down, Enter, Escape, Home, End, PageUp, PageDown };
 // Presses and releases the key where the keyboard is (Alt: alone, nothing
 // pressed in between). Keys pressed after one that opens the menu bar go to
 // the menu, as they would while the user waits for it.

@@ -144,7 +144,8 @@ void tab(bool forward) { key(XK_Tab, forward ? NoSymbol : XK_Shift_L); }
 // that is already queued before it updates its windows, so a key comes only
 // once FLTK has handled all input before it (inside the menu's own loop, too).
 void press_key(Key pressed) {
-  constexpr KeySym kKeySyms[] = {XK_F10, XK_Alt_L, XK_Left, XK_Right, XK_Up, XK_Down, XK_Return, XK_Escape};
+  constexpr KeySym kKeySyms[] = {XK_F10,    XK_Alt_L, XK_Left,  XK_Right, XK_Up,    XK_Down,
+                                 XK_Return, XK_Escape, XK_Home, XK_End,   XK_Prior, XK_Next};
   keys_to_press.push_back(kKeySyms[static_cast<int>(pressed)]);
   if (!Fl::has_timeout(press_next_key)) Fl::add_timeout(0, press_next_key);
 }

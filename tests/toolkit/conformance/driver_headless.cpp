@@ -26,8 +26,9 @@ void click(int gadget) { hl::click(gadget); }
 void tab(bool forward) { forward ? hl::tab() : hl::backtab(); }
 
 void press_key(Key key) {
-  constexpr hl::Key kKeys[] = {hl::Key::F10, hl::Key::Alt,  hl::Key::Left,  hl::Key::Right,
-                               hl::Key::Up,  hl::Key::Down, hl::Key::Enter, hl::Key::Escape};
+  constexpr hl::Key kKeys[] = {hl::Key::F10,   hl::Key::Alt,    hl::Key::Left, hl::Key::Right,
+                               hl::Key::Up,    hl::Key::Down,   hl::Key::Enter, hl::Key::Escape,
+                               hl::Key::Home,  hl::Key::End,    hl::Key::PageUp, hl::Key::PageDown};
   hl::press_key(kKeys[static_cast<int>(key)]);
 }
 void choose_menu(int item) { hl::choose_menu(item); }

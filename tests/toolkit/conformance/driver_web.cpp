@@ -84,7 +84,8 @@ void click(int gadget) { act("click", gadget, 0); }
 void tab(bool forward) { act("tab", forward ? 1 : 0, 0); }
 
 void press_key(Key key) {
-  constexpr const char* kNames[] = {"F10", "Alt", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "Enter", "Escape"};
+  constexpr const char* kNames[] = {"F10",   "Alt",    "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown",
+                                    "Enter", "Escape", "Home",      "End",        "PageUp",  "PageDown"};
   act_keys("press_key", kNames[static_cast<int>(key)]);
 }
 void choose_menu(int item) { act("choose_menu", item, 0); }

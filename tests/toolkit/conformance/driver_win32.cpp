@@ -141,12 +141,13 @@ void press_key(Key key) {
     UINT virtual_key;
     LPARAM scan_code;
     bool system;
-    bool extended;  // the arrow keys of their own block
+    bool extended;  // the arrow and paging keys of their own block
   };
   constexpr Stroke kStrokes[] = {
       {VK_F10, 0x44, true, false},    {VK_MENU, 0x38, true, false},   {VK_LEFT, 0x4B, false, true},
       {VK_RIGHT, 0x4D, false, true},  {VK_UP, 0x48, false, true},     {VK_DOWN, 0x50, false, true},
-      {VK_RETURN, 0x1C, false, false}, {VK_ESCAPE, 0x01, false, false}};
+      {VK_RETURN, 0x1C, false, false}, {VK_ESCAPE, 0x01, false, false}, {VK_HOME, 0x47, false, true},
+      {VK_END, 0x4F, false, true},    {VK_PRIOR, 0x49, false, true},  {VK_NEXT, 0x51, false, true}};
   const Stroke& stroke = kStrokes[static_cast<int>(key)];
   const LPARAM common = 1 | stroke.scan_code << 16 | (stroke.extended ? LPARAM{KF_EXTENDED} << 16 : 0);
   const LPARAM alt_down = key == Key::Alt ? LPARAM{KF_ALTDOWN} << 16 : 0;

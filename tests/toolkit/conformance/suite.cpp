@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -35,6 +36,11 @@ constexpr int kHomepageItem = 0;  // the first title's item
 constexpr int kVersionItem = 3;   // the second title's
 
 constexpr int kCode = tk::kEventGadget;
+
+// The program's items of its two combo boxes.
+constexpr std::array<const char*, 11> kDiameterItems = {"0.4", "0.5", "0.6", "0.7", "0.8", "0.9",
+                                                         "1.0", "1.1", "1.2", "1.3", "1.4"};
+constexpr std::array<const char*, 4> kModelItems = {"Pellion", "Ferrant_II", "Ferrant_III", "Ferrant_IV"};
 
 std::vector<Event> gadget_events(const std::vector<Event>& events) {
   std::vector<Event> found;
@@ -74,11 +80,11 @@ class Toolkit : public ::testing::Test {
     tk::create_frame(tk::kAnonymous, 10, 20, 680, 300, "Baserate/Cable ---> Distance ...");
     tk::create_text_field(kField, 20, 66, 30, 20, "", tk::kFlagNumber);
     tk::create_combo_box(kDiameter, 20, 116, 50, 20);
-    for (const char* item : {"0.4", "0.5", "0.6", "0.7"}) tk::add_combo_item(kDiameter, -1, item);
+    for (const char* item : kDiameterItems) tk::add_combo_item(kDiameter, -1, item);
     tk::create_text_field(kDistance, 20, 396, 50, 20, "", tk::kFlagNumber);
     tk::create_label(kLabel, 75, 398, 150, 16, "Meter = 0 Feet");
     tk::create_combo_box(kModel, 20, 496, 85, 20);
-    for (const char* item : {"Pellion", "Ferrant_II", "Ferrant_III", "Ferrant_IV"}) tk::add_combo_item(kModel, -1, item);
+    for (const char* item : kModelItems) tk::add_combo_item(kModel, -1, item);
     tk::create_image_view(kLogo, 330, 560, 60, 40, tk::kNoBitmap);
     tk::create_button(kQuit, 605, 625, 72, 24, "Quit");
     // The program's first writes, as at start-up.
@@ -248,6 +254,105 @@ TEST_F(Toolkit, F10OrAltAloneOpensTheMenuBarForArrowsEnterAndEscape) {
   settle();
   ASSERT_EQ(conformance::focused_gadget(), kQuit);
   EXPECT_EQ(chosen(kQuit, {Key::F10, Key::Down, Key::Enter}), std::vector<Event>{homepage});
+}
+
+
+// The program selects item index of one of the suite's combo boxes by its
+// text (-1: none).
+void select_item(int combo, int index) {
+  std::string text;
+  if (index >= 0) {
+    text = combo == kDiameter ? kDiameterItems[static_cast<std::size_t>(index)]
+           : combo == kModel  ? kModelItems[static_cast<std::size_t>(index)]
+                              : std::to_string(100 + index);
+  }
+  tk::set_gadget_text(combo, text);
+}
+
+// Gives the combo box the keyboard focus with Tab from the gadget before it.
+void tab_into(int combo, int from) {
+  conformance::focus_field(from);
+  settle();
+  conformance::tab(true);
+  settle();
+  ASSERT_EQ(conformance::focused_gadget(), combo);
+}
+
+// The combo box's events of one key: kTypeComboSelChange when the key
+// selects an item (the selected one, too), nothing else of its own.
+void expect_key_events(const std::vector<Event>& events, int combo, bool selects, const char* what) {
+  EXPECT_TRUE(only_gadgets(events, {combo})) << what;
+  const std::vector<Event> wanted = selects ? std::vector<Event>{{kCode, combo, tk::kTypeComboSelChange}}
+                                             : std::vector<Event>{};
+  EXPECT_EQ(gadget_events(events), wanted) << what;
+}
+
+TEST_F(Toolkit, KeysInAClosedComboBoxMoveItsSelection) {
+  using conformance::Key;
+  constexpr int kLong = 20;  // longer than a page
+  tk::create_combo_box(kLong, 400, 116, 60, 20);
+  for (int item = 0; item < 40; ++item) tk::add_combo_item(kLong, -1, std::to_string(100 + item));
+  struct Case {
+    int combo;
+    int before;  // -1: no selection
+    Key key;
+    int after;
+  };
+  // No selection: the program never clears one, so a box without one has
+  // never had another item selected (Win32 would step from that item).
+  constexpr Case kCases[] = {
+      {kModel, -1, Key::Up, 0},          {kModel, -1, Key::Down, 0},        {kModel, -1, Key::Left, 0},
+      {kModel, -1, Key::Right, 0},       {kModel, -1, Key::Home, 0},        {kModel, -1, Key::End, 0},
+      {kModel, -1, Key::PageUp, 0},      {kModel, -1, Key::PageDown, 0},    {kModel, 0, Key::Up, 0},
+      {kModel, 2, Key::Up, 1},           {kModel, 3, Key::Down, 3},         {kModel, 1, Key::Down, 2},
+      {kModel, 1, Key::Left, 0},         {kModel, 2, Key::Right, 3},        {kModel, 3, Key::Right, 3},
+      {kModel, 0, Key::Left, 0},         {kModel, 2, Key::Home, 0},         {kModel, 1, Key::End, 3},
+      {kModel, 1, Key::PageDown, 3},     {kModel, 3, Key::PageUp, 0},       {kModel, 3, Key::PageDown, 3},
+      {kModel, 2, Key::PageUp, 0},       {kDiameter, -1, Key::PageDown, 0}, {kDiameter, 0, Key::PageDown, 10},
+      {kDiameter, 9, Key::PageUp, 0},    {kDiameter, 10, Key::Down, 10},    {kDiameter, 10, Key::Up, 9},
+      {kDiameter, 4, Key::End, 10},      {kLong, 0, Key::PageDown, 26},     {kLong, 20, Key::PageDown, 39},
+      {kLong, 30, Key::PageUp, 4},       {kLong, 20, Key::PageUp, 0},       {kLong, 39, Key::PageDown, 39},
+  };
+  const auto from_of = [](int combo) { return combo == kModel ? kDistance : combo == kDiameter ? kField : kQuit; };
+  int focused = -1;
+  for (const Case& c : kCases) {
+    if (c.combo != focused) tab_into(c.combo, from_of(c.combo));
+    focused = c.combo;
+    select_item(c.combo, c.before);
+    ASSERT_EQ(tk::get_gadget_state(c.combo), c.before);
+    settle();
+    conformance::press_key(c.key);
+    const std::vector<Event> events = settle();
+    const std::string what = "gadget " + std::to_string(c.combo) + " from " + std::to_string(c.before) + " key " +
+                             std::to_string(static_cast<int>(c.key));
+    EXPECT_EQ(tk::get_gadget_state(c.combo), c.after) << what;
+    EXPECT_EQ(conformance::focused_gadget(), c.combo) << what;
+    expect_key_events(events, c.combo, true, what.c_str());
+  }
+}
+
+TEST_F(Toolkit, ACharacterInAClosedComboBoxSelectsTheNextItemStartingWithIt) {
+  struct Case {
+    int before;
+    const char* typed;
+    int after;  // == before and no event: no item starts with it
+    bool selects;
+  };
+  // Pellion, Ferrant_II, Ferrant_III, Ferrant_IV; no selection first.
+  constexpr Case kCases[] = {
+      {-1, "F", 1, true}, {1, "f", 2, true}, {2, "F", 3, true}, {3, "F", 1, true},
+      {0, "p", 0, true},  {2, "P", 0, true}, {1, "x", 1, false}, {-1, "x", -1, false},
+  };
+  tab_into(kModel, kDistance);
+  for (const Case& c : kCases) {
+    select_item(kModel, c.before);
+    settle();
+    conformance::type(c.typed);
+    const std::vector<Event> events = settle();
+    const std::string what = std::string(c.typed) + " from " + std::to_string(c.before);
+    EXPECT_EQ(tk::get_gadget_state(kModel), c.after) << what;
+    expect_key_events(events, kModel, c.selects, what.c_str());
+  }
 }
 
 TEST_F(Toolkit, EnterInATextFieldChangesNothing) {
