@@ -14,9 +14,11 @@
 //     notifications it raised, queued until the program asks for the next
 //   - what must happen while the event is dispatched, before the program
 //     runs: refusing non-digits in digits-only fields, Tab and Shift+Tab in
-//     creation order, the menu bar from the keyboard (F10, Alt alone),
-//     opening and closing combo lists, keeping the focus where a click on
-//     a non-focusable part would take it away
+//     creation order, opening and closing combo lists, keeping the focus
+//     where a click on a non-focusable part would take it away
+//   - the menu bar from the keyboard: every key and click goes to the
+//     program side, which decides menu mode (F10, Alt alone, arrows, Enter,
+//     Escape) and has the page show it
 //   - accessible names: a field or box is labelled by the caption above it,
 //     sunken value labels and labels the program writes are polite live
 //     regions, the drawing is an image whose name lists the texts it shows
@@ -35,7 +37,10 @@ var ferrantPage = (function () {
     leftUp: 0x0202, leftDouble: 0x0203, rightDown: 0x0204, rightUp: 0x0205,
   };
   // What a message carries for the program side (web_toolkit.cpp, Record).
-  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6 };
+  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6, key: 7, menuClick: 8 };
+  // Keys as menu mode knows them (MenuKey); every other key is `other`.
+  const MENU_KEYS = { F10: 0, Alt: 1, ArrowLeft: 2, ArrowRight: 3, ArrowUp: 4, ArrowDown: 5, Enter: 6, Escape: 7 };
+  const OTHER_KEY = 8, KEY_UP = 1, KEY_REPEAT = 2;
   // Notification codes (toolkit.h).
   const T = {
     editSetFocus: 0x0100, editKillFocus: 0x0200, focusGained: 14000, focusLost: 14001,
@@ -60,8 +65,7 @@ var ferrantPage = (function () {
   let nextId = 1;
   let nextImage = 1;
   let focused = null;      // the gadget element that has the focus
-  let menuMode = null;     // {title, item} while the menu bar has the keyboard
-  let altAlone = false;    // Alt pressed, nothing else since
+  let menuShown = { title: -1, item: -1, open: false };  // menu mode as the program side last said
   let openList = null;     // the combo box whose list is open
   let dragFrom = null;     // the image view a left button went down on
 
@@ -163,53 +167,16 @@ var ferrantPage = (function () {
 
   function showMenu() {
     titles().forEach((title, i) => {
-      const active = menuMode !== null && menuMode.title === i;
+      const active = menuShown.title === i;
       title.classList.toggle('active', active);
-      const open = active && (menuMode.open || menuMode.item >= 0);
+      const open = active && menuShown.open;
       title.menu.hidden = !open;
       title.setAttribute('aria-expanded', String(open));
-      [...title.menu.children].forEach((item, j) => item.classList.toggle('active', open && j === menuMode.item));
+      [...title.menu.children].forEach((item, j) => item.classList.toggle('active', open && j === menuShown.item));
     });
   }
 
-  function setMenuMode(mode) {
-    menuMode = mode && titles().length > 0 ? mode : null;
-    showMenu();
-  }
-
-  const wrapped = (i, n) => (n > 0 ? ((i % n) + n) % n : -1);
-
-  // A key while the menu bar has the keyboard. Returns the records.
-  function menuKey(key) {
-    const all = titles();
-    const count = () => all[menuMode.title].menu.children.length;
-    switch (key) {
-      case 'ArrowLeft': case 'ArrowRight':
-        menuMode.title = wrapped(menuMode.title + (key === 'ArrowRight' ? 1 : -1), all.length);
-        menuMode.item = menuMode.item >= 0 ? wrapped(0, count()) : -1;
-        break;
-      case 'ArrowDown': case 'ArrowUp':
-        menuMode.item = wrapped(menuMode.item < 0 ? 0 : menuMode.item + (key === 'ArrowDown' ? 1 : -1), count());
-        break;
-      case 'Enter':
-        if (menuMode.item < 0) { menuMode.item = wrapped(0, count()); break; }
-        {
-          const item = Number(all[menuMode.title].menu.children[menuMode.item].dataset.menuItem);
-          setMenuMode(null);
-          return [[REC.menu, item, 0]];
-        }
-      case 'Escape':
-        if (menuMode.item >= 0 || menuMode.open) { menuMode.item = -1; menuMode.open = false; } else menuMode = null;
-        break;
-      case 'F10': case 'Alt':
-        menuMode = null;
-        break;
-      default:
-        break;
-    }
-    setMenuMode(menuMode);
-    return [];
-  }
+  const keyRecord = (key, flags) => [REC.key, key in MENU_KEYS ? MENU_KEYS[key] : OTHER_KEY, flags];
 
   // --- keyboard ------------------------------------------------------------
 
@@ -218,23 +185,20 @@ var ferrantPage = (function () {
     const key = event.key;
     const system = key === 'F10' || key === 'Alt';
     const code = system ? MSG.sysKeyDown : MSG.keyDown;
-    if (key !== 'Alt') altAlone = false;
-    if (menuMode) {
+    // The key goes to menu mode first; in menu mode it does nothing else.
+    const menuRecord = keyRecord(key, event.repeat ? KEY_REPEAT : 0);
+    if (menuShown.title >= 0) {
       event.preventDefault();
-      post(code, menuKey(key));
+      post(code, [menuRecord]);
       return;
     }
     let records = [];
-    if (key === 'F10') {
+    if (system) {
       event.preventDefault();
-      setMenuMode({ title: 0, item: -1 });
-    } else if (key === 'Alt') {
-      event.preventDefault();
-      altAlone = !event.repeat || altAlone;
     } else if (key === 'Tab') {
       event.preventDefault();
       const target = tabTarget(!event.shiftKey);
-      post(code, []);
+      post(code, [menuRecord]);
       if (target) target.focus();
       return;
     } else if (focused && kindOf(focused) === KIND.comboBox && !event.altKey && !event.ctrlKey && !event.metaKey) {
@@ -243,7 +207,7 @@ var ferrantPage = (function () {
     } else if (focused && kindOf(focused) === KIND.textField && key === 'Enter') {
       event.preventDefault();
     }
-    post(code, records);
+    post(code, [menuRecord].concat(records));
   }
 
   // A key for a focused combo box: Escape and Enter close its list, F4
@@ -260,12 +224,8 @@ var ferrantPage = (function () {
   function onKeyUp(event) {
     if (!win) return;
     const key = event.key;
-    if (key === 'Alt') {
-      event.preventDefault();
-      if (altAlone) setMenuMode(menuMode ? null : { title: 0, item: -1 });
-    }
-    altAlone = false;
-    post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, []);
+    if (key === 'Alt') event.preventDefault();
+    post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, [keyRecord(key, KEY_UP)]);
   }
 
   // Digits-only fields refuse typed non-digits; pasting is not filtered.
@@ -287,12 +247,12 @@ var ferrantPage = (function () {
 
   function onMouseDown(event) {
     if (!win) return;
-    altAlone = false;
     const target = event.target;
-    const records = [];
     const title = target.closest('[data-menu-title]');
     const item = target.closest('[data-menu-item]');
-    if (menuMode && !title) setMenuMode(null);
+    // A click off the menu bar leaves menu mode.
+    const records = title ? [] : [[REC.menuClick, -1, 0]];
+    if (!title) page.showMenu(-1, -1, false);
     if (openList && !openList.contains(target)) records.push(...closeList());
     const gadget = gadgetOf(target);
     if (event.button === 2) {
@@ -300,10 +260,11 @@ var ferrantPage = (function () {
       return;
     }
     if (title && !item) {
-      // A click on a title opens its menu with no item marked, or closes it.
+      // A click on a title shows its menu with no item marked, or closes the
+      // shown one; the page shows it at once, as the program side will.
       const index = titles().indexOf(title);
-      const wasOpen = menuMode !== null && menuMode.title === index && menuMode.open;
-      setMenuMode(wasOpen ? null : { title: index, item: -1, open: true });
+      page.showMenu(menuShown.title === index && menuShown.open ? -1 : index, -1, menuShown.title !== index || !menuShown.open);
+      records.push([REC.menuClick, index, 0]);
     }
     const option = target.closest('[role=option]');
     if (option && gadget) {
@@ -337,7 +298,7 @@ var ferrantPage = (function () {
     if (!win) return;
     const item = event.target.closest('[data-menu-item]');
     if (item) {
-      setMenuMode(null);
+      page.showMenu(-1, -1, false);
       post(MSG.command, [[REC.menu, Number(item.dataset.menuItem), 0]]);
       return;
     }
@@ -451,8 +412,15 @@ var ferrantPage = (function () {
       win.root.remove();
       win = null;
       elements.clear();
-      focused = null; menuMode = null; openList = null; dragFrom = null; altAlone = false;
+      focused = null; menuShown = { title: -1, item: -1, open: false }; openList = null; dragFrom = null;
       queue.length = 0;
+    },
+
+    // Menu mode as the program side decided it: the marked title (-1 for
+    // none), the marked item (-1 for none), whether its menu is shown.
+    showMenu: function (title, item, open) {
+      menuShown = { title, item, open };
+      showMenu();
     },
 
     addMenuTitle: function (text) {

@@ -32,6 +32,7 @@
 #include "toolkit/common/combo.h"
 #include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
+#include "toolkit/common/menu_mode.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/toolkit.h"
 
@@ -45,6 +46,7 @@ EM_JS(void, page_add_menu_title, (const char* text), { ferrantPage.addMenuTitle(
 EM_JS(void, page_add_menu_item, (int item, const char* text), {
   ferrantPage.addMenuItem(item, UTF8ToString(text));
 });
+EM_JS(void, page_show_menu, (int title, int item, int shown), { ferrantPage.showMenu(title, item, shown !== 0); });
 EM_JS(int, page_create_gadget, (int kind, int number, int x, int y, int w, int h, const char* text, int flags), {
   return ferrantPage.createGadget(kind, number, x, y, w, h, UTF8ToString(text), flags);
 });
@@ -82,7 +84,12 @@ namespace {
 using common::GadgetKind;
 
 // What a message carries (page.js, REC): four ints, the kind first.
-enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };
+enum class Record : int {
+  Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6, Key = 7, MenuClick = 8
+};
+// A Key record's second value (page.js, KEY_UP, KEY_REPEAT).
+constexpr int kKeyUp = 1;
+constexpr int kKeyRepeat = 2;
 // Non-character keys of a combo box (page.js, COMBO_KEYS).
 constexpr int kComboUp = -1;
 constexpr int kComboDown = -2;
@@ -125,6 +132,9 @@ struct State {
   std::vector<DrawnText> texts;
   common::DrawingPhase phase;
   bool texts_changed = false;  // in this phase
+  common::MenuMode::Shape menu;  // per title its items' numbers, as the page shows them
+  common::MenuMode menu_mode;
+  std::array<int, 3> menu_shown{-1, -1, 0};  // what the page shows: title, item, menu shown
 };
 
 State& state() {
@@ -155,6 +165,41 @@ int combo_selection_after_key(const Gadget& combo, int key) {
   }
 }
 
+// Has the page show the menu bar as menu mode has it.
+void show_menu_mode() {
+  State& s = state();
+  const std::array<int, 3> shown{s.menu_mode.title(), s.menu_mode.item(), s.menu_mode.shown() ? 1 : 0};
+  if (shown != s.menu_shown) {
+    s.menu_shown = shown;
+    page_show_menu(shown[0], shown[1], shown[2]);
+  }
+}
+
+// A key down or up (a MenuKey) and a click on the menu bar (a title's index)
+// or elsewhere (-1) go to menu mode first. True when menu mode took the key:
+// the message's other notifications (a combo box's key) are then dropped.
+bool menu_mode_takes(const int* record) {
+  State& s = state();
+  const int kind = record[0], a = record[1], b = record[2];
+  bool taken = false;
+  if (static_cast<Record>(kind) == Record::Key) {
+    const auto key = static_cast<common::MenuKey>(std::clamp(a, 0, static_cast<int>(common::MenuKey::Other)));
+    if ((b & kKeyUp) != 0) {
+      s.menu_mode.key_up(key, s.menu);
+    } else {
+      const common::MenuMode::Outcome outcome = s.menu_mode.key_down(key, (b & kKeyRepeat) != 0, s.menu);
+      if (outcome.chosen) common::record_event(kEventMenu, *outcome.chosen, kTypeNone);
+      taken = outcome.taken;
+    }
+  } else if (a >= 0) {
+    s.menu_mode.click_title(a, s.menu);
+  } else {
+    s.menu_mode.leave();
+  }
+  show_menu_mode();
+  return taken;
+}
+
 // One notification of a message: its kind and two values (the fourth int
 // is spare).
 void handle_record(const int* record) {
@@ -171,8 +216,13 @@ void handle_record(const int* record) {
       if (s.window >= 0) common::queue_window_event(a, s.window);
       return;
     case Record::Menu:
+      s.menu_mode.leave();
+      show_menu_mode();
       common::record_event(kEventMenu, a, kTypeNone);
       return;
+    case Record::Key:
+    case Record::MenuClick:
+      return;  // menu_mode_takes()
     case Record::ComboChoose:
     case Record::ComboKey: {
       Gadget* combo = find(a);
@@ -235,6 +285,9 @@ void close_platform() {
   s.canvas.reset();
   s.window = -1;
   s.open = false;
+  s.menu.clear();
+  s.menu_mode.leave();
+  s.menu_shown = {-1, -1, 0};
   page_close_window();
 }
 
@@ -262,7 +315,10 @@ int pump_message() {
   const int code = page_next_message(message.data(), static_cast<int>(message.size()));
   const int count = std::clamp(message[1], 0, kMaxRecords);
   for (int i = 0; i < count; ++i) {
-    handle_record(&message[static_cast<std::size_t>(2 + 4 * i)]);
+    const int* record = &message[static_cast<std::size_t>(2 + 4 * i)];
+    const auto kind = static_cast<Record>(record[0]);
+    if ((kind == Record::Key || kind == Record::MenuClick) && menu_mode_takes(record)) break;
+    handle_record(record);
   }
   return code;
 }
@@ -277,6 +333,9 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
   State& s = state();
   s.gadgets.clear();
   s.texts.clear();
+  s.menu.clear();
+  s.menu_mode.leave();
+  s.menu_shown = {-1, -1, 0};
   page_open_window(std::string(title).c_str(), width, height);
   s.window = window;
   s.canvas.emplace(width, height, common::kButtonFace);
@@ -287,9 +346,17 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
 
 void create_menu_bar(int /*menu*/, int /*window*/) {}
 
-void add_menu_title(std::string_view text) { page_add_menu_title(std::string(text).c_str()); }
+void add_menu_title(std::string_view text) {
+  if (state().window < 0) return;
+  state().menu.emplace_back();
+  page_add_menu_title(std::string(text).c_str());
+}
 
-void add_menu_item(int item, std::string_view text) { page_add_menu_item(item, std::string(text).c_str()); }
+void add_menu_item(int item, std::string_view text) {
+  if (state().menu.empty()) return;
+  state().menu.back().push_back(item);
+  page_add_menu_item(item, std::string(text).c_str());
+}
 
 // --- gadgets -----------------------------------------------------------------
 
