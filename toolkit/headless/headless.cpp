@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/typing.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/headless/state.h"
 
@@ -72,8 +73,6 @@ void replace_selection(Gadget& field, std::u32string_view text) {
   common::record_text_change(field.number);
 }
 
-bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
-
 void type_into_field(Gadget& field, char32_t character) {
   constexpr char32_t kBackspace = 0x08;
   if (character == kBackspace) {
@@ -91,7 +90,7 @@ void type_into_field(Gadget& field, char32_t character) {
   if (character < 0x20 || character == 0x7F) {
     return;  // Enter, Escape and other control keys change nothing here
   }
-  if ((field.flags & kFlagNumber) != 0 && !is_digit(character)) {
+  if (!common::field_takes_typed(field.flags, character)) {
     return;  // ES_NUMBER refuses the key
   }
   const auto [begin, end] = selection_range(field);

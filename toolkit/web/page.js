@@ -13,12 +13,13 @@
 //     close control, the page becoming visible again), each with the
 //     notifications it raised, queued until the program asks for the next
 //   - what must happen while the event is dispatched, before the program
-//     runs: refusing non-digits in digits-only fields, Tab and Shift+Tab in
+//     runs: asking the program side whether a field takes typed text, Tab and Shift+Tab in
 //     creation order, opening and closing combo lists, keeping the focus
 //     where a click on a non-focusable part would take it away
-//   - the menu bar from the keyboard: every key and click goes to the
-//     program side, which decides menu mode (F10, Alt alone, arrows, Enter,
-//     Escape) and has the page show it
+//   - the menu bar from the keyboard: every key and click on the page is
+//     first handed to the program side (a synchronous call, while the
+//     program waits), which decides menu mode (F10, Alt alone, arrows,
+//     Enter, Escape, a click on a title) and has the page show it
 //   - accessible names: a field or box is labelled by the caption above it,
 //     sunken value labels and labels the program writes are polite live
 //     regions, the drawing is an image whose name lists the texts it shows
@@ -37,10 +38,12 @@ var ferrantPage = (function () {
     leftUp: 0x0202, leftDouble: 0x0203, rightDown: 0x0204, rightUp: 0x0205,
   };
   // What a message carries for the program side (web_toolkit.cpp, Record).
-  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6, key: 7, menuClick: 8 };
+  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6 };
   // Keys as menu mode knows them (MenuKey); every other key is `other`.
   const MENU_KEYS = { F10: 0, Alt: 1, ArrowLeft: 2, ArrowRight: 3, ArrowUp: 4, ArrowDown: 5, Enter: 6, Escape: 7 };
   const OTHER_KEY = 8, KEY_UP = 1, KEY_REPEAT = 2;
+  // What menu mode did with a key (ferrant_menu_key()).
+  const MENU = { notTaken: 0, taken: 1, chose: 2 };
   // Notification codes (toolkit.h).
   const T = {
     editSetFocus: 0x0100, editKillFocus: 0x0200, focusGained: 14000, focusLost: 14001,
@@ -176,7 +179,13 @@ var ferrantPage = (function () {
     });
   }
 
-  const keyRecord = (key, flags) => [REC.key, key in MENU_KEYS ? MENU_KEYS[key] : OTHER_KEY, flags];
+  // Hands the key to menu mode; returns the records of what it did, or null
+  // when it did not take the key.
+  function menuKey(key, flags) {
+    const done = _ferrant_menu_key(key in MENU_KEYS ? MENU_KEYS[key] : OTHER_KEY, flags);
+    if (done === MENU.notTaken) return null;
+    return done === MENU.chose ? [[REC.menu, _ferrant_menu_chosen(), 0]] : [];
+  }
 
   // --- keyboard ------------------------------------------------------------
 
@@ -185,20 +194,18 @@ var ferrantPage = (function () {
     const key = event.key;
     const system = key === 'F10' || key === 'Alt';
     const code = system ? MSG.sysKeyDown : MSG.keyDown;
-    // The key goes to menu mode first; in menu mode it does nothing else.
-    const menuRecord = keyRecord(key, event.repeat ? KEY_REPEAT : 0);
-    if (menuShown.title >= 0) {
+    // A key menu mode takes does nothing else.
+    const menuRecords = menuKey(key, event.repeat ? KEY_REPEAT : 0);
+    if (menuRecords) {
       event.preventDefault();
-      post(code, [menuRecord]);
+      post(code, menuRecords);
       return;
     }
     let records = [];
-    if (system) {
-      event.preventDefault();
-    } else if (key === 'Tab') {
+    if (key === 'Tab') {
       event.preventDefault();
       const target = tabTarget(!event.shiftKey);
-      post(code, [menuRecord]);
+      post(code, []);
       if (target) target.focus();
       return;
     } else if (focused && kindOf(focused) === KIND.comboBox && !event.altKey && !event.ctrlKey && !event.metaKey) {
@@ -207,7 +214,7 @@ var ferrantPage = (function () {
     } else if (focused && kindOf(focused) === KIND.textField && key === 'Enter') {
       event.preventDefault();
     }
-    post(code, [menuRecord].concat(records));
+    post(code, records);
   }
 
   // A key for a focused combo box: Escape and Enter close its list, F4
@@ -225,15 +232,19 @@ var ferrantPage = (function () {
     if (!win) return;
     const key = event.key;
     if (key === 'Alt') event.preventDefault();
-    post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, [keyRecord(key, KEY_UP)]);
+    menuKey(key, KEY_UP);
+    post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, []);
   }
 
-  // Digits-only fields refuse typed non-digits; pasting is not filtered.
+  // Typed text the program side's rule refuses for the field (digits-only
+  // fields) does not go in; pasting and dropping are not typing.
   function onBeforeInput(event) {
     const field = gadgetOf(event.target);
-    if (!field || kindOf(field) !== KIND.textField || (Number(field.dataset.flags) & FLAG_NUMBER) === 0) return;
+    if (!field || kindOf(field) !== KIND.textField) return;
+    const flags = Number(field.dataset.flags);
     if (event.inputType.startsWith('insert') && event.inputType !== 'insertFromPaste' &&
-        event.inputType !== 'insertFromDrop' && event.data !== null && /[^0-9]/.test(event.data)) {
+        event.inputType !== 'insertFromDrop' && event.data !== null &&
+        [...event.data].some((c) => _ferrant_field_takes_typed(flags, c.codePointAt(0)) === 0)) {
       event.preventDefault();
     }
   }
@@ -250,22 +261,15 @@ var ferrantPage = (function () {
     const target = event.target;
     const title = target.closest('[data-menu-title]');
     const item = target.closest('[data-menu-item]');
-    // A click off the menu bar leaves menu mode.
-    const records = title ? [] : [[REC.menuClick, -1, 0]];
-    if (!title) page.showMenu(-1, -1, false);
+    const records = [];
+    if (!title) _ferrant_menu_click(-1);  // a click off the menu bar leaves menu mode
     if (openList && !openList.contains(target)) records.push(...closeList());
     const gadget = gadgetOf(target);
     if (event.button === 2) {
       post(MSG.rightDown, records);
       return;
     }
-    if (title && !item) {
-      // A click on a title shows its menu with no item marked, or closes the
-      // shown one; the page shows it at once, as the program side will.
-      const index = titles().indexOf(title);
-      page.showMenu(menuShown.title === index && menuShown.open ? -1 : index, -1, menuShown.title !== index || !menuShown.open);
-      records.push([REC.menuClick, index, 0]);
-    }
+    if (title && !item) _ferrant_menu_click(titles().indexOf(title));
     const option = target.closest('[role=option]');
     if (option && gadget) {
       records.push([REC.comboChoose, numberOf(gadget), Number(option.dataset.index)]);
@@ -298,7 +302,7 @@ var ferrantPage = (function () {
     if (!win) return;
     const item = event.target.closest('[data-menu-item]');
     if (item) {
-      page.showMenu(-1, -1, false);
+      _ferrant_menu_click(-1);
       post(MSG.command, [[REC.menu, Number(item.dataset.menuItem), 0]]);
       return;
     }

@@ -33,6 +33,7 @@
 #include "toolkit/common/drawing_phase.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/common/menu_mode.h"
+#include "toolkit/common/typing.h"
 #include "toolkit/common/utf8.h"
 #include "toolkit/toolkit.h"
 
@@ -84,12 +85,13 @@ namespace {
 using common::GadgetKind;
 
 // What a message carries (page.js, REC): four ints, the kind first.
-enum class Record : int {
-  Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6, Key = 7, MenuClick = 8
-};
-// A Key record's second value (page.js, KEY_UP, KEY_REPEAT).
+enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };
+// ferrant_menu_key()'s flags and answers (page.js, KEY_UP, KEY_REPEAT, MENU).
 constexpr int kKeyUp = 1;
 constexpr int kKeyRepeat = 2;
+constexpr int kMenuNotTaken = 0;
+constexpr int kMenuTaken = 1;
+constexpr int kMenuChose = 2;
 // Non-character keys of a combo box (page.js, COMBO_KEYS).
 constexpr int kComboUp = -1;
 constexpr int kComboDown = -2;
@@ -134,6 +136,7 @@ struct State {
   bool texts_changed = false;  // in this phase
   common::MenuMode::Shape menu;  // per title its items' numbers, as the page shows them
   common::MenuMode menu_mode;
+  int menu_chosen = 0;  // the item the last key chose
   std::array<int, 3> menu_shown{-1, -1, 0};  // what the page shows: title, item, menu shown
 };
 
@@ -175,31 +178,6 @@ void show_menu_mode() {
   }
 }
 
-// A key down or up (a MenuKey) and a click on the menu bar (a title's index)
-// or elsewhere (-1) go to menu mode first. True when menu mode took the key:
-// the message's other notifications (a combo box's key) are then dropped.
-bool menu_mode_takes(const int* record) {
-  State& s = state();
-  const int kind = record[0], a = record[1], b = record[2];
-  bool taken = false;
-  if (static_cast<Record>(kind) == Record::Key) {
-    const auto key = static_cast<common::MenuKey>(std::clamp(a, 0, static_cast<int>(common::MenuKey::Other)));
-    if ((b & kKeyUp) != 0) {
-      s.menu_mode.key_up(key, s.menu);
-    } else {
-      const common::MenuMode::Outcome outcome = s.menu_mode.key_down(key, (b & kKeyRepeat) != 0, s.menu);
-      if (outcome.chosen) common::record_event(kEventMenu, *outcome.chosen, kTypeNone);
-      taken = outcome.taken;
-    }
-  } else if (a >= 0) {
-    s.menu_mode.click_title(a, s.menu);
-  } else {
-    s.menu_mode.leave();
-  }
-  show_menu_mode();
-  return taken;
-}
-
 // One notification of a message: its kind and two values (the fourth int
 // is spare).
 void handle_record(const int* record) {
@@ -216,13 +194,8 @@ void handle_record(const int* record) {
       if (s.window >= 0) common::queue_window_event(a, s.window);
       return;
     case Record::Menu:
-      s.menu_mode.leave();
-      show_menu_mode();
       common::record_event(kEventMenu, a, kTypeNone);
       return;
-    case Record::Key:
-    case Record::MenuClick:
-      return;  // menu_mode_takes()
     case Record::ComboChoose:
     case Record::ComboKey: {
       Gadget* combo = find(a);
@@ -266,6 +239,49 @@ void describe_drawing() {
 }
 
 }  // namespace
+
+// --- asked by page.js while it dispatches a browser event ------------------
+// Called while the program waits in page_next_message(): allowed, as it
+// does not wait itself.
+
+// Whether a field with these flags takes the typed character (page.js
+// refuses the input otherwise).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_field_takes_typed(int flags, int character) {
+  return common::field_takes_typed(static_cast<std::uint32_t>(flags), static_cast<char32_t>(character)) ? 1 : 0;
+}
+
+// A key down or up (a MenuKey) goes to menu mode first, as the browser
+// dispatches it, so page.js knows at once whether the key does anything
+// else. Returns kMenuNotTaken, kMenuTaken, or kMenuChose with the item in
+// ferrant_menu_chosen() (page.js posts it as the message's menu record).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_key(int key, int flags) {
+  State& s = state();
+  const auto menu_key = static_cast<common::MenuKey>(std::clamp(key, 0, static_cast<int>(common::MenuKey::Other)));
+  int answer = kMenuNotTaken;
+  if ((flags & kKeyUp) != 0) {
+    s.menu_mode.key_up(menu_key, s.menu);
+  } else {
+    const common::MenuMode::Outcome outcome = s.menu_mode.key_down(menu_key, (flags & kKeyRepeat) != 0, s.menu);
+    if (outcome.chosen) s.menu_chosen = *outcome.chosen;
+    answer = outcome.chosen ? kMenuChose : outcome.taken ? kMenuTaken : kMenuNotTaken;
+  }
+  show_menu_mode();
+  return answer;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_chosen() { return state().menu_chosen; }
+
+// A click on the menu bar's title with this index, or anywhere else (-1,
+// a menu item chosen included): menu mode ends.
+extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_menu_click(int title) {
+  State& s = state();
+  if (title >= 0) {
+    s.menu_mode.click_title(title, s.menu);
+  } else {
+    s.menu_mode.leave();
+  }
+  show_menu_mode();
+}
 
 // --- the shared core's hooks ---------------------------------------------------
 
@@ -315,10 +331,7 @@ int pump_message() {
   const int code = page_next_message(message.data(), static_cast<int>(message.size()));
   const int count = std::clamp(message[1], 0, kMaxRecords);
   for (int i = 0; i < count; ++i) {
-    const int* record = &message[static_cast<std::size_t>(2 + 4 * i)];
-    const auto kind = static_cast<Record>(record[0]);
-    if ((kind == Record::Key || kind == Record::MenuClick) && menu_mode_takes(record)) break;
-    handle_record(record);
+    handle_record(&message[static_cast<std::size_t>(2 + 4 * i)]);
   }
   return code;
 }
