@@ -13,9 +13,10 @@
 //     close control, the page becoming visible again), each with the
 //     notifications it raised, queued until the program asks for the next
 //   - what must happen while the event is dispatched, before the program
-//     runs: asking the program side whether a field takes typed text, Tab and Shift+Tab in
-//     creation order, opening and closing combo lists, keeping the focus
-//     where a click on a non-focusable part would take it away
+//     runs: asking the program side whether a field takes typed text and
+//     where Tab and Shift+Tab move the focus, opening and closing combo
+//     lists, keeping the focus where a click on a non-focusable part would
+//     take it away
 //   - the menu bar from the keyboard: every key and click on the page is
 //     first handed to the program side (a synchronous call, while the
 //     program waits), which decides menu mode (F10, Alt alone, arrows,
@@ -121,14 +122,9 @@ var ferrantPage = (function () {
     post(MSG.setFocus, focusRecords(old, gained));
   }
 
-  // Tab order: the focusable gadgets in the client area's element order,
-  // which is their creation order (a replacing gadget is appended).
+  // Tab and Shift+Tab: the program side knows the order (ferrant_tab_target()).
   function tabTarget(forward) {
-    const stops = [...win.client.querySelectorAll('[data-gadget]')].filter(takesFocus);
-    if (stops.length === 0) return null;
-    const at = stops.indexOf(focused);
-    if (at < 0) return forward ? stops[0] : stops[stops.length - 1];
-    return stops[(at + (forward ? 1 : stops.length - 1)) % stops.length];
+    return elements.get(_ferrant_tab_target(focused ? focused.elementId : 0, forward ? 1 : 0)) || null;
   }
 
   // --- combo lists ---------------------------------------------------------
@@ -497,6 +493,7 @@ var ferrantPage = (function () {
       }
       win.client.insertBefore(el, win.drawing);
       const id = nextId++;
+      el.elementId = id;
       elements.set(id, el);
       return id;
     },

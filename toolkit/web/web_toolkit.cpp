@@ -271,6 +271,21 @@ extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_key(int key, int flags) {
 
 extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_chosen() { return state().menu_chosen; }
 
+// Tab (forward) or Shift+Tab from the gadget with this element (0: none):
+// the element to focus, 0 for none. The order is the shared one
+// (GadgetTable::tab_target()).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_tab_target(int focused_element, int forward) {
+  const auto& gadgets = state().gadgets;
+  const Gadget* current = nullptr;
+  for (const auto& entry : gadgets.entries()) {
+    if (focused_element != 0 && entry.gadget->element == focused_element) current = entry.gadget.get();
+  }
+  const Gadget* target = gadgets.tab_target(current, forward != 0, [](const auto& entry) {
+    return common::takes_focus(entry.kind);
+  });
+  return target ? target->element : 0;
+}
+
 // A click on the menu bar's title with this index, or anywhere else (-1,
 // a menu item chosen included): menu mode ends.
 extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_menu_click(int title) {
