@@ -94,11 +94,13 @@ namespace tk {
 //   choosing a menu item       kEventMenu, item the menu item's number
 //   F10, or Alt pressed and    the menu bar opens at its first title and
 //   released with no other     takes the keys while open: Left and Right go
-//   key or click between       from title to title, Down opens the title's
-//                              menu and walks its items, Enter chooses the
-//                              item (as choosing it with the mouse), Escape
-//                              backs out without a choice. The focus stays
-//                              where it was; the keys raise no gadget event
+//   key or click between       from title to title, Down and Up open the
+//                              title's menu and walk its items, Enter
+//                              chooses the item (as choosing it with the
+//                              mouse), Escape backs out without a choice;
+//                              F10, Alt, a click or any other action leave
+//                              it. The focus stays where it was; the keys
+//                              raise no gadget event
 //   moving the mouse           one return per movement, a raw message code
 //
 // The program's own calls raise no event, with one exception: set_gadget_text

@@ -614,10 +614,9 @@ void create_label(int number, int x, int y, int w, int h, std::string_view text,
 
 void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
                        std::uint32_t flags) {
-  const bool digits_only = (flags & kFlagNumber) != 0;
   auto* field = add_gadget<fltk_backend::TextField>(
-      number, fltk_backend::GadgetKind::TextField, x, y, w, h, [number, digits_only](int X, int Y, int W, int H) {
-        return new fltk_backend::TextField(number, X, Y, W, H, digits_only);
+      number, fltk_backend::GadgetKind::TextField, x, y, w, h, [number, flags](int X, int Y, int W, int H) {
+        return new fltk_backend::TextField(number, X, Y, W, H, flags);
       });
   if (field != nullptr) {
     const std::string content(text);

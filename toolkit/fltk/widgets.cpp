@@ -1,3 +1,4 @@
+#include "toolkit/common/typing.h"
 #include "toolkit/fltk/widgets.h"
 
 #include <FL/Fl.H>
@@ -388,8 +389,8 @@ void Frame::draw() {
 
 // --- TextField ------------------------------------------------------------------
 
-TextField::TextField(int number, int x, int y, int w, int h, bool digits_only)
-    : Fl_Input(x, y, w, h), number_(number), digits_only_(digits_only) {
+TextField::TextField(int number, int x, int y, int w, int h, std::uint32_t flags)
+    : Fl_Input(x, y, w, h), number_(number), flags_(flags) {
   box(FL_DOWN_BOX);
   textfont(FL_HELVETICA);
   textsize(kGuiFontSize);
@@ -409,9 +410,10 @@ int TextField::handle(int event) {
       const char* text = Fl::event_text();
       const int length = Fl::event_length();
       const bool command = (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) != 0;
-      if (digits_only_ && !command && length > 0 && static_cast<unsigned char>(text[0]) >= 0x20 &&
-          text[0] != 0x7F &&
-          !std::all_of(text, text + length, [](char c) { return c >= '0' && c <= '9'; })) {
+      if (!command && length > 0 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F &&
+          !std::all_of(text, text + length, [this](char c) {
+            return common::field_takes_typed(flags_, static_cast<unsigned char>(c));
+          })) {
         fl_beep();
         return 1;
       }

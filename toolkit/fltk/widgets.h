@@ -144,7 +144,7 @@ class Frame final : public Fl_Widget {
 // Its text stands at the top of the field, in line with the labels beside it.
 class TextField final : public Fl_Input {
  public:
-  TextField(int number, int x, int y, int w, int h, bool digits_only);
+  TextField(int number, int x, int y, int w, int h, std::uint32_t flags);
   // The content's room: what FLTK shows without scrolling.
   TextRoom text_room() const;
   int text_size() const;
@@ -154,7 +154,7 @@ class TextField final : public Fl_Input {
  private:
   static void changed(Fl_Widget* widget, void*);
   int number_;
-  bool digits_only_;
+  std::uint32_t flags_;  // the digits-only flag decides what typing inserts
 };
 
 // Pick-only drop-down list, exactly its given height. Reports focus gain and

@@ -41,7 +41,8 @@
 // Enter opens the menu or chooses the highlighted item (kEventMenu, menu
 // mode ends), Escape closes the open menu or, with none open, ends menu
 // mode; F10 and Alt end it too. Any message other than a key ends it. The
-// keyboard focus stays where it was throughout.
+// keyboard focus stays where it was throughout. (The state machine is
+// toolkit/common/menu_mode.h, shared with the browser backend.)
 //
 // pump_message() never blocks: with no message waiting it returns kMsgNull
 // (0) at once. A program that is "idle" is blocked in wait_event() with

@@ -22,6 +22,7 @@
 
 #include "toolkit/common/backend.h"
 #include "base/utf8.h"
+#include "toolkit/common/typing.h"
 #include "toolkit/headless/state.h"
 
 namespace tk {
@@ -89,8 +90,6 @@ void replace_selection(Gadget& field, std::u32string_view text) {
   common::record_text_change(field.number);
 }
 
-bool is_digit(char32_t c) { return c >= U'0' && c <= U'9'; }
-
 void type_into_field(Gadget& field, char32_t character) {
   constexpr char32_t kBackspace = 0x08;
   if (character == kBackspace) {
@@ -108,7 +107,7 @@ void type_into_field(Gadget& field, char32_t character) {
   if (character < 0x20 || character == 0x7F) {
     return;  // Enter, Escape and other control keys change nothing here
   }
-  if ((field.flags & kFlagNumber) != 0 && !is_digit(character)) {
+  if (!common::field_takes_typed(field.flags, character)) {
     return;  // ES_NUMBER refuses the key
   }
   const auto [begin, end] = selection_range(field);
@@ -209,65 +208,37 @@ constexpr int kMsgSysKeyUp = 0x0105;
 
 bool is_system_key(const std::optional<Key>& key) { return key == Key::F10 || key == Key::Alt; }
 
-void enter_menu_mode() {
-  State& s = state();
-  if (s.window && !s.window->menu.empty()) {
-    s.menu_mode = State::MenuMode{};
-  }
-}
-
-int wrapped(int index, int count) { return count > 0 ? (index % count + count) % count : -1; }
-
-// A key down in menu mode (see driver.h).
-void menu_key(Key key) {
-  State& s = state();
-  State::MenuMode& mode = *s.menu_mode;
-  if (!s.window || mode.title >= s.window->menu.size()) {
-    s.menu_mode.reset();  // the program rebuilt the menu meanwhile
-    return;
-  }
-  const std::vector<MenuTitle>& titles = s.window->menu;
-  const auto item_count = [&] { return static_cast<int>(titles[mode.title].items.size()); };
-  switch (key) {
-    case Key::Left:
-    case Key::Right: {
-      const int title = static_cast<int>(mode.title) + (key == Key::Right ? 1 : -1);
-      mode.title = static_cast<std::size_t>(wrapped(title, static_cast<int>(titles.size())));
-      mode.item = mode.item >= 0 ? wrapped(0, item_count()) : -1;
-      return;
-    }
-    case Key::Down:
-    case Key::Up:
-      mode.item = wrapped(mode.item < 0 ? 0 : mode.item + (key == Key::Down ? 1 : -1), item_count());
-      return;
-    case Key::Enter:
-      if (mode.item < 0) {
-        mode.item = wrapped(0, item_count());
-        return;
-      }
-      common::record_event(kEventMenu, titles[mode.title].items[static_cast<std::size_t>(mode.item)].item,
-                           kTypeNone);
-      s.menu_mode.reset();
-      return;
-    case Key::Escape:
-      if (mode.item >= 0) {
-        mode.item = -1;
-      } else {
-        s.menu_mode.reset();
-      }
-      return;
-    case Key::F10:
-    case Key::Alt:
-      s.menu_mode.reset();
-      return;
+common::MenuKey menu_key_of(const std::optional<Key>& key) {
+  if (!key) return common::MenuKey::Other;
+  switch (*key) {
+    case Key::F10: return common::MenuKey::F10;
+    case Key::Alt: return common::MenuKey::Alt;
+    case Key::Left: return common::MenuKey::Left;
+    case Key::Right: return common::MenuKey::Right;
+    case Key::Up: return common::MenuKey::Up;
+    case Key::Down: return common::MenuKey::Down;
+    case Key::Enter: return common::MenuKey::Enter;
+    case Key::Escape: return common::MenuKey::Escape;
     case Key::Tab:
     case Key::BackTab:
     case Key::Home:
     case Key::End:
     case Key::PageUp:
-    case Key::PageDown:
-      return;
+    case Key::PageDown: return common::MenuKey::Other;
   }
+  return common::MenuKey::Other;
+}
+
+// The menu bar's shape for the menu-mode state machine.
+common::MenuMode::Shape menu_shape() {
+  common::MenuMode::Shape shape;
+  if (const auto& window = state().window) {
+    for (const MenuTitle& title : window->menu) {
+      std::vector<int>& items = shape.emplace_back();
+      for (const MenuItem& item : title.items) items.push_back(item.item);
+    }
+  }
+  return shape;
 }
 
 // --- message handling ----------------------------------------------------
@@ -275,41 +246,35 @@ void menu_key(Key key) {
 int handle_key_down(const Message& message) {
   State& s = state();
   const int code = is_system_key(message.key) ? kMsgSysKeyDown : kMsgKeyDown;
-  if (s.menu_mode) {
-    if (message.key) {
-      menu_key(*message.key);
-    }
+  const common::MenuMode::Outcome menu = s.menu_mode.key_down(menu_key_of(message.key), false, menu_shape());
+  if (menu.chosen) {
+    common::record_event(kEventMenu, *menu.chosen, kTypeNone);
+  }
+  if (menu.taken) {
     return code;
   }
   if (message.key == Key::Tab || message.key == Key::BackTab) {
     if (Gadget* target = tab_target(s.focused, message.key == Key::Tab)) {
       move_focus(target);
     }
-  } else if (message.key == Key::F10) {
-    enter_menu_mode();
-  } else if (message.key == Key::Alt) {
-    s.alt_alone = true;
   } else if (message.key && s.focused != nullptr && s.focused->kind == GadgetKind::ComboBox) {
     press_in_combo(*s.focused, *message.key);
   }
   return code;
 }
 
-int handle_key_up(const Message& message, bool alt_was_alone) {
-  if (message.key == Key::Alt && alt_was_alone) {
-    enter_menu_mode();
-  }
+int handle_key_up(const Message& message) {
+  state().menu_mode.key_up(menu_key_of(message.key), menu_shape());
   return is_system_key(message.key) ? kMsgSysKeyUp : kMsgKeyUp;
 }
 
 int handle(const Message& message) {
   State& s = state();
   Gadget* gadget = find_gadget(message.gadget);
-  const bool alt_was_alone = std::exchange(s.alt_alone, false);
-  const bool key_message = message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp ||
-                           message.kind == MessageKind::Char;
-  if (!key_message) {
-    s.menu_mode.reset();  // a click or any other action leaves menu mode
+  if (message.kind == MessageKind::Char) {
+    s.menu_mode.interrupt();
+  } else if (message.kind != MessageKind::KeyDown && message.kind != MessageKind::KeyUp) {
+    s.menu_mode.leave();  // a click or any other action leaves menu mode
   }
   switch (message.kind) {
     case MessageKind::Focus:
@@ -335,7 +300,7 @@ int handle(const Message& message) {
       }
       return kMsgChar;
     case MessageKind::KeyUp:
-      return handle_key_up(message, alt_was_alone);
+      return handle_key_up(message);
     case MessageKind::Paste:
       if (s.focused != nullptr && s.focused->kind == GadgetKind::TextField) {
         paste_into_field(*s.focused, message.text);
@@ -455,8 +420,7 @@ void backend::close_platform() {
   s.window.reset();
   s.current_menu_title = -1;
   s.messages.clear();
-  s.menu_mode.reset();
-  s.alt_alone = false;
+  s.menu_mode.leave();
   common::forget_drawing_phase();
 }
 

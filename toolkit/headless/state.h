@@ -13,6 +13,7 @@
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
+#include "toolkit/common/menu_mode.h"
 #include "toolkit/common/messages.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
@@ -102,14 +103,7 @@ struct State {
   int current_menu_title = -1;  // index into window->menu, -1 for none
   Bitmap last_image_handle = kNoBitmap;  // handles count up per session
   std::deque<Message> messages;
-  // Menu mode (see driver.h): the highlighted title and, while its menu is
-  // open, the highlighted item (-1: closed).
-  struct MenuMode {
-    std::size_t title = 0;
-    int item = -1;
-  };
-  std::optional<MenuMode> menu_mode;
-  bool alt_alone = false;  // Alt went down and no other message came since
+  common::MenuMode menu_mode;  // the menu bar from the keyboard (see driver.h)
   std::vector<std::string> opened_urls;
   bool painting = true;  // a driver's setting: reset() keeps it
 };

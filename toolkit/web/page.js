@@ -13,10 +13,14 @@
 //     close control, the page becoming visible again), each with the
 //     notifications it raised, queued until the program asks for the next
 //   - what must happen while the event is dispatched, before the program
-//     runs: refusing non-digits in digits-only fields, Tab and Shift+Tab in
-//     creation order, the menu bar from the keyboard (F10, Alt alone),
-//     opening and closing combo lists, keeping the focus where a click on
-//     a non-focusable part would take it away
+//     runs: asking the program side whether a field takes typed text and
+//     where Tab and Shift+Tab move the focus, opening and closing combo
+//     lists, keeping the focus where a click on a non-focusable part would
+//     take it away
+//   - the menu bar from the keyboard: every key and click on the page is
+//     first handed to the program side (a synchronous call, while the
+//     program waits), which decides menu mode (F10, Alt alone, arrows,
+//     Enter, Escape, a click on a title) and has the page show it
 //   - accessible names: a field or box is labelled by the caption above it,
 //     sunken value labels and labels the program writes are polite live
 //     regions, the drawing is an image whose name lists the texts it shows
@@ -36,6 +40,11 @@ var ferrantPage = (function () {
   };
   // What a message carries for the program side (web_toolkit.cpp, Record).
   const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6 };
+  // Keys as menu mode knows them (MenuKey); every other key is `other`.
+  const MENU_KEYS = { F10: 0, Alt: 1, ArrowLeft: 2, ArrowRight: 3, ArrowUp: 4, ArrowDown: 5, Enter: 6, Escape: 7 };
+  const OTHER_KEY = 8, KEY_UP = 1, KEY_REPEAT = 2;
+  // What menu mode did with a key (ferrant_menu_key()).
+  const MENU = { notTaken: 0, taken: 1, chose: 2 };
   // Notification codes (toolkit.h).
   const T = {
     editSetFocus: 0x0100, editKillFocus: 0x0200, focusGained: 14000, focusLost: 14001,
@@ -63,8 +72,7 @@ var ferrantPage = (function () {
   let nextId = 1;
   let nextImage = 1;
   let focused = null;      // the gadget element that has the focus
-  let menuMode = null;     // {title, item} while the menu bar has the keyboard
-  let altAlone = false;    // Alt pressed, nothing else since
+  let menuShown = { title: -1, item: -1, open: false };  // menu mode as the program side last said
   let openList = null;     // the combo box whose list is open
   let dragFrom = null;     // the image view a left button went down on
 
@@ -117,14 +125,9 @@ var ferrantPage = (function () {
     post(MSG.setFocus, focusRecords(old, gained));
   }
 
-  // Tab order: the focusable gadgets in the client area's element order,
-  // which is their creation order (a replacing gadget is appended).
+  // Tab and Shift+Tab: the program side knows the order (ferrant_tab_target()).
   function tabTarget(forward) {
-    const stops = [...win.client.querySelectorAll('[data-gadget]')].filter(takesFocus);
-    if (stops.length === 0) return null;
-    const at = stops.indexOf(focused);
-    if (at < 0) return forward ? stops[0] : stops[stops.length - 1];
-    return stops[(at + (forward ? 1 : stops.length - 1)) % stops.length];
+    return elements.get(_ferrant_tab_target(focused ? focused.elementId : 0, forward ? 1 : 0)) || null;
   }
 
   // --- combo lists ---------------------------------------------------------
@@ -166,52 +169,21 @@ var ferrantPage = (function () {
 
   function showMenu() {
     titles().forEach((title, i) => {
-      const active = menuMode !== null && menuMode.title === i;
+      const active = menuShown.title === i;
       title.classList.toggle('active', active);
-      const open = active && (menuMode.open || menuMode.item >= 0);
+      const open = active && menuShown.open;
       title.menu.hidden = !open;
       title.setAttribute('aria-expanded', String(open));
-      [...title.menu.children].forEach((item, j) => item.classList.toggle('active', open && j === menuMode.item));
+      [...title.menu.children].forEach((item, j) => item.classList.toggle('active', open && j === menuShown.item));
     });
   }
 
-  function setMenuMode(mode) {
-    menuMode = mode && titles().length > 0 ? mode : null;
-    showMenu();
-  }
-
-  const wrapped = (i, n) => (n > 0 ? ((i % n) + n) % n : -1);
-
-  // A key while the menu bar has the keyboard. Returns the records.
-  function menuKey(key) {
-    const all = titles();
-    const count = () => all[menuMode.title].menu.children.length;
-    switch (key) {
-      case 'ArrowLeft': case 'ArrowRight':
-        menuMode.title = wrapped(menuMode.title + (key === 'ArrowRight' ? 1 : -1), all.length);
-        menuMode.item = menuMode.item >= 0 ? wrapped(0, count()) : -1;
-        break;
-      case 'ArrowDown': case 'ArrowUp':
-        menuMode.item = wrapped(menuMode.item < 0 ? 0 : menuMode.item + (key === 'ArrowDown' ? 1 : -1), count());
-        break;
-      case 'Enter':
-        if (menuMode.item < 0) { menuMode.item = wrapped(0, count()); break; }
-        {
-          const item = Number(all[menuMode.title].menu.children[menuMode.item].dataset.menuItem);
-          setMenuMode(null);
-          return [[REC.menu, item, 0]];
-        }
-      case 'Escape':
-        if (menuMode.item >= 0 || menuMode.open) { menuMode.item = -1; menuMode.open = false; } else menuMode = null;
-        break;
-      case 'F10': case 'Alt':
-        menuMode = null;
-        break;
-      default:
-        break;
-    }
-    setMenuMode(menuMode);
-    return [];
+  // Hands the key to menu mode; returns the records of what it did, or null
+  // when it did not take the key.
+  function menuKey(key, flags) {
+    const done = _ferrant_menu_key(key in MENU_KEYS ? MENU_KEYS[key] : OTHER_KEY, flags);
+    if (done === MENU.notTaken) return null;
+    return done === MENU.chose ? [[REC.menu, _ferrant_menu_chosen(), 0]] : [];
   }
 
   // --- keyboard ------------------------------------------------------------
@@ -221,20 +193,15 @@ var ferrantPage = (function () {
     const key = event.key;
     const system = key === 'F10' || key === 'Alt';
     const code = system ? MSG.sysKeyDown : MSG.keyDown;
-    if (key !== 'Alt') altAlone = false;
-    if (menuMode) {
+    // A key menu mode takes does nothing else.
+    const menuRecords = menuKey(key, event.repeat ? KEY_REPEAT : 0);
+    if (menuRecords) {
       event.preventDefault();
-      post(code, menuKey(key));
+      post(code, menuRecords);
       return;
     }
     let records = [];
-    if (key === 'F10') {
-      event.preventDefault();
-      setMenuMode({ title: 0, item: -1 });
-    } else if (key === 'Alt') {
-      event.preventDefault();
-      altAlone = !event.repeat || altAlone;
-    } else if (key === 'Tab') {
+    if (key === 'Tab') {
       event.preventDefault();
       const target = tabTarget(!event.shiftKey);
       post(code, []);
@@ -263,20 +230,20 @@ var ferrantPage = (function () {
   function onKeyUp(event) {
     if (!win) return;
     const key = event.key;
-    if (key === 'Alt') {
-      event.preventDefault();
-      if (altAlone) setMenuMode(menuMode ? null : { title: 0, item: -1 });
-    }
-    altAlone = false;
+    if (key === 'Alt') event.preventDefault();
+    menuKey(key, KEY_UP);
     post(key === 'F10' || key === 'Alt' ? MSG.sysKeyUp : MSG.keyUp, []);
   }
 
-  // Digits-only fields refuse typed non-digits; pasting is not filtered.
+  // Typed text the program side's rule refuses for the field (digits-only
+  // fields) does not go in; pasting and dropping are not typing.
   function onBeforeInput(event) {
     const field = gadgetOf(event.target);
-    if (!field || kindOf(field) !== KIND.textField || (Number(field.dataset.flags) & FLAG_NUMBER) === 0) return;
+    if (!field || kindOf(field) !== KIND.textField) return;
+    const flags = Number(field.dataset.flags);
     if (event.inputType.startsWith('insert') && event.inputType !== 'insertFromPaste' &&
-        event.inputType !== 'insertFromDrop' && event.data !== null && /[^0-9]/.test(event.data)) {
+        event.inputType !== 'insertFromDrop' && event.data !== null &&
+        [...event.data].some((c) => _ferrant_field_takes_typed(flags, c.codePointAt(0)) === 0)) {
       event.preventDefault();
     }
   }
@@ -290,24 +257,18 @@ var ferrantPage = (function () {
 
   function onMouseDown(event) {
     if (!win) return;
-    altAlone = false;
     const target = event.target;
-    const records = [];
     const title = target.closest('[data-menu-title]');
     const item = target.closest('[data-menu-item]');
-    if (menuMode && !title) setMenuMode(null);
+    const records = [];
+    if (!title) _ferrant_menu_click(-1);  // a click off the menu bar leaves menu mode
     if (openList && !openList.contains(target)) records.push(...closeList());
     const gadget = gadgetOf(target);
     if (event.button === 2) {
       post(MSG.rightDown, records);
       return;
     }
-    if (title && !item) {
-      // A click on a title opens its menu with no item marked, or closes it.
-      const index = titles().indexOf(title);
-      const wasOpen = menuMode !== null && menuMode.title === index && menuMode.open;
-      setMenuMode(wasOpen ? null : { title: index, item: -1, open: true });
-    }
+    if (title && !item) _ferrant_menu_click(titles().indexOf(title));
     const option = target.closest('[role=option]');
     if (option && gadget) {
       records.push([REC.comboChoose, numberOf(gadget), Number(option.dataset.index)]);
@@ -340,7 +301,7 @@ var ferrantPage = (function () {
     if (!win) return;
     const item = event.target.closest('[data-menu-item]');
     if (item) {
-      setMenuMode(null);
+      _ferrant_menu_click(-1);
       post(MSG.command, [[REC.menu, Number(item.dataset.menuItem), 0]]);
       return;
     }
@@ -454,8 +415,15 @@ var ferrantPage = (function () {
       win.root.remove();
       win = null;
       elements.clear();
-      focused = null; menuMode = null; openList = null; dragFrom = null; altAlone = false;
+      focused = null; menuShown = { title: -1, item: -1, open: false }; openList = null; dragFrom = null;
       queue.length = 0;
+    },
+
+    // Menu mode as the program side decided it: the marked title (-1 for
+    // none), the marked item (-1 for none), whether its menu is shown.
+    showMenu: function (title, item, open) {
+      menuShown = { title, item, open };
+      showMenu();
     },
 
     addMenuTitle: function (text) {
@@ -528,6 +496,7 @@ var ferrantPage = (function () {
       }
       win.client.insertBefore(el, win.drawing);
       const id = nextId++;
+      el.elementId = id;
       elements.set(id, el);
       return id;
     },

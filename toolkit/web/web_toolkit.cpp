@@ -32,6 +32,8 @@
 #include "toolkit/common/combo.h"
 #include "toolkit/common/gadget_table.h"
 #include "base/utf8.h"
+#include "toolkit/common/menu_mode.h"
+#include "toolkit/common/typing.h"
 #include "toolkit/toolkit.h"
 
 // --- page.js, the page side ------------------------------------------------
@@ -44,6 +46,7 @@ EM_JS(void, page_add_menu_title, (const char* text), { ferrantPage.addMenuTitle(
 EM_JS(void, page_add_menu_item, (int item, const char* text), {
   ferrantPage.addMenuItem(item, UTF8ToString(text));
 });
+EM_JS(void, page_show_menu, (int title, int item, int shown), { ferrantPage.showMenu(title, item, shown !== 0); });
 EM_JS(int, page_create_gadget, (int kind, int number, int x, int y, int w, int h, const char* text, int flags), {
   return ferrantPage.createGadget(kind, number, x, y, w, h, UTF8ToString(text), flags);
 });
@@ -85,6 +88,12 @@ enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, Comb
 // A combo key record carries a character's code point, or for a key that
 // is none -1 - its common::ComboKey (page.js, COMBO_KEYS).
 constexpr int kComboKeyCount = static_cast<int>(common::ComboKey::PageDown) + 1;
+// ferrant_menu_key()'s flags and answers (page.js, KEY_UP, KEY_REPEAT, MENU).
+constexpr int kKeyUp = 1;
+constexpr int kKeyRepeat = 2;
+constexpr int kMenuNotTaken = 0;
+constexpr int kMenuTaken = 1;
+constexpr int kMenuChose = 2;
 constexpr int kMaxRecords = 8;
 
 // A gadget owns its element: destroying it removes the element.
@@ -121,6 +130,10 @@ struct State {
   common::GadgetTable<Gadget> gadgets;
   std::vector<DrawnText> texts;
   bool texts_changed = false;  // in this phase
+  common::MenuMode::Shape menu;  // per title its items' numbers, as the page shows them
+  common::MenuMode menu_mode;
+  int menu_chosen = 0;  // the item the last key chose
+  std::array<int, 3> menu_shown{-1, -1, 0};  // what the page shows: title, item, menu shown
 };
 
 State& state() {
@@ -144,6 +157,16 @@ std::optional<int> combo_selection_after_key(const Gadget& combo, int key) {
   }
   const std::u32string character(1, static_cast<char32_t>(key));
   return combo.items.next_starting_with(base::encode_utf8(character), combo.selected);
+}
+
+// Has the page show the menu bar as menu mode has it.
+void show_menu_mode() {
+  State& s = state();
+  const std::array<int, 3> shown{s.menu_mode.title(), s.menu_mode.item(), s.menu_mode.shown() ? 1 : 0};
+  if (shown != s.menu_shown) {
+    s.menu_shown = shown;
+    page_show_menu(shown[0], shown[1], shown[2]);
+  }
 }
 
 // One notification of a message: its kind and two values (the fourth int
@@ -206,6 +229,64 @@ void describe_drawing() {
 
 }  // namespace
 
+// --- asked by page.js while it dispatches a browser event ------------------
+// Called while the program waits in page_next_message(): allowed, as it
+// does not wait itself.
+
+// Whether a field with these flags takes the typed character (page.js
+// refuses the input otherwise).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_field_takes_typed(int flags, int character) {
+  return common::field_takes_typed(static_cast<std::uint32_t>(flags), static_cast<char32_t>(character)) ? 1 : 0;
+}
+
+// A key down or up (a MenuKey) goes to menu mode first, as the browser
+// dispatches it, so page.js knows at once whether the key does anything
+// else. Returns kMenuNotTaken, kMenuTaken, or kMenuChose with the item in
+// ferrant_menu_chosen() (page.js posts it as the message's menu record).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_key(int key, int flags) {
+  State& s = state();
+  const auto menu_key = static_cast<common::MenuKey>(std::clamp(key, 0, static_cast<int>(common::MenuKey::Other)));
+  int answer = kMenuNotTaken;
+  if ((flags & kKeyUp) != 0) {
+    s.menu_mode.key_up(menu_key, s.menu);
+  } else {
+    const common::MenuMode::Outcome outcome = s.menu_mode.key_down(menu_key, (flags & kKeyRepeat) != 0, s.menu);
+    if (outcome.chosen) s.menu_chosen = *outcome.chosen;
+    answer = outcome.chosen ? kMenuChose : outcome.taken ? kMenuTaken : kMenuNotTaken;
+  }
+  show_menu_mode();
+  return answer;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_menu_chosen() { return state().menu_chosen; }
+
+// Tab (forward) or Shift+Tab from the gadget with this element (0: none):
+// the element to focus, 0 for none. The order is the shared one
+// (GadgetTable::tab_target()).
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_tab_target(int focused_element, int forward) {
+  const auto& gadgets = state().gadgets;
+  const Gadget* current = nullptr;
+  for (const auto& entry : gadgets.entries()) {
+    if (focused_element != 0 && entry.gadget->element == focused_element) current = entry.gadget.get();
+  }
+  const Gadget* target = gadgets.tab_target(current, forward != 0, [](const auto& entry) {
+    return common::takes_focus(entry.kind);
+  });
+  return target ? target->element : 0;
+}
+
+// A click on the menu bar's title with this index, or anywhere else (-1,
+// a menu item chosen included): menu mode ends.
+extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_menu_click(int title) {
+  State& s = state();
+  if (title >= 0) {
+    s.menu_mode.click_title(title, s.menu);
+  } else {
+    s.menu_mode.leave();
+  }
+  show_menu_mode();
+}
+
 // --- the shared core's hooks ---------------------------------------------------
 
 namespace backend {
@@ -224,6 +305,9 @@ void close_platform() {
   s.canvas.reset();
   s.window = -1;
   s.open = false;
+  s.menu.clear();
+  s.menu_mode.leave();
+  s.menu_shown = {-1, -1, 0};
   page_close_window();
 }
 
@@ -304,6 +388,9 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
   State& s = state();
   s.gadgets.clear();
   s.texts.clear();
+  s.menu.clear();
+  s.menu_mode.leave();
+  s.menu_shown = {-1, -1, 0};
   page_open_window(std::string(title).c_str(), width, height);
   s.window = window;
   s.canvas.emplace(width, height, common::kButtonFace);
@@ -314,9 +401,17 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
 
 void create_menu_bar(int /*menu*/, int /*window*/) {}
 
-void add_menu_title(std::string_view text) { page_add_menu_title(std::string(text).c_str()); }
+void add_menu_title(std::string_view text) {
+  if (state().window < 0) return;
+  state().menu.emplace_back();
+  page_add_menu_title(std::string(text).c_str());
+}
 
-void add_menu_item(int item, std::string_view text) { page_add_menu_item(item, std::string(text).c_str()); }
+void add_menu_item(int item, std::string_view text) {
+  if (state().menu.empty()) return;
+  state().menu.back().push_back(item);
+  page_add_menu_item(item, std::string(text).c_str());
+}
 
 // --- gadgets -----------------------------------------------------------------
 

@@ -237,6 +237,8 @@ TEST_F(Toolkit, F10OrAltAloneOpensTheMenuBarForArrowsEnterAndEscape) {
   EXPECT_EQ(chosen(kDistance, {Key::Alt, Key::Right, Key::Down, Key::Enter}), std::vector<Event>{version});
   EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Right, Key::Left, Key::Down, Key::Enter}), std::vector<Event>{homepage});
   EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Escape}), std::vector<Event>{});
+  // Walking the items and backing out with Escape chooses nothing.
+  EXPECT_EQ(chosen(kDistance, {Key::F10, Key::Down, Key::Up, Key::Escape, Key::Escape}), std::vector<Event>{});
   // The keyboard is back with the field.
   conformance::type("7");
   EXPECT_TRUE(has_event(settle(), Event{kCode, kDistance, tk::kTypeEditChange}));
