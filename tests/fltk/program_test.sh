@@ -42,7 +42,9 @@ read -r ox oy < <("$check" origin "$work/start.png")
 geometry=$(xdotool getwindowgeometry "$window")
 [[ $geometry == *"Position: 10,0 "* && $geometry == *"Geometry: 700x680"* ]] || fail "window not 700x680 at 10,0: $geometry"
 xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
-xdotool mousemove $((ox + 35)) $((oy + 76)) click 1 key ctrl+a type --delay 50 10
+xdotool mousemove $((ox + 35)) $((oy + 76)) click 1
+xdotool key ctrl+a
+xdotool type --delay 50 10
 shot_until typed matches "$work/canvas-typed.png" || fail "the chart of baserate 10 differs from the canvas"
 xdotool mousemove $((ox + 640)) $((oy + 636)) click 1
 status=0
