@@ -53,11 +53,25 @@ const kChromiumFlags = [
 // ended notice, so nothing the tests click needs scrolling.
 const kViewport = { width: 1000, height: 900 };
 
+// Answers the context's requests to `origin` with the files of `folder`
+// (404 for what is not there).
+export async function serveFolderAt(context, origin, folder) {
+  const root = path.resolve(folder);
+  await context.route((url) => url.origin === origin, async (route) => {
+    const url = new URL(route.request().url());
+    const file = path.join(root, decodeURIComponent(url.pathname));
+    const found = file.startsWith(root + path.sep) && (await fs.stat(file).catch(() => null))?.isFile();
+    if (!found) return route.fulfill({ status: 404, contentType: 'text/plain', body: `${url.pathname} not found\n` });
+    // Playwright names the type by the extension (application/wasm too).
+    return route.fulfill({ path: file, headers: { 'Cache-Control': 'no-store' } });
+  });
+}
+
 // Starts Chromium (FERRANT_CHROMIUM, default /usr/bin/chromium) with a fresh
 // profile and opens one page with clipboard access granted. Requests to
-// kOrigin get the files of `siteDir` (404 for what is not there); requests
-// to any other origin are answered with an empty page, so the tests never
-// reach the network, and recorded in `externalRequests`.
+// kOrigin get the files of `siteDir`; requests to any other origin are
+// answered with an empty page, so the tests never reach the network, and
+// recorded in `externalRequests`.
 // Resolves to { browser, context, page, externalRequests, close() }.
 export async function launchBrowser(siteDir) {
   const { chromium } = loadPlaywright();
@@ -73,20 +87,14 @@ export async function launchBrowser(siteDir) {
     reducedMotion: 'reduce',
   });
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: kOrigin });
-  const root = path.resolve(siteDir);
   const externalRequests = [];
-  await context.route(() => true, async (route) => {
-    const url = new URL(route.request().url());
-    if (url.origin !== kOrigin) {
-      externalRequests.push(url.href);
-      return route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' });
-    }
-    const file = path.join(root, decodeURIComponent(url.pathname));
-    const found = file.startsWith(root + path.sep) && (await fs.stat(file).catch(() => null))?.isFile();
-    if (!found) return route.fulfill({ status: 404, contentType: 'text/plain', body: `${url.pathname} not found\n` });
-    // Playwright names the type by the extension (application/wasm too).
-    return route.fulfill({ path: file, headers: { 'Cache-Control': 'no-store' } });
+  // Routes registered later are asked first: this one answers what no
+  // served folder does.
+  await context.route(() => true, (route) => {
+    externalRequests.push(route.request().url());
+    return route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' });
   });
+  await serveFolderAt(context, kOrigin, siteDir);
   const page = await context.newPage();
   return {
     browser, context, page, externalRequests,
