@@ -1,8 +1,8 @@
-# The FLTK window on a virtual X server: ferrant-calc started for real, driven
-# with real X input, its screenshots checked (tests/fltk/e2e_test.sh). The
-# backend's own tests run with the unit tests under CTest.
+# The FLTK backend on virtual X servers: the conformance suite with real X
+# input, the real program's window against the headless canvas (fltk_program)
+# and every label in both GUI fonts (fltk_fit_*), under CTest.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
 build_preset default
-tests/fltk/with_xvfb.sh tests/fltk/e2e_test.sh build/default
+ctest --test-dir build/default -R 'fltk|conformance_fltk' --output-on-failure

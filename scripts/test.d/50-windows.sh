@@ -23,7 +23,7 @@ tests/win32/check_pe.sh $i686/toolkit/win32/ferrant-calc.exe \
 
 cmake --preset linux-i386 >/dev/null
 cmake --build --preset linux-i386 -j"$JOBS" --target ferrant_model_tests ferrant_chart_tests
-for tests in tests/model/ferrant_model_tests tests/app/ferrant_chart_tests; do
+for tests in tests/model/ferrant_model_tests tests/chart/ferrant_chart_tests; do
   readelf -h "build/linux-i386/$tests" | grep -Eq "Machine:[[:space:]]+Intel 80386" || {
     echo "build/linux-i386/$tests is not a 32-bit x86 program" >&2
     exit 1

@@ -1,17 +1,19 @@
 // Every text of the program's window fits its gadget in the font fontconfig
 // gives for the GUI font: the real window (app::start_up on the FLTK
 // backend), its start texts and the widest texts the handlers write, each
-// gadget's text measured word by word in the size it is drawn in against the
-// room its gadget leaves it (text_room: a label's ends where a later gadget
-// paints over its line). CTest runs this once per font configuration
-// (FONTCONFIG_FILE offering only DejaVu Sans or only Liberation Sans), with
-// FERRANT_FIT_FAMILY naming the family fontconfig must then give; under
-// tests/fltk/with_xvfb.sh.
+// gadget's text measured word by word, in the size it is drawn in, against
+// the window's geometry: every word inside its gadget's box, and none running
+// under a later gadget that paints over its line (a word wholly under it is
+// hidden: the layout cuts labels short that way). CTest runs this once per
+// font configuration (FONTCONFIG_FILE offering only DejaVu Sans or only
+// Liberation Sans), with FERRANT_FIT_FAMILY naming the family fontconfig must
+// then give; under tests/fltk/with_xvfb.sh.
 
 // gtest before FLTK's drawing header, which brings X11's None macro.
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>
+#include <FL/Fl_Group.H>
 #include <FL/fl_draw.H>
 #include <fontconfig/fontconfig.h>
 
@@ -56,49 +58,70 @@ std::string matched_family() {
   return reinterpret_cast<const char*>(family);
 }
 
-// A gadget's text, the size it is drawn in and the room its gadget leaves it.
-struct TextInRoom {
+// A gadget's text, the size it is drawn in and its box.
+struct TextInBox {
   std::string text;
   int size = 0;
-  fb::TextRoom room;
+  const Fl_Widget* box = nullptr;
 };
 
 template <class Control>
-TextInRoom text_in_room(const Control& control, std::string text) {
-  return {std::move(text), control.text_size(), control.text_room()};
+TextInBox text_in_box(const Control& control, std::string text) {
+  return {std::move(text), control.text_size(), &control};
 }
 
-TextInRoom text_in_room(const fb::Gadget& gadget) {
+TextInBox text_in_box(const fb::Gadget& gadget) {
   switch (gadget.kind()) {
-    case GadgetKind::Label: return text_in_room(*gadget.as<fb::Label>(), gadget.as<fb::Label>()->text());
-    case GadgetKind::Frame: return text_in_room(*gadget.as<fb::Frame>(), gadget.as<fb::Frame>()->text());
+    case GadgetKind::Label: return text_in_box(*gadget.as<fb::Label>(), gadget.as<fb::Label>()->text());
+    case GadgetKind::Frame: return text_in_box(*gadget.as<fb::Frame>(), gadget.as<fb::Frame>()->text());
     case GadgetKind::TextField:
-      return text_in_room(*gadget.as<fb::TextField>(), gadget.as<fb::TextField>()->value());
+      return text_in_box(*gadget.as<fb::TextField>(), gadget.as<fb::TextField>()->value());
     case GadgetKind::ComboBox: {
       const auto& combo = *gadget.as<fb::ComboBox>();
-      return text_in_room(combo, combo.items().text(combo.selected()));
+      return text_in_box(combo, combo.items().text(combo.selected()));
     }
-    case GadgetKind::Button: return text_in_room(*gadget.as<fb::PushButton>(), gadget.as<fb::PushButton>()->text());
+    case GadgetKind::Button: return text_in_box(*gadget.as<fb::PushButton>(), gadget.as<fb::PushButton>()->text());
     case GadgetKind::ImageView: break;
   }
   return {};
 }
 
-// What is wrong with the text in its room, empty when nothing: a word that
-// runs past the room's end (unless it starts there or later, under a later
-// gadget), or a size out of range.
-std::string misfit(const TextInRoom& it) {
+// Where a later gadget drawn over the box's line begins, else the box's end:
+// labels with text or a border and the controls paint their boxes; group
+// frames are transparent.
+int visible_end(const Fl_Widget& box) {
+  int end = box.x() + box.w();
+  // A frame's text is its caption on the top edge; what sits inside the
+  // frame is below that line.
+  const bool frame = dynamic_cast<const fb::Frame*>(&box) != nullptr;
+  const int line_bottom = box.y() + (frame ? std::min(box.h(), fl_height()) : box.h());
+  const Fl_Group& group = *box.parent();
+  for (int n = group.find(&box) + 1; n < group.children(); ++n) {
+    const Fl_Widget& later = *group.child(n);
+    const auto* label = dynamic_cast<const fb::Label*>(&later);
+    const bool paints = label != nullptr ? label->paints_box() : dynamic_cast<const fb::Frame*>(&later) == nullptr;
+    const bool same_line = later.y() < line_bottom && box.y() < later.y() + later.h();
+    if (later.visible() && paints && same_line && later.x() > box.x()) end = std::min(end, later.x());
+  }
+  return end;
+}
+
+// What is wrong with the text in its box, empty when nothing: a word that
+// runs past the box or under a later gadget (from the box's left edge, so
+// the text's own inset is slack), or a size out of range.
+std::string misfit(const TextInBox& it) {
   std::ostringstream why;
   if (it.size < fb::kMinGuiFontSize || it.size > fb::kGuiFontSize) why << "size " << it.size << " out of range";
   fl_font(FL_HELVETICA, it.size);
+  const int room = visible_end(*it.box) - it.box->x();
+  const bool covered = room < it.box->w();
   const auto width_of_first = [&](std::size_t bytes) { return fl_width(it.text.data(), static_cast<int>(bytes)); };
   std::size_t start = it.text.find_first_not_of(' ');
   while (start != std::string::npos) {
     const std::size_t end = std::min(it.text.find(' ', start), it.text.size());
-    const bool hidden = it.room.hidden_beyond && width_of_first(start) >= it.room.width;
-    if (!hidden && width_of_first(end) > it.room.width) {
-      why << "\"" << it.text.substr(start, end - start) << "\" ends at " << width_of_first(end) << " of "
-          << it.room.width;
+    const bool hidden = covered && width_of_first(start) >= room;
+    if (!hidden && width_of_first(end) > room) {
+      why << "\"" << it.text.substr(start, end - start) << "\" ends at " << width_of_first(end) << " of " << room;
     }
     start = it.text.find_first_not_of(' ', end);
   }
@@ -127,7 +150,7 @@ class FittedTexts : public ::testing::Test {
     std::map<std::string, int> shrunk;
     const auto& entries = fb::state().gadgets.entries();
     for (const auto& entry : entries) {
-      const TextInRoom it = text_in_room(*entry.gadget);
+      const TextInBox it = text_in_box(*entry.gadget);
       if (it.text.empty()) continue;
       EXPECT_EQ(misfit(it), "") << "gadget " << entry.number << " \"" << it.text << "\" after " << after;
       if (it.size < fb::kGuiFontSize) shrunk[it.text] = it.size;

@@ -122,13 +122,10 @@ export function createDriver(page) {
   };
 
   const queries = {
-    // The whole client area as the screen shows it, for the page's pixel
-    // cache (exposeDriver): { width, height, rgb: base64, 3 bytes a pixel }.
-    async client_pixels() {
-      const { width, height, rgb } = (await shootClient(page)).picture;
-      const bytes = Buffer.alloc(width * height * 3);
-      rgb.forEach((colour, i) => bytes.writeUIntLE(colour, i * 3, 3));
-      return { width, height, rgb: bytes.toString('base64') };
+    // The client area as the screen shows it, a PNG picture in base64, for
+    // exposeDriver's client_pixels and pixel, which decode it in the page.
+    async client_png() {
+      return (await shootClient(page)).toString('base64');
     },
     async focused_gadget() {
       return page.evaluate(() => {
@@ -165,7 +162,9 @@ export function createDriver(page) {
 // answered in the page from one screenshot of the client area, kept while
 // the page does nothing else: the next task of the page's event loop (the
 // program's next wait, an input event, any other driver call's answer)
-// drops it. onError(message) hears of every failed call; with trace, every
+// drops it. client_pixels gives the whole screenshot: { width, height, rgb:
+// base64, 3 bytes a pixel }. The browser decodes the screenshots, colours as
+// stored. onError(message) hears of every failed call; with trace, every
 // call is printed on standard error.
 export async function exposeDriver(page, { onError, trace = false }) {
   const driver = createDriver(page);
@@ -173,7 +172,7 @@ export async function exposeDriver(page, { onError, trace = false }) {
     const call = `ferrantDriver(${JSON.stringify(action)}, ${JSON.stringify(a)}, ${JSON.stringify(b)})`;
     try {
       const result = await driver.perform(action, a, b);
-      if (trace) process.stderr.write(`${call} -> ${action === 'client_pixels' ? '(pixels)' : JSON.stringify(result)}\n`);
+      if (trace) process.stderr.write(`${call} -> ${action === 'client_png' ? '(picture)' : JSON.stringify(result)}\n`);
       return result;
     } catch (error) {
       onError(`${call}: ${error.message}`);
@@ -181,20 +180,36 @@ export async function exposeDriver(page, { onError, trace = false }) {
     }
   });
   await page.addInitScript(() => {
-    let picture = null;  // { width, height, rgb: Uint8Array }
+    let picture = null;  // ImageData of the client area
+    async function shoot() {
+      const png = Uint8Array.from(atob(await window.ferrantDriverRemote('client_png', 0, 0)), (c) => c.charCodeAt(0));
+      const bitmap = await createImageBitmap(new Blob([png], { type: 'image/png' }),
+        { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+      const context = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+      context.drawImage(bitmap, 0, 0);
+      return context.getImageData(0, 0, bitmap.width, bitmap.height);
+    }
     async function pixel(x, y) {
       if (!picture) {
-        const { width, height, rgb } = await window.ferrantDriverRemote('client_pixels', 0, 0);
-        picture = { width, height, rgb: Uint8Array.from(atob(rgb), (c) => c.charCodeAt(0)) };
+        picture = await shoot();
         setTimeout(() => { picture = null; }, 0);
       }
       if (!Number.isInteger(x) || !Number.isInteger(y) || x < 0 || y < 0 || x >= picture.width || y >= picture.height) {
         return -1;
       }
-      const i = (y * picture.width + x) * 3;
-      return picture.rgb[i] + 256 * picture.rgb[i + 1] + 65536 * picture.rgb[i + 2];
+      const i = (y * picture.width + x) * 4;
+      return picture.data[i] + 256 * picture.data[i + 1] + 65536 * picture.data[i + 2];
     }
-    window.ferrantDriver = (action, a, b) =>
-      (action === 'pixel' ? pixel(Number(a), Number(b)) : window.ferrantDriverRemote(action, a, b));
+    async function clientPixels() {
+      const { width, height, data } = await shoot();
+      let rgb = '';
+      for (let i = 0; i < data.length; i += 4) rgb += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
+      return { width, height, rgb: btoa(rgb) };
+    }
+    window.ferrantDriver = (action, a, b) => {
+      if (action === 'pixel') return pixel(Number(a), Number(b));
+      if (action === 'client_pixels') return clientPixels();
+      return window.ferrantDriverRemote(action, a, b);
+    };
   });
 }

@@ -15,7 +15,7 @@
 // standard error.
 import process from 'node:process';
 
-import { launchBrowser, MissingTool, serveFolder } from './browser.mjs';
+import { kOrigin, launchBrowser, MissingTool } from './browser.mjs';
 import { exposeDriver } from './driver.mjs';
 
 const kTimedOut = 124;
@@ -32,8 +32,7 @@ const say = (line) => process.stdout.write(line.endsWith('\n') ? line : line + '
 const complain = (line) => process.stderr.write(`run_page: ${line}\n`);
 
 async function run() {
-  const server = await serveFolder(siteDir);
-  const session = await launchBrowser(server.origin);
+  const session = await launchBrowser(siteDir);
   const { page } = session;
   let failure = null;
   try {
@@ -53,7 +52,7 @@ async function run() {
     });
 
     const query = new URLSearchParams(programArgs.map((arg) => ['arg', arg])).toString();
-    const address = `${server.origin}/${pageName}${query ? '?' + query : ''}`;
+    const address = `${kOrigin}/${pageName}${query ? '?' + query : ''}`;
     const response = await page.goto(address, { waitUntil: 'load' });
     if (!response || !response.ok()) {
       complain(`${address}: ${response ? `HTTP ${response.status()}` : 'no response'}`);
@@ -87,7 +86,6 @@ async function run() {
     return exitCode;
   } finally {
     await session.close();
-    await server.close();
   }
 }
 

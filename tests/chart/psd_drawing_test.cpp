@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "chart/psd.h"
-#include "tests/app/platform_digests.h"
+#include "tests/chart/platform_digests.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/headless/driver.h"
 #include "toolkit/toolkit.h"
@@ -114,7 +114,7 @@ TEST_F(PsdDrawingTest, EveryBaserateDrawsTheGoldenPixels) {
   if (update_path == nullptr) return;
   std::ofstream file(update_path);
   file << "// Golden digests of the model's and the chart's numbers and of the chart's\n"
-          "// pixels (tests/app/platform_digests.h says what each covers and how to\n"
+          "// pixels (tests/chart/platform_digests.h says what each covers and how to\n"
           "// regenerate this file). Every platform gives exactly these.\n"
           "// {baserate, model, chart values, chart pixels}\n"
           "inline constexpr std::array<BaserateDigests, model::kMaxBaserate + 1> kGoldenBaserates{{\n"

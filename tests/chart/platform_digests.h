@@ -49,7 +49,7 @@ struct BaserateDigests {
   std::uint64_t chart_pixels;
 };
 
-#include "tests/app/golden/platform_digests.inc"
+#include "tests/chart/golden/platform_digests.inc"
 
 inline float line_rate(int baserate) { return static_cast<float>(baserate * model::kKbpsPerBaserate); }
 

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# program_test.sh FERRANT_CALC FERRANT_REPLAY SCREEN_CHECK: the real program on
+# the X server in DISPLAY (run it under with_xvfb.sh), driven with X input
+# (xdotool): its window's place, size and icon, its pixels against
+# ferrant-replay's canvas for the same input, Quit's exit code, and under a
+# window manager only moving, sizing and closing offered.
+set -euo pipefail
+calc=$(realpath "$1") replay=$(realpath "$2") check=$(realpath "$3")
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shot_until NAME CHECK...: screenshots until the check holds (X input is
+# answered asynchronously), at most about 5 seconds.
+shot_until() {
+  local name=$work/$1.png
+  shift
+  for _ in $(seq 25); do
+    import -window root "PNG24:$name"
+    "$@" "$name" >"$work/check.out" 2>&1 && return 0
+    sleep 0.2
+  done
+  cat "$work/check.out" >&2
+  return 1
+}
+matches() { "$check" match "$2" "$1"; }
+start() {
+  (cd "$work" && exec "$calc") &
+  pids+=($!)
+  timeout 10 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || { fail "no window"; exit 1; }
+  window=$(xdotool search --name '^Ferrant Transmission Calculation$' | head -n1)
+}
+
+"$replay" --png "$work/canvas-start.png" </dev/null >/dev/null
+printf 'type 0 10\n' | "$replay" --png "$work/canvas-typed.png" >/dev/null
+cp "$root/assets/Varnek.bmp" "$work/"
+start
+shot_until start matches "$work/canvas-start.png" || fail "the start picture differs from the canvas"
+read -r ox oy < <("$check" origin "$work/start.png")
+geometry=$(xdotool getwindowgeometry "$window")
+[[ $geometry == *"Position: 10,0 "* && $geometry == *"Geometry: 700x680"* ]] || fail "window not 700x680 at 10,0: $geometry"
+xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
+xdotool mousemove $((ox + 35)) $((oy + 76)) click 1
+xdotool key ctrl+a
+xdotool type --delay 50 10
+shot_until typed matches "$work/canvas-typed.png" || fail "the chart of baserate 10 differs from the canvas"
+xdotool mousemove $((ox + 640)) $((oy + 636)) click 1
+status=0
+timeout 10 tail --pid="${pids[0]}" -f /dev/null || fail "still running after Quit"
+wait "${pids[0]}" || status=$?
+[ "$status" -eq 0 ] || fail "exit code $status after Quit"
+
+# The window asks for no minimise or maximise box (Motif hints); JWM, unlike
+# Openbox, honours that in the actions it allows.
+if command -v jwm >/dev/null; then
+  jwm >/dev/null 2>&1 &
+  pids+=($!)
+  start
+  actions=
+  for _ in $(seq 50); do
+    actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS 2>/dev/null || true)
+    [[ $actions == *_NET_WM_ACTION_CLOSE* ]] && break
+    sleep 0.1
+  done
+  for action in MOVE RESIZE CLOSE; do [[ $actions == *_NET_WM_ACTION_$action* ]] || fail "no $action: $actions"; done
+  [[ $actions != *MINIMIZE* && $actions != *MAXIMIZE* ]] || fail "minimise or maximise offered: $actions"
+else
+  fail "jwm is not installed (scripts/packages/fltk.txt)"
+fi
+[ "$failures" -eq 0 ]
