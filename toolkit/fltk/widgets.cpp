@@ -1,4 +1,3 @@
-#include "toolkit/common/typing.h"
 #include "toolkit/fltk/widgets.h"
 
 #include <FL/Fl.H>
@@ -10,6 +9,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <string>
+
+#include "base/utf8.h"
+#include "toolkit/common/typing.h"
 
 namespace tk::fltk_backend {
 namespace {
@@ -389,6 +392,14 @@ void Frame::draw() {
 
 // --- TextField ------------------------------------------------------------------
 
+// Whether the field takes every character of a typed text (UTF-8), by the
+// shared typing rule.
+bool TextField::takes_typed(std::string_view typed) const {
+  const std::u32string characters = base::decode_utf8(typed);
+  return std::all_of(characters.begin(), characters.end(),
+                     [this](char32_t c) { return common::field_takes_typed(flags_, c); });
+}
+
 TextField::TextField(int number, int x, int y, int w, int h, std::uint32_t flags)
     : Fl_Input(x, y, w, h), number_(number), flags_(flags) {
   box(FL_DOWN_BOX);
@@ -411,9 +422,7 @@ int TextField::handle(int event) {
       const int length = Fl::event_length();
       const bool command = (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) != 0;
       if (!command && length > 0 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F &&
-          !std::all_of(text, text + length, [this](char c) {
-            return common::field_takes_typed(flags_, static_cast<unsigned char>(c));
-          })) {
+          !takes_typed(std::string_view(text, static_cast<std::size_t>(length)))) {
         fl_beep();
         return 1;
       }

@@ -153,6 +153,8 @@ class TextField final : public Fl_Input {
 
  private:
   static void changed(Fl_Widget* widget, void*);
+  bool takes_typed(std::string_view typed) const;
+
   int number_;
   std::uint32_t flags_;  // the digits-only flag decides what typing inserts
 };

@@ -89,7 +89,9 @@ var ferrantPage = (function () {
   }
   const numberOf = (el) => Number(el.dataset.gadget);
   const kindOf = (el) => Number(el.dataset.kind);
-  const takesFocus = (el) => [KIND.textField, KIND.comboBox, KIND.button].includes(kindOf(el));
+  // Which kinds take the focus is the program side's rule (takes_focus()),
+  // handed over when the gadget is made.
+  const takesFocus = (el) => el.dataset.takesFocus !== undefined;
 
   function make(tag, attributes, parent) {
     const el = document.createElement(tag);
@@ -443,13 +445,14 @@ var ferrantPage = (function () {
     },
 
     // Makes a gadget's element; returns its id for the calls below.
-    createGadget: function (kind, number, x, y, w, h, text, flags) {
+    createGadget: function (kind, number, x, y, w, h, text, flags, focusable) {
       if (!win) return 0;
       const tags = ['div', 'div', 'input', 'div', 'button', 'canvas'];
       const el = document.createElement(tags[kind]);
       el.dataset.gadget = String(number);
       el.dataset.kind = String(kind);
       el.dataset.flags = String(flags);
+      if (focusable) el.dataset.takesFocus = '';
       el.className = ['frame', 'label', 'field', 'combo', 'button', 'image'][kind];
       Object.assign(el.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
       if (kind === KIND.frame) {

@@ -47,8 +47,9 @@ EM_JS(void, page_add_menu_item, (int item, const char* text), {
   ferrantPage.addMenuItem(item, UTF8ToString(text));
 });
 EM_JS(void, page_show_menu, (int title, int item, int shown), { ferrantPage.showMenu(title, item, shown !== 0); });
-EM_JS(int, page_create_gadget, (int kind, int number, int x, int y, int w, int h, const char* text, int flags), {
-  return ferrantPage.createGadget(kind, number, x, y, w, h, UTF8ToString(text), flags);
+EM_JS(int, page_create_gadget,
+      (int kind, int number, int x, int y, int w, int h, const char* text, int flags, int takes_focus), {
+  return ferrantPage.createGadget(kind, number, x, y, w, h, UTF8ToString(text), flags, takes_focus !== 0);
 });
 EM_JS(void, page_remove_gadget, (int element), { ferrantPage.removeGadget(element); });
 EM_JS(void, page_set_text, (int element, const char* text), { ferrantPage.setText(element, UTF8ToString(text)); });
@@ -102,7 +103,7 @@ struct Gadget {
          std::uint32_t gadget_flags)
       : kind(gadget_kind),
         element(page_create_gadget(static_cast<int>(gadget_kind), number, x, y, w, h, std::string(text).c_str(),
-                                   static_cast<int>(gadget_flags))),
+                                   static_cast<int>(gadget_flags), common::takes_focus(gadget_kind) ? 1 : 0)),
         text(text) {}
   ~Gadget() { page_remove_gadget(element); }
   Gadget(const Gadget&) = delete;
