@@ -123,16 +123,6 @@ TEST(ProgramHandlers, TextsAfterInput) {
   }
 }
 
-TEST_F(ProgramTest, DiameterBoxWithoutSelectionLeavesReachFactorZero) {
-  run("pick 1 1");
-  tk::set_gadget_text(1, "");  // clears the selection, raises no event
-  ASSERT_EQ(hl::state(1), -1);
-  run("openclose 1\ntype 0 3");
-  EXPECT_EQ(state().reach_factor, 0.0f);
-  EXPECT_EQ(state().rate_coef, 0.25f);  // kept from the 0.5 mm entry
-  EXPECT_TRUE(state().distance_m > 0.0f && state().distance_m < 1000.0f);  // multiplier 1 - 2.71^(-3/50)
-}
-
 TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   run("type 2 1000");
   tk::set_gadget_text(117, "stale");

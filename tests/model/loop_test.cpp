@@ -2,10 +2,8 @@
 // sum at its knife edge, and a worked loop checked by hand.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <random>
 #include <span>
 #include <vector>
 
@@ -24,23 +22,6 @@ constexpr int kLimits[] = {model::kPellionMaxBaserate, 89, model::kMaxBaserate};
 std::int64_t row_reach(std::size_t cable, int baserate, int limit) {
   return model::scan_row_reach(baserate, kCableCatalogue[cable].reach_factor, kCableCatalogue[cable].rate_coef,
                                limit);
-}
-
-// compute_loop's binary search rests on this, and the exact sum on reaches
-// below 2^16.
-TEST(LoopReaches, PositiveBelow2To16AndNeverGrowingFromBaserate1) {
-  for (std::size_t cable = 0; cable < kCableCatalogue.size(); ++cable) {
-    for (const int limit : kLimits) {
-      for (int k = 1; k <= limit; ++k) {
-        SCOPED_TRACE(testing::Message() << "cable " << cable << ", limit " << limit << ", baserate " << k);
-        EXPECT_GT(row_reach(cable, k, limit), 0);
-        EXPECT_LT(row_reach(cable, k, limit), 65536);
-        if (k > 1) {
-          EXPECT_LE(row_reach(cable, k, limit), row_reach(cable, k - 1, limit));
-        }
-      }
-    }
-  }
 }
 
 // Every cable and limit: one section of every length 0..100000, and the
@@ -113,31 +94,6 @@ TEST(Loop, WorkedLoopAndOneTooLongForAnyBaserate) {
   EXPECT_DOUBLE_EQ(over.sections[0].share, 9000.0 / 8567);
 }
 
-// Shares adding up to exactly 1 are not carried; one metre less is.
-TEST(LoopCarries, ExactlyOneIsNotCarried) {
-  // Baserate 1, Ferrant: 0.5 mm reaches 10302 m, 0.6 mm 13012 m; halves of
-  // both are whole metres, so the 32-bit filter sees the sum exactly.
-  ASSERT_EQ(row_reach(1, 1, 238), 10302);
-  ASSERT_EQ(row_reach(2, 1, 238), 13012);
-  const LoopSection halves[] = {{1, 5151}, {2, 6506}};
-  EXPECT_FALSE(model::loop_carries(halves, 1, 238));
-  EXPECT_EQ(model::compute_loop(halves, 238).baserate, 0);
-  const LoopSection under[] = {{1, 5151}, {2, 6505}};
-  EXPECT_TRUE(model::loop_carries(under, 1, 238));
-  EXPECT_EQ(model::compute_loop(under, 238).baserate, 1);
-
-  // 0.7 mm reaches 16572 m; gcd(10302, 16572) = 6, so 1717 m of 0.5 mm and
-  // 13810 m of 0.7 mm are 1/6 + 5/6: sixths are not whole in 32-bit fixed
-  // point and the wide comparison decides.
-  ASSERT_EQ(row_reach(3, 1, 238), 16572);
-  const LoopSection sixths[] = {{1, 1717}, {3, 13810}};
-  const LengthOverReach sixth_terms[] = {{1717, 10302}, {13810, 16572}};
-  EXPECT_TRUE(share_sum_verdict(sixth_terms).needed_wide_comparison);
-  EXPECT_FALSE(model::loop_carries(sixths, 1, 238));
-  const LoopSection sixths_under[] = {{1, 1717}, {3, 13809}};
-  EXPECT_TRUE(model::loop_carries(sixths_under, 1, 238));
-}
-
 // Sums the 32-bit filter cannot place, within 2^-32 of 1: the wide
 // comparison decides them. (The fuzz target `loop` checks arbitrary sums
 // against exact fractions.)
@@ -155,26 +111,6 @@ TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
   for (const auto& terms : just_below) {
     EXPECT_TRUE(share_sum_verdict(terms).below_one);
     EXPECT_TRUE(share_sum_verdict(terms).needed_wide_comparison);
-  }
-}
-
-// Random loops on any cables: the answer is the highest baserate that
-// loop_carries accepts, so the binary search misses none. (The fuzz target
-// `loop` checks loop_carries itself against exact fractions.)
-TEST(Loop, AnswerIsTheHighestBaserateCarried) {
-  std::mt19937 random(2024);
-  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  for (int trial = 0; trial < 300; ++trial) {
-    const int limit = kLimits[pick(3)];
-    std::vector<LoopSection> loop(static_cast<std::size_t>(1 + pick(16)));
-    for (auto& section : loop) {
-      section = {static_cast<std::size_t>(pick(11)), pick(1 + 30000 / static_cast<int>(loop.size()))};
-    }
-    int highest = 0;
-    for (int k = 0; k <= limit; ++k) {
-      if (model::loop_carries(loop, k, limit)) highest = k;
-    }
-    ASSERT_EQ(model::compute_loop(loop, limit).baserate, highest) << "trial " << trial;
   }
 }
 

@@ -37,17 +37,8 @@ export const kOrigin = 'http://localhost:8137';
 // Flags for a quiet, reproducible headless browser run as root: no sandbox
 // (root cannot have one), no GPU, no network of its own, and colours left
 // as the page paints them (sRGB), so screenshots carry exact pixel values.
-const kChromiumFlags = [
-  '--headless',
-  '--no-sandbox',
-  '--disable-gpu',
-  '--disable-quic',
-  '--no-first-run',
-  '--disable-background-networking',
-  '--disable-component-update',
-  '--disable-sync',
-  '--force-color-profile=srgb',
-];
+const kChromiumFlags = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync', '--force-color-profile=srgb'];
 
 // Room for the window (700 x 680 client area, caption and menu bar) and the
 // ended notice, so nothing the tests click needs scrolling.
@@ -70,9 +61,8 @@ export async function serveFolderAt(context, origin, folder) {
 // Starts Chromium (FERRANT_CHROMIUM, default /usr/bin/chromium) with a fresh
 // profile and opens one page with clipboard access granted. Requests to
 // kOrigin get the files of `siteDir`; requests to any other origin are
-// answered with an empty page, so the tests never reach the network, and
-// recorded in `externalRequests`.
-// Resolves to { browser, context, page, externalRequests, close() }.
+// answered with an empty page, so the tests never reach the network.
+// Resolves to { browser, context, page, close() }.
 export async function launchBrowser(siteDir) {
   const { chromium } = loadPlaywright();
   const executablePath = process.env.FERRANT_CHROMIUM ?? '/usr/bin/chromium';
@@ -87,19 +77,13 @@ export async function launchBrowser(siteDir) {
     reducedMotion: 'reduce',
   });
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: kOrigin });
-  const externalRequests = [];
   // Routes registered later are asked first: this one answers what no
   // served folder does.
-  await context.route(() => true, (route) => {
-    externalRequests.push(route.request().url());
-    return route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' });
-  });
+  await context.route(() => true, (route) =>
+    route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' }));
   await serveFolderAt(context, kOrigin, siteDir);
   const page = await context.newPage();
-  return {
-    browser, context, page, externalRequests,
-    close: () => browser.close(),
-  };
+  return { browser, context, page, close: () => browser.close() };
 }
 
 // --- the page's client area --------------------------------------------------

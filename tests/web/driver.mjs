@@ -4,8 +4,6 @@
 // driver calls perform() through the page binding
 //   ferrantDriver(action: string, a: number|string, b: number) -> Promise<number|string>
 // and the end-to-end test uses the same actions.
-import process from 'node:process';
-
 import { middleOf, shootClient, shownText } from './browser.mjs';
 
 // press_key() names, as KeyboardEvent.key spells them.
@@ -23,30 +21,20 @@ export function createDriver(page) {
   const clickAt = async ({ x, y }) => page.mouse.click(x, y);
   const clickMiddle = async (selector) => clickAt(await middleOf(page, selector));
 
-  // The list of a combo box: the one its aria-controls names, else the one
-  // shown on the page.
+  // The list of a combo box: the one its aria-controls names.
   async function listSelector(number) {
-    const listId = await page.locator(gadget(number)).getAttribute('aria-controls');
-    return listId ? `[id="${listId}"]` : '[role=listbox]:visible';
+    return `[id="${await page.locator(gadget(number)).getAttribute('aria-controls')}"]`;
   }
 
   async function waitShown(selector) {
     await page.locator(selector).first().waitFor({ state: 'visible', timeout: kAppearMs });
   }
 
-  // The menu title that opens item N: the [data-menu-title] holding it, or
-  // the one whose aria-controls names the menu holding it.
+  // The menu title that opens item N: the [data-menu-title] holding it.
   async function menuTitleOf(item) {
-    const title = await page.evaluate((number) => {
-      const entry = document.querySelector(`[data-menu-item="${number}"]`);
-      if (!entry) return null;
-      const holder = entry.closest('[data-menu-title]');
-      if (holder) return holder.dataset.menuTitle;
-      const menu = entry.closest('[role=menu]');
-      const byControls = menu?.id && document.querySelector(`[data-menu-title][aria-controls="${menu.id}"]`);
-      return byControls ? byControls.dataset.menuTitle : null;
-    }, item);
-    if (title === null) throw new Error(`no menu title holds [data-menu-item="${item}"]`);
+    const title = await page.evaluate((number) =>
+      document.querySelector(`[data-menu-item="${number}"]`)?.closest('[data-menu-title]')?.dataset.menuTitle, item);
+    if (title === undefined) throw new Error(`no menu title holds [data-menu-item="${item}"]`);
     return `[data-menu-title="${title}"]`;
   }
 
@@ -164,18 +152,14 @@ export function createDriver(page) {
 // program's next wait, an input event, any other driver call's answer)
 // drops it. client_pixels gives the whole screenshot: { width, height, rgb:
 // base64, 3 bytes a pixel }. The browser decodes the screenshots, colours as
-// stored. onError(message) hears of every failed call; with trace, every
-// call is printed on standard error.
-export async function exposeDriver(page, { onError, trace = false }) {
+// stored. onError(message) hears of every failed call.
+export async function exposeDriver(page, onError) {
   const driver = createDriver(page);
   await page.exposeBinding('ferrantDriverRemote', async (_source, action, a, b) => {
-    const call = `ferrantDriver(${JSON.stringify(action)}, ${JSON.stringify(a)}, ${JSON.stringify(b)})`;
     try {
-      const result = await driver.perform(action, a, b);
-      if (trace) process.stderr.write(`${call} -> ${action === 'client_png' ? '(picture)' : JSON.stringify(result)}\n`);
-      return result;
+      return await driver.perform(action, a, b);
     } catch (error) {
-      onError(`${call}: ${error.message}`);
+      onError(`ferrantDriver(${JSON.stringify(action)}, ${JSON.stringify(a)}, ${JSON.stringify(b)}): ${error.message}`);
       throw error;
     }
   });

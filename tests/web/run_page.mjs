@@ -11,8 +11,6 @@
 // Exit status: the program's; 1 when the page failed to load, threw, or the
 // driver failed; 124 on time-out (FERRANT_PAGE_TIMEOUT seconds, default 120);
 // 77 when playwright-core or Chromium is not installed.
-// FERRANT_DRIVER_TRACE=1 prints every driver call and its answer on
-// standard error.
 import process from 'node:process';
 
 import { kOrigin, launchBrowser, MissingTool } from './browser.mjs';
@@ -43,12 +41,9 @@ async function run() {
     });
     page.on('crash', () => { failure ??= 'the page crashed'; });
 
-    await exposeDriver(page, {
-      trace: Boolean(process.env.FERRANT_DRIVER_TRACE),
-      onError: (message) => {
-        complain(message);
-        failure ??= 'the driver failed';
-      },
+    await exposeDriver(page, (message) => {
+      complain(message);
+      failure ??= 'the driver failed';
     });
 
     const query = new URLSearchParams(programArgs.map((arg) => ['arg', arg])).toString();
