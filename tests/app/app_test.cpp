@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/command_line.h"
 #include "app/window_layout.h"
 #include "tests/toolkit/bmp_file.h"
 #include "toolkit/common/messages.h"
@@ -176,31 +175,6 @@ TEST_F(ProgramTest, CanvasMatchesTheGoldenPictures) {
   for (const int baserate : {1, 32, 110}) {
     run("type 0 " + std::to_string(baserate));
     expect_canvas_is_golden("canvas_baserate_" + std::to_string(baserate));
-  }
-}
-
-TEST(CommandLine, HelpVersionAndUsageErrors) {
-  struct Case { std::vector<std::string_view> args; bool window; int exit; const char* out; const char* err; };
-  const Case cases[] = {
-      {{}, true, 0, "", ""},
-      {{"--version"}, false, 0, "ferrant-calc " FERRANT_VERSION "\n", ""},
-      {{"--help"}, false, 0, "Usage: ferrant-calc [--help | --version]\n", ""},
-      {{"-h"}, false, 0, "Usage: ferrant-calc [--help | --version]\n", ""},
-      {{"--verbose"}, false, 2, "", "ferrant-calc: unexpected argument \"--verbose\""},
-      {{"--version", "x"}, false, 2, "", "ferrant-calc: unexpected argument \"x\""},
-      {{"a", "--help"}, false, 2, "", "ferrant-calc: unexpected argument \"a\""},
-  };
-  for (const Case& c : cases) {
-    const app::CommandLine line = app::read_command_line(c.args);
-    const std::string what = c.args.empty() ? "(none)" : std::string(c.args[0]);
-    EXPECT_EQ(line.open_window, c.window) << what;
-    EXPECT_EQ(line.exit_code, c.exit) << what;
-    EXPECT_EQ(line.output.substr(0, std::string_view(c.out).size()), c.out) << what;
-    EXPECT_EQ(line.error.substr(0, std::string_view(c.err).size()), c.err) << what;
-    // A usage error is one line.
-    if (!line.error.empty()) {
-      EXPECT_EQ(line.error.find('\n'), line.error.size() - 1) << what;
-    }
   }
 }
 

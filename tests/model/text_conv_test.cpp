@@ -1,11 +1,10 @@
-// The number-text conversions of the fields and labels, and the colour packing.
+// The number-text conversions of the fields and labels.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 
 #include "base/text_conv.h"
-#include "toolkit/toolkit.h"
 
 namespace {
 
@@ -31,12 +30,5 @@ TEST(ParseInt, LengthOfTheNumber) {
   };
   for (const auto& [text, length] : cases) EXPECT_EQ(base::parse_int_prefix(text).length, length) << text;
 }
-
-TEST(FormatInt, PlainDecimal) {
-  EXPECT_EQ(base::format_int(-3281), "-3281");
-  EXPECT_EQ(base::format_int(INT64_MIN), "-9223372036854775808");
-}
-
-TEST(Rgb, PacksRedGreenBlue) { EXPECT_EQ(tk::rgb(1, 2, 3), 197121); }
 
 }  // namespace
