@@ -1,11 +1,10 @@
-// Strict readings of command-line and batch values, and the output spellings
-// (model names are read in the tool's tests).
+// Strict readings of command-line and batch values (model names are read in
+// the tool's tests; the output's spellings in its exact outputs).
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "cli/inputs.h"
-#include "cli/output.h"
 
 namespace {
 
@@ -57,31 +56,6 @@ TEST(Sections, BlankSeparatedPairsWithinTheLoopLimits) {
   }
   // Reused for the next row: the totals start again.
   EXPECT_EQ(cli::parse_sections("0.4:100000", false, list), std::nullopt);
-}
-
-TEST(Output, CsvAndJsonSpellings) {
-  std::string out;
-  cli::append_csv_field(out, "plain");
-  out += '|';
-  cli::append_csv_field(out, "a,\"b\"\n");
-  EXPECT_EQ(out, "plain|\"a,\"\"b\"\"\n\"");
-  out.clear();
-  cli::append_csv_field(out, "a,b", ';');
-  cli::append_csv_field(out, "c;d", ';');
-  EXPECT_EQ(out, "a,b\"c;d\"");
-
-
-  const auto json = [](std::string_view text) {
-    std::string quoted;
-    cli::append_json_string(quoted, text);
-    return quoted;
-  };
-  EXPECT_EQ(json(std::string("q\"\\\n\x01\x7F", 6)), "\"q\\\"\\\\\\n\\u0001\\u007f\"");
-  EXPECT_EQ(json("\xC3\xA9\xFF\xE2\x82"), "\"\xC3\xA9\\ufffd\\ufffd\\ufffd\"");  // é, a stray byte, a cut sequence
-  EXPECT_EQ(json("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");            // an encoded surrogate
-
-  EXPECT_EQ(cli::quote_for_message(std::string("a\0\xFF", 3)), "\"a\\x00\\xFF\"");
-  EXPECT_EQ(cli::quote_for_message(std::string(50, 'x')), "\"" + std::string(40, 'x') + "...\"");
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -161,26 +159,6 @@ TEST(ReachCli, WriteFailureIsExitCodeThree) {
     EXPECT_EQ(err.str().find("cannot write the output"), err.str().rfind("cannot write the output")) << err.str();
     EXPECT_NE(err.str().find("cannot write the output"), std::string::npos);
   }
-}
-
-// batch FILE reads the file; "-" is standard input; a directory is refused
-// with its name and the reason.
-TEST(ReachCli, BatchReadsAFileOrStandardInput) {
-  const auto path = std::filesystem::temp_directory_path() / "ferrant_reach_test_links.csv";
-  {
-    std::ofstream file(path, std::ios::binary);
-    file << "distance_m,diameter\n5000,0.4\n";
-  }
-  const std::string name = path.string();
-  EXPECT_EQ(run({"batch", name}).out, "distance_m,diameter,baserate,line_rate_kbps,error\n5000,0.4,29,1856,\n");
-  EXPECT_EQ(run({"batch", "--format", "json", "--", "-"}, "distance_m,diameter\n1,1.4\n").out,
-            "{\"distance_m\":\"1\",\"diameter\":\"1.4\",\"baserate\":238,\"line_rate_kbps\":15232,\"error\":null}\n");
-  std::filesystem::remove(path);
-
-  const std::string folder = std::filesystem::temp_directory_path().string();
-  const auto refused = run({"batch", folder});
-  EXPECT_EQ(refused.exit_code, 2);
-  EXPECT_NE(refused.err.find("cannot read \"" + folder), std::string::npos) << refused.err;
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR: the page (SITE_DIR/index.html) in
 // headless Chromium, driven with real input, against the headless toolkit
 // (ferrant-replay) given the same input: every gadget's text and the logo's
-// size; then what assistive technology reads from Chromium's accessibility
-// tree, the Homepage menu item and Quit. (The drawing's pixels are the web
-// conformance run's.) Screenshots are kept in OUT_DIR. Exit status 0 when
-// every check holds, 1 otherwise, 2 for bad arguments.
+// size; then what assistive technology reads, the Homepage menu item and
+// Quit. (The drawing's pixels are the web conformance run's.) Screenshots
+// are kept in OUT_DIR. Exit status 0 when every check holds, 1 otherwise, 2
+// for bad arguments.
 import { execFileSync } from 'node:child_process';
 import { existsSync, promises as fs } from 'node:fs';
 import path from 'node:path';
@@ -19,14 +19,10 @@ if (!siteDir || !replayProgram || !outDir) {
   process.exit(2);
 }
 
-// Gadget numbers (ferrant-replay --help).
-const kBaserateField = 0;
-const kDistanceField = 2;
-const kModelBox = 4;
-const kQuitButton = 9;
-const kLogo = 13;
+// Gadget and menu item numbers (ferrant-replay --help).
+const [kBaserateField, kDistanceField, kModelBox, kQuitButton, kLogo, kHomepageItem] = [0, 2, 4, 9, 13, 0];
+const kPellion = 0;  // the model box's first item
 const kBaserateCaption = 'Enter Baserate: 3 .. 238';
-const kHomepageItem = 0;
 const kChartTitle = 'PSD (dBm/Hz)';
 const kStartMs = 60_000;
 
@@ -106,18 +102,11 @@ async function main() {
     await driver.perform('focus_field', kDistanceField);
     await page.keyboard.press('Control+A');
     await driver.perform('type', '5000');
-    await driver.perform('click', kModelBox);
-    const pellion = page.locator('[role=listbox]:visible [role=option]', { hasText: /^Pellion$/ }).first();
-    await pellion.waitFor({ state: 'visible', timeout: 5000 });
-    const pellionIndex = Number(await pellion.getAttribute('data-index'));
-    await pellion.scrollIntoViewIfNeeded();
-    const box = await pellion.boundingBox();
-    await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+    await driver.perform('pick', kModelBox, kPellion);
     await programIdle(page);
 
     const typed = await replay(
-      `type ${kBaserateField} 10\ntype ${kDistanceField} 5000\npick ${kModelBox} ${pellionIndex}\n`,
-      scratch.folder);
+      `type ${kBaserateField} 10\ntype ${kDistanceField} 5000\npick ${kModelBox} ${kPellion}\n`, scratch.folder);
     await page.screenshot({ path: path.join(outDir, 'page.png'), fullPage: true });
     // The window alone, for the README (scripts/screenshots).
     await page.locator('[data-window]').screenshot({ path: path.join(outDir, 'window.png'), caret: 'hide' });
