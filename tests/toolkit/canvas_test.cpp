@@ -101,7 +101,7 @@ TEST(Canvas, OffCanvasPartsAreClippedAndCoordinatesBeyondTheLimitDrawNothing) {
   EXPECT_EQ(painted_count(canvas), 0);
 }
 
-// The glyphs themselves are in the program's golden canvas pictures.
+// The glyphs themselves are pinned by the program's golden canvas digests.
 TEST(Canvas, TextIsOpaqueCellsOfItsGlyphsAdvancesBySixteen) {
   const Colour background = rgb(255, 0, 0);
   // Proportional: a '1' is narrower than a '0', a text as wide as its glyphs.

@@ -109,10 +109,7 @@ export async function shownText(page, gadget) {
     const element = document.querySelector(`[data-client] [data-gadget="${number}"]`) ??
       document.querySelector(`[data-gadget="${number}"]`);
     if (!element) return null;
-    if (element instanceof HTMLInputElement || element instanceof HTMLTextAreaElement ||
-        element instanceof HTMLSelectElement) {
-      return element.value;
-    }
+    if (element instanceof HTMLInputElement) return element.value;
     if (element.getAttribute('role') === 'combobox') {
       const shown = element.cloneNode(true);
       for (const list of shown.querySelectorAll('[role=listbox]')) list.remove();

@@ -111,7 +111,7 @@ export function createDriver(page) {
 
   const queries = {
     // The client area as the screen shows it, a PNG picture in base64, for
-    // exposeDriver's client_pixels and pixel, which decode it in the page.
+    // exposeDriver's client_pixels, which decodes it in the page.
     async client_png() {
       return (await shootClient(page)).toString('base64');
     },
@@ -145,14 +145,10 @@ export function createDriver(page) {
 }
 
 // Gives the page `ferrantDriver(action, a, b)`. The call reaches Node.js
-// through a Playwright binding, which costs a round trip; a suite that reads
-// the drawing pixel by pixel would spend minutes on that, so pixel(x, y) is
-// answered in the page from one screenshot of the client area, kept while
-// the page does nothing else: the next task of the page's event loop (the
-// program's next wait, an input event, any other driver call's answer)
-// drops it. client_pixels gives the whole screenshot: { width, height, rgb:
-// base64, 3 bytes a pixel }. The browser decodes the screenshots, colours as
-// stored. onError(message) hears of every failed call.
+// through a Playwright binding, a round trip each; so the page reads the
+// drawing from one screenshot, decoded in the page (colours as stored):
+// client_pixels gives the whole client area as { width, height, rgb: base64,
+// 3 bytes a pixel }. onError(message) hears of every failed call.
 export async function exposeDriver(page, onError) {
   const driver = createDriver(page);
   await page.exposeBinding('ferrantDriverRemote', async (_source, action, a, b) => {
@@ -164,36 +160,18 @@ export async function exposeDriver(page, onError) {
     }
   });
   await page.addInitScript(() => {
-    let picture = null;  // ImageData of the client area
-    async function shoot() {
+    async function clientPixels() {
       const png = Uint8Array.from(atob(await window.ferrantDriverRemote('client_png', 0, 0)), (c) => c.charCodeAt(0));
       const bitmap = await createImageBitmap(new Blob([png], { type: 'image/png' }),
         { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
       const context = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
       context.drawImage(bitmap, 0, 0);
-      return context.getImageData(0, 0, bitmap.width, bitmap.height);
-    }
-    async function pixel(x, y) {
-      if (!picture) {
-        picture = await shoot();
-        setTimeout(() => { picture = null; }, 0);
-      }
-      if (!Number.isInteger(x) || !Number.isInteger(y) || x < 0 || y < 0 || x >= picture.width || y >= picture.height) {
-        return -1;
-      }
-      const i = (y * picture.width + x) * 4;
-      return picture.data[i] + 256 * picture.data[i + 1] + 65536 * picture.data[i + 2];
-    }
-    async function clientPixels() {
-      const { width, height, data } = await shoot();
+      const { data } = context.getImageData(0, 0, bitmap.width, bitmap.height);
       let rgb = '';
       for (let i = 0; i < data.length; i += 4) rgb += String.fromCharCode(data[i], data[i + 1], data[i + 2]);
-      return { width, height, rgb: btoa(rgb) };
+      return { width: bitmap.width, height: bitmap.height, rgb: btoa(rgb) };
     }
-    window.ferrantDriver = (action, a, b) => {
-      if (action === 'pixel') return pixel(Number(a), Number(b));
-      if (action === 'client_pixels') return clientPixels();
-      return window.ferrantDriverRemote(action, a, b);
-    };
+    window.ferrantDriver = (action, a, b) =>
+      (action === 'client_pixels' ? clientPixels() : window.ferrantDriverRemote(action, a, b));
   });
 }
