@@ -1,13 +1,10 @@
-// Every text of the program's window fits its gadget in the font fontconfig
-// gives for the GUI font: the real window (app::start_up on the FLTK
-// backend), its start texts and the widest texts the handlers write, each
-// gadget's text measured word by word, in the size it is drawn in, against
-// the window's geometry: every word inside its gadget's box, and none running
-// under a later gadget that paints over its line (a word wholly under it is
-// hidden: the layout cuts labels short that way). CTest runs this once per
-// font configuration (FONTCONFIG_FILE offering only DejaVu Sans or only
-// Liberation Sans), with FERRANT_FIT_FAMILY naming the family fontconfig must
-// then give; under tests/fltk/with_xvfb.sh.
+// Every text of the program's real FLTK window fits its gadget in the font
+// fontconfig gives, at start and with the widest texts the handlers write:
+// word by word, in the size it is drawn in, every word inside its gadget's
+// box and none running under a later gadget that paints over its line (a
+// word wholly under it is hidden: the layout cuts labels short that way).
+// CTest runs it per font configuration (FONTCONFIG_FILE), FERRANT_FIT_FAMILY
+// naming the family fontconfig must then give.
 
 // gtest before FLTK's drawing header, which brings X11's None macro.
 #include <gtest/gtest.h>

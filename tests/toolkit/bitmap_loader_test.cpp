@@ -1,10 +1,10 @@
-// Decoding Windows bitmaps and icons that the tests build byte by byte, good
-// and malformed.
+// Decoding Windows bitmaps that the tests build byte by byte, good and
+// malformed. (Icons: the artwork test decodes the program's, alpha and all;
+// the bitmap fuzz target feeds malformed ones.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,7 +16,6 @@ namespace {
 using tk::common::decode_image;
 using bmp::Bytes;
 using bmp::bmp_file;
-using bmp::ico_file;
 using bmp::info_header;
 using bmp::put;
 using Pixels = std::vector<std::uint32_t>;
@@ -87,36 +86,6 @@ TEST(BitmapLoader, MalformedBitmapsGiveNone) {
     bad.emplace_back("field at " + std::to_string(at), file);
   }
   for (const auto& [what, file] : bad) EXPECT_FALSE(decode_image(file)) << what;
-}
-
-// A square 24-bit icon image (SIZE a multiple of 4: rows unpadded) of one
-// blue whose AND mask makes the top-left pixel transparent.
-Bytes icon_image_24(int size, std::uint8_t blue) {
-  const auto pixels = static_cast<std::size_t>(size), mask_row = (pixels + 31) / 32 * 4;
-  Bytes image = info_header(size, 2 * size, 24);
-  for (std::size_t i = 0; i < pixels * pixels; ++i) image.insert(image.end(), {blue, 0, 0});
-  image.resize(image.size() + pixels * mask_row, 0);
-  image[image.size() - mask_row] = 0x80;  // bottom-up: the last mask row is the top row
-  return image;
-}
-
-TEST(IconLoader, PicksThe32PixelImageAppliesTheMaskAndUsesAlpha) {
-  const auto small = std::tuple{16, 24, icon_image_24(16, 10)}, large = std::tuple{48, 24, icon_image_24(48, 30)};
-  const auto image = decode_image(ico_file({small, {32, 24, icon_image_24(32, 20)}, large}));
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->width, 32);
-  EXPECT_EQ(image->height, 32);
-  EXPECT_EQ(image->argb[0] >> 24, 0u);  // masked out
-  EXPECT_EQ(image->argb[1], 0xFF000014u);
-  const auto largest = decode_image(ico_file({small, large}));
-  ASSERT_TRUE(largest);
-  EXPECT_EQ(largest->width, 48);
-
-  Bytes alpha = info_header(1, 2, 32);
-  alpha.insert(alpha.end(), {0x30, 0x20, 0x10, 0x80, 0, 0, 0, 0});  // the pixel, the mask row
-  const auto decoded = decode_image(ico_file({{1, 32, alpha}}));
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->argb[0], 0x80102030u);
 }
 
 }  // namespace

@@ -34,19 +34,6 @@ TEST(MenuMode, AClickOnATitleShowsItsMenuAndASecondClickLeaves) {
   EXPECT_FALSE(mode.active());
 }
 
-TEST(MenuMode, AltHeldDownOrInterruptedIsNotAlone) {
-  MenuMode mode;
-  mode.key_down(MenuKey::Alt, false, kMenu);
-  mode.interrupt();
-  mode.key_down(MenuKey::Alt, true, kMenu);
-  mode.key_up(MenuKey::Alt, kMenu);
-  EXPECT_FALSE(mode.active());
-  EXPECT_TRUE(mode.key_down(MenuKey::Alt, false, kMenu).taken);
-  EXPECT_FALSE(mode.key_down(MenuKey::Other, false, kMenu).taken);
-  mode.key_up(MenuKey::Alt, kMenu);
-  EXPECT_FALSE(mode.active());
-}
-
 TEST(MenuMode, NoMenuOrARebuiltOneEndsMenuMode) {
   MenuMode mode;
   mode.key_down(MenuKey::F10, false, {});

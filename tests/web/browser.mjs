@@ -1,10 +1,8 @@
 // What the browser tests share: headless Chromium driven through Playwright,
-// the site served to it from a folder by Playwright's request routing, and
-// screenshots of the client area (decoded in the page, driver.mjs).
-//
-// playwright-core is not installed beside this file but into the build tree
-// (scripts/test.d/45-web.sh); FERRANT_WEB_NODE names that folder, the one
-// holding node_modules (default: build/web-node in the source tree).
+// the site served from a folder by Playwright's request routing, screenshots
+// of the client area. playwright-core is installed into the build tree
+// (scripts/test.d/45-web.sh): FERRANT_WEB_NODE names the folder holding its
+// node_modules (default: build/web-node in the source tree).
 import { existsSync, promises as fs } from 'node:fs';
 import { createRequire } from 'node:module';
 import os from 'node:os';
@@ -14,8 +12,7 @@ import { fileURLToPath } from 'node:url';
 const sourceRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const nodeFolder = path.resolve(process.env.FERRANT_WEB_NODE ?? path.join(sourceRoot, 'build/web-node'));
 
-// Thrown when playwright-core or Chromium is not installed: a test runner
-// may report the test as skipped rather than failed.
+// Thrown when playwright-core or Chromium is missing: the test is skipped.
 export class MissingTool extends Error {}
 
 function loadPlaywright() {
@@ -28,8 +25,7 @@ function loadPlaywright() {
 }
 
 // The site's address: localhost, so that the page is a secure context (the
-// clipboard needs one). No server listens there; launchBrowser's route
-// answers every request.
+// clipboard needs one); launchBrowser's route answers every request.
 export const kOrigin = 'http://localhost:8137';
 
 // --- Chromium ----------------------------------------------------------------

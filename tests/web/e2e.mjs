@@ -33,20 +33,16 @@ const fail = (text) => {
   failures += 1;
 };
 
-// Polls `condition` in the page (surviving reloads) until it holds.
-async function waitInPage(page, condition, timeoutMs) {
+const programState = () => document.documentElement.dataset.ferrant;
+// Polls the program's state in the page (surviving reloads) until it is `wanted`.
+async function waitForState(page, wanted, timeoutMs) {
   const deadline = Date.now() + timeoutMs;
-  for (;;) {
-    try {
-      if (await page.evaluate(condition)) return true;
-    } catch {
-      // the page is between documents
-    }
+  while (await page.evaluate(programState).catch(() => null) !== wanted) {
     if (Date.now() > deadline) return false;
     await new Promise((resolve) => setTimeout(resolve, 50));
   }
+  return true;
 }
-const programState = () => document.documentElement.dataset.ferrant;
 
 // ferrant-replay on SCRIPT in a folder that has the logo when the site has
 // it: its final JSON.
@@ -89,7 +85,7 @@ async function main() {
   try {
     step('start: the page loads and the program waits for its first event');
     await page.goto(`${kOrigin}/index.html`);
-    if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'running', kStartMs)) {
+    if (!await waitForState(page, 'running', kStartMs)) {
       fail(`the program is not running after ${kStartMs / 1000} s (data-ferrant="${await page.evaluate(programState)}")`);
       return;
     }
@@ -160,7 +156,7 @@ async function main() {
 
     step('Quit ends the program; the page offers a restart');
     await driver.perform('click', kQuitButton);
-    if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'ended', 10_000)) {
+    if (!await waitForState(page, 'ended', 10_000)) {
       fail(`data-ferrant is "${await page.evaluate(programState)}" after Quit, not "ended"`);
     } else if (await page.evaluate(() => window.ferrantExitCode) !== 0) {
       fail(`the program ended with exit code ${await page.evaluate(() => window.ferrantExitCode)}, not 0`);
@@ -168,7 +164,7 @@ async function main() {
       fail('no restart button after Quit');
     } else {
       await page.locator('[data-restart]').click();
-      if (!await waitInPage(page, () => document.documentElement.dataset.ferrant === 'running', kStartMs)) {
+      if (!await waitForState(page, 'running', kStartMs)) {
         fail('the program does not run again after the restart');
       }
     }

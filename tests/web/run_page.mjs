@@ -1,12 +1,8 @@
 // run_page.mjs SITE_DIR PAGE.html [ARG...]: runs a test program built for
-// the browser in headless Chromium and exits with its exit code.
-//
-// The page is loaded from a local server for SITE_DIR as PAGE.html?arg=ARG...
-// (the page hands the arg values to main). Every console line the page
-// writes is relayed to standard output; when main returns, the page sets
-// window.ferrantExitCode. The page may call
-//   ferrantDriver(action, a, b) -> Promise<number|string>
-// to have the user's actions performed as real input (driver.mjs).
+// the browser in headless Chromium, as PAGE.html?arg=ARG... from SITE_DIR,
+// and exits with its exit code (window.ferrantExitCode, set when main
+// returns). The page's console lines go to standard output; the page may
+// call ferrantDriver(action, a, b) for real input (driver.mjs).
 //
 // Exit status: the program's; 1 when the page failed to load, threw, or the
 // driver failed; 124 on time-out (FERRANT_PAGE_TIMEOUT seconds, default 120);

@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
-# wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: runs the Windows tests under
-# Wine on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in
-# one Wine prefix made for this run and removed afterwards:
-#   - the model's, the chart's and ferrant-reach's unit tests (x86_64 Windows programs);
-#   - ferrant-reach.exe, whose output must equal the Linux build's byte for byte;
-#   - the real window in-process: the toolkit conformance suite
-#     (toolkit_conformance_win32) and what only Win32 can get wrong
-#     (win32_own_test);
-#   - ferrant-calc.exe started from another folder than its own, with the
-#     logo beside it: its chart's pixels against ferrant-replay's canvas, the
-#     logo, and Quit's exit code, with real X input.
-# WINDOWS_BUILD_DIR is a mingw-x86_64 build; LINUX_BUILD_DIR a default build
-# (ferrant-reach, ferrant-replay and fltk_screen_check from it).
+# wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: the Windows tests under Wine
+# on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in a Wine
+# prefix of its own: the unit tests, ferrant-reach.exe's output against the
+# Linux build's, the conformance suite and win32_own_test in-process, and
+# ferrant-calc.exe started from another folder with real X input (its chart
+# against ferrant-replay's canvas, the logo beside it, Quit's exit code).
+# WINDOWS_BUILD_DIR: a mingw-x86_64 build; LINUX_BUILD_DIR: a default build.
 set -euo pipefail
 windows=$(cd "$1" && pwd)
 linux=$(cd "$2" && pwd)
