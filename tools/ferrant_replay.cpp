@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/common/display_scale.h"
 #include "tools/replay_runner.h"
 #include "tools/replay_script.h"
 
@@ -18,7 +19,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr std::string_view kHelp = R"(usage: ferrant-replay [--png FILE] [SCRIPT]
+constexpr std::string_view kHelp = R"(usage: ferrant-replay [--png FILE] [--scale FACTOR] [SCRIPT]
 
 Runs the reach calculator "Ferrant Transmission Calculation" on the headless
 window toolkit (no display needed) and plays a script of user actions on it,
@@ -28,6 +29,9 @@ standard input. The whole script is read and checked before anything runs.
 Options:
   --png FILE   save the window's client area (700 x 680) as a PNG file
                when the script has ended, as it was then
+  --scale FACTOR
+               save pictures as a screen at this display scale shows the
+               window: 1 (the default) to 3, such as 1.5 or 2
   --help       print this text and exit
 
 Actions (G is a gadget number, N and INDEX whole numbers):
@@ -86,7 +90,7 @@ its line number on standard error before anything runs).
 
 int usage_error(std::string_view message) {
   std::cerr << "ferrant-replay: " << message << "\n"
-            << "usage: ferrant-replay [--png FILE] [SCRIPT]; see --help\n";
+            << "usage: ferrant-replay [--png FILE] [--scale FACTOR] [SCRIPT]; see --help\n";
   return kExitUsage;
 }
 
@@ -102,6 +106,7 @@ std::optional<std::string> read_all(std::istream& in) {
 int main(int argc, char** argv) {
   std::optional<std::string> png_path;
   std::optional<std::string> script_path;
+  int picture_dpi = tk::common::kBaseDpi;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -111,6 +116,13 @@ int main(int argc, char** argv) {
     if (arg == "--png") {
       if (i + 1 >= argc) return usage_error("--png needs a file name");
       png_path = argv[++i];
+    } else if (arg == "--scale") {
+      const std::optional<int> dpi = i + 1 < argc ? tk::common::parse_scale_factor(argv[i + 1]) : std::nullopt;
+      if (!dpi || *dpi < tk::common::kBaseDpi || *dpi > tk::common::kMaxDpi) {
+        return usage_error("--scale needs a factor from 1 to 3, such as 1.5");
+      }
+      picture_dpi = *dpi;
+      ++i;
     } else if (arg.size() > 1 && arg.front() == '-' && arg != "-") {
       return usage_error("unknown option \"" + std::string(arg) + "\"");
     } else if (script_path) {
@@ -143,6 +155,7 @@ int main(int argc, char** argv) {
   }
 
   replay::Session session;
+  session.set_picture_dpi(picture_dpi);
   if (!session.start()) {
     std::cerr << "ferrant-replay: " << session.error() << "\n";
     return kExitFailed;

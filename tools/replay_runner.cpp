@@ -131,7 +131,7 @@ bool Session::play(const Command& command, std::ostream& out) {
 }
 
 bool Session::save_png(const std::string& path) {
-  if (hl::save_png(path)) return true;
+  if (hl::save_png(path, picture_dpi_)) return true;
   error_ = tk::last_error();
   return false;
 }

@@ -31,6 +31,8 @@ class Session {
   //  "urls": [...], "state": {...}}
   std::string dump_json() const;
   bool save_png(const std::string& path);
+  // The display scale pictures are saved at (96 is 100 %).
+  void set_picture_dpi(int dpi) { picture_dpi_ = dpi; }
 
   bool running() const { return running_; }
   std::int64_t passes() const { return passes_; }
@@ -38,6 +40,7 @@ class Session {
   const std::string& error() const { return error_; }
 
  private:
+  int picture_dpi_ = 96;
   // Runs passes while the window has messages or events pending.
   void settle();
   // Focuses a gadget and selects its text; false if it did not take the focus.

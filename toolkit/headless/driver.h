@@ -175,9 +175,10 @@ int canvas_width();
 int canvas_height();
 // The pixel as a Colour (r + 256 g + 65536 b); 0 outside or without window.
 std::int32_t pixel(int x, int y);
-// Saves the canvas as an RGB PNG. False with a reason in tk::last_error().
-// In ferrant_toolkit_headless_png, built where libpng is.
-bool save_png(const std::string& path);
+// Saves the canvas as an RGB PNG, as a screen at `dpi` shows it (96 is
+// 100 %; see toolkit/common/display_scale.h). False with a reason in
+// tk::last_error(). In ferrant_toolkit_headless_png, built where libpng is.
+bool save_png(const std::string& path, int dpi = 96);
 
 // The locations open_url() was asked to start, in order.
 std::vector<std::string> opened_urls();

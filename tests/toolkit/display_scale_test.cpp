@@ -1,0 +1,124 @@
+// The display scale: the figures a platform gives, the window that must fit
+// its monitor, and the picture in device pixels.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "toolkit/common/display_scale.h"
+
+namespace {
+
+using tk::Colour;
+using tk::rgb;
+using namespace tk::common;
+
+TEST(DisplayScale, LengthsRoundAsMulDiv) {
+  EXPECT_EQ(to_device(700, 96), 700);
+  EXPECT_EQ(to_device(700, 144), 1050);
+  EXPECT_EQ(to_device(21, 120), 26);   // 26.25
+  EXPECT_EQ(to_device(1, 144), 2);     // 1.5: halves away from zero
+  EXPECT_EQ(to_device(-1, 144), -2);
+  EXPECT_EQ(to_device(3, 168), 5);     // 5.25
+  EXPECT_EQ(scaled_font_size(11, 144), 17);  // 16.5
+  EXPECT_EQ(picture_factor(96), 1);
+  EXPECT_EQ(picture_factor(120), 2);
+  EXPECT_EQ(picture_factor(192), 2);
+  EXPECT_EQ(picture_factor(193), 3);
+}
+
+TEST(DisplayScale, TheXScaleComesFromTheFirstValidSetting) {
+  EXPECT_EQ(choose_x_dpi(std::nullopt, std::nullopt, std::nullopt), 96);
+  EXPECT_EQ(choose_x_dpi("1.5", "2", "288"), 144);
+  EXPECT_EQ(choose_x_dpi(std::nullopt, "2", "120"), 192);
+  EXPECT_EQ(choose_x_dpi(std::nullopt, std::nullopt, "144.0"), 144);
+  // A setting that is no number is passed over, not taken as 100 %.
+  EXPECT_EQ(choose_x_dpi("big", "", "192"), 192);
+  EXPECT_EQ(choose_x_dpi("-2", "0", "192"), 192);
+  // Beyond 100 % .. 300 %, the nearest end.
+  EXPECT_EQ(choose_x_dpi("0.5", std::nullopt, std::nullopt), 96);
+  EXPECT_EQ(choose_x_dpi("4", std::nullopt, std::nullopt), 288);
+  EXPECT_EQ(parse_scale_factor("1.25"), 120);
+  EXPECT_EQ(parse_scale_factor("1.2"), 115);
+  for (const char* bad : {"", ".", "1.5x", " 2", "1e1", "+2", "1234567"}) {
+    EXPECT_FALSE(parse_scale_factor(bad).has_value()) << bad;
+  }
+}
+
+TEST(DisplayScale, TheWindowTakesTheLargestScaleThatFits) {
+  // 716 x 739 outside at 100 % on a 1920 x 1040 work area.
+  EXPECT_EQ(fitting_dpi(120, 716, 739, 1920, 1040), 120);  // 924 high
+  EXPECT_EQ(fitting_dpi(144, 716, 739, 1920, 1040), 120);  // 1109 would not
+  EXPECT_EQ(fitting_dpi(192, 716, 739, 1920, 1040), 120);
+  EXPECT_EQ(fitting_dpi(192, 716, 739, 3840, 2100), 192);
+  EXPECT_EQ(fitting_dpi(192, 716, 739, 800, 600), 96);     // nothing fits: 100 %
+  EXPECT_EQ(fitting_dpi(96, 716, 739, 800, 600), 96);
+}
+
+// A canvas with a one-pixel black line and a red box on the background.
+Canvas sample() {
+  Canvas canvas(10, 6, kButtonFace);
+  canvas.line(0, 0, 9, 5, 0);
+  canvas.box(6, 1, 3, 2, rgb(255, 0, 0));
+  return canvas;
+}
+
+std::set<Colour> colours(const ScaledPicture& picture) {
+  return {picture.pixels.begin(), picture.pixels.end()};
+}
+
+TEST(DisplayScale, AWholeScaleMakesEveryPixelASquare) {
+  const Canvas canvas = sample();
+  for (const int factor : {1, 2, 3}) {
+    ScaledPicture picture;
+    const DeviceArea area = scale_picture(canvas, 96 * factor, 0, 0, 10, 6, picture);
+    ASSERT_EQ(picture.width, 10 * factor);
+    ASSERT_EQ(picture.height, 6 * factor);
+    EXPECT_EQ(area.x1, 10 * factor);
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y * picture.width + x);
+        ASSERT_EQ(picture.pixels[i], canvas.pixel(x / factor, y / factor)) << factor << ": " << x << "," << y;
+        ASSERT_EQ(picture.painted[i] != 0, canvas.painted(x / factor, y / factor));
+      }
+    }
+    EXPECT_EQ(colours(picture).size(), 3u) << "no smoothed edge at " << factor;
+  }
+}
+
+TEST(DisplayScale, AFractionalScaleAveragesWhatEachPixelCovers) {
+  Canvas canvas(2, 1, rgb(0, 0, 0));
+  canvas.box(1, 0, 1, 1, rgb(255, 90, 30));
+  ScaledPicture picture;
+  scale_picture(canvas, 144, 0, 0, 2, 1, picture);  // 3 x 2 device pixels
+  ASSERT_EQ(picture.width, 3);
+  ASSERT_EQ(picture.height, 2);
+  // The middle column takes half of each canvas pixel; painted because one is.
+  EXPECT_EQ(picture.pixels[0], rgb(0, 0, 0));
+  EXPECT_EQ(picture.pixels[1], rgb(128, 45, 15));
+  EXPECT_EQ(picture.pixels[2], rgb(255, 90, 30));
+  EXPECT_EQ(picture.painted[0], 0);
+  EXPECT_EQ(picture.painted[1], 1);
+  EXPECT_EQ(picture.pixels[4], picture.pixels[1]);
+}
+
+TEST(DisplayScale, AnUpdateRedrawsTheDevicePixelsItsAreaTouches) {
+  Canvas canvas = sample();
+  ScaledPicture picture;
+  scale_picture(canvas, 144, 0, 0, 10, 6, picture);
+  canvas.box(3, 3, 1, 1, rgb(0, 0, 255));
+  const DeviceArea area = scale_picture(canvas, 144, 3, 3, 4, 4, picture);
+  EXPECT_EQ(area.x0, 4);  // 4.5 .. 6 reaches device columns 4 and 5
+  EXPECT_EQ(area.x1, 6);
+  EXPECT_EQ(area.y0, 4);
+  EXPECT_EQ(area.y1, 6);
+  ScaledPicture whole;
+  scale_picture(canvas, 144, 0, 0, 10, 6, whole);
+  EXPECT_EQ(picture.pixels, whole.pixels);
+  EXPECT_EQ(picture.painted, whole.painted);
+  // A new scale redraws everything, whatever the area.
+  scale_picture(canvas, 192, 0, 0, 0, 0, picture);
+  scale_picture(canvas, 192, 0, 0, 10, 6, whole);
+  EXPECT_EQ(picture.pixels, whole.pixels);
+}
+
+}  // namespace
