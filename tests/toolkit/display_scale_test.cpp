@@ -121,4 +121,14 @@ TEST(DisplayScale, AnUpdateRedrawsTheDevicePixelsItsAreaTouches) {
   EXPECT_EQ(picture.pixels, whole.pixels);
 }
 
+TEST(DisplayScale, ImagesScaleByTheSameRule) {
+  const DecodedImage image{2, 1, {0xFF000000u, 0x00FF5A1Eu}};  // opaque black, clear orange
+  EXPECT_EQ(scale_image(image, 192).argb,
+            (std::vector<std::uint32_t>{0xFF000000u, 0xFF000000u, 0x00FF5A1Eu, 0x00FF5A1Eu,
+                                        0xFF000000u, 0xFF000000u, 0x00FF5A1Eu, 0x00FF5A1Eu}));
+  const DecodedImage half = scale_image(image, 144);
+  ASSERT_EQ(half.width, 3);
+  EXPECT_EQ(half.argb[1], 0x80802D0Fu);
+}
+
 }  // namespace

@@ -88,6 +88,42 @@ int fitting_dpi(int dpi, int width, int height, int area_width, int area_height)
   return kBaseDpi;
 }
 
+namespace {
+
+// Each device pixel of `area` as the weighted mean of the source pixels
+// under it, channel by channel (the four bytes of a 32-bit pixel), rounded
+// to the nearest. `read(x, y)` gives a source pixel; `write(x, y, mean,
+// any)` takes the result, `any` telling whether a source pixel with a
+// nonzero top byte lies under it.
+template <class Read, class Write>
+void resample(int source_width, int source_height, int dpi, DeviceArea area, const Read& read, const Write& write) {
+  for (int y = area.y0; y < area.y1; ++y) {
+    const Cover rows = cover(y, dpi, source_height);
+    for (int x = area.x0; x < area.x1; ++x) {
+      const Cover columns = cover(x, dpi, source_width);
+      std::int64_t sum[4] = {0, 0, 0, 0};
+      std::int64_t total = 0;
+      for (int sy = rows.first; sy < rows.last; ++sy) {
+        const int wy = overlap(y, sy, dpi);
+        for (int sx = columns.first; sx < columns.last; ++sx) {
+          const int weight = wy * overlap(x, sx, dpi);
+          if (weight == 0) continue;
+          const std::uint32_t pixel = read(sx, sy);
+          for (int c = 0; c < 4; ++c) sum[c] += ((pixel >> (8 * c)) & 0xFF) * static_cast<std::int64_t>(weight);
+          total += weight;
+        }
+      }
+      std::uint32_t mean = 0;
+      if (total != 0) {
+        for (int c = 0; c < 4; ++c) mean |= static_cast<std::uint32_t>((sum[c] + total / 2) / total) << (8 * c);
+      }
+      write(x, y, mean, sum[3] != 0);
+    }
+  }
+}
+
+}  // namespace
+
 DeviceArea scale_picture(const Canvas& canvas, int dpi, int x0, int y0, int x1, int y1, ScaledPicture& picture) {
   dpi = std::max(dpi, 1);
   const int width = to_device(canvas.width(), dpi);
@@ -111,41 +147,35 @@ DeviceArea scale_picture(const Canvas& canvas, int dpi, int x0, int y0, int x1, 
   const DeviceArea area{std::min(x0 * dpi / kBaseDpi, width), std::min(y0 * dpi / kBaseDpi, height),
                         std::min((x1 * dpi + kBaseDpi - 1) / kBaseDpi, width),
                         std::min((y1 * dpi + kBaseDpi - 1) / kBaseDpi, height)};
-  const auto& source = canvas.pixels();
-  const auto source_width = static_cast<std::size_t>(canvas.width());
-  for (int y = area.y0; y < area.y1; ++y) {
-    const Cover rows = cover(y, dpi, canvas.height());
-    for (int x = area.x0; x < area.x1; ++x) {
-      const Cover columns = cover(x, dpi, canvas.width());
-      std::int64_t sum[3] = {0, 0, 0};
-      std::int64_t total = 0;
-      bool painted = false;
-      for (int ly = rows.first; ly < rows.last; ++ly) {
-        const int wy = overlap(y, ly, dpi);
-        for (int lx = columns.first; lx < columns.last; ++lx) {
-          const int weight = wy * overlap(x, lx, dpi);
-          if (weight == 0) continue;
-          const std::size_t i = static_cast<std::size_t>(ly) * source_width + static_cast<std::size_t>(lx);
-          const Colour colour = source[i];
-          sum[0] += (colour & 0xFF) * weight;
-          sum[1] += ((colour >> 8) & 0xFF) * weight;
-          sum[2] += ((colour >> 16) & 0xFF) * weight;
-          total += weight;
-          painted = painted || canvas.painted(lx, ly);
-        }
-      }
-      const std::size_t o = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
-      if (total == 0) {
-        picture.pixels[o] = 0;
-        picture.painted[o] = 0;
-        continue;
-      }
-      const auto mean = [&](int c) { return static_cast<Colour>((sum[c] + total / 2) / total); };
-      picture.pixels[o] = mean(0) | mean(1) << 8 | mean(2) << 16;
-      picture.painted[o] = painted ? 1 : 0;
-    }
-  }
+  // The painted mask rides in the top byte.
+  const auto read = [&](int x, int y) {
+    return static_cast<std::uint32_t>(canvas.pixel(x, y)) | (canvas.painted(x, y) ? 0xFF000000u : 0u);
+  };
+  const auto write = [&](int x, int y, std::uint32_t mean, bool painted) {
+    const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+    picture.pixels[i] = static_cast<Colour>(mean & 0xFFFFFFu);
+    picture.painted[i] = painted ? 1 : 0;
+  };
+  resample(canvas.width(), canvas.height(), dpi, area, read, write);
   return area;
+}
+
+DecodedImage scale_image(const DecodedImage& image, int dpi) {
+  dpi = std::max(dpi, 1);
+  DecodedImage scaled;
+  scaled.width = std::max(to_device(image.width, dpi), 0);
+  scaled.height = std::max(to_device(image.height, dpi), 0);
+  scaled.argb.assign(static_cast<std::size_t>(scaled.width) * static_cast<std::size_t>(scaled.height), 0);
+  const auto read = [&](int x, int y) {
+    return image.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
+  };
+  const auto write = [&](int x, int y, std::uint32_t mean, bool) {
+    scaled.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(scaled.width) + static_cast<std::size_t>(x)] = mean;
+  };
+  if (image.argb.size() == static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height)) {
+    resample(image.width, image.height, dpi, DeviceArea{0, 0, scaled.width, scaled.height}, read, write);
+  }
+  return scaled;
 }
 
 }  // namespace tk::common

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/common/bitmap_loader.h"
 #include "toolkit/common/canvas.h"
 
 namespace tk::common {
@@ -89,5 +90,9 @@ struct DeviceArea {
 // with an area filter. A device pixel is painted when any canvas pixel under
 // it is. Integer arithmetic only: the same pixels on every platform.
 DeviceArea scale_picture(const Canvas& canvas, int dpi, int x0, int y0, int x1, int y1, ScaledPicture& picture);
+
+// A loaded image as a screen at `dpi` shows it, by the same rule as the
+// picture (alpha averaged like the colours).
+DecodedImage scale_image(const DecodedImage& image, int dpi);
 
 }  // namespace tk::common
