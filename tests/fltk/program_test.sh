@@ -2,8 +2,9 @@
 # program_test.sh FERRANT_CALC FERRANT_REPLAY SCREEN_CHECK: the real program on
 # the X server in DISPLAY (run it under with_xvfb.sh), driven with X input
 # (xdotool): its window's place, size and icon, its pixels against
-# ferrant-replay's canvas for the same input, Quit's exit code, and under a
-# window manager only moving, sizing and closing offered.
+# ferrant-replay's canvas for the same input, Quit's exit code, the same at
+# 200 % (Xft.dpi) and 150 % (FERRANT_SCALE), and under a window manager only
+# moving, sizing and closing offered.
 set -euo pipefail
 calc=$(realpath "$1") replay=$(realpath "$2") check=$(realpath "$3")
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -26,8 +27,9 @@ shot_until() {
   return 1
 }
 matches() { "$check" match "$2" "$1"; }
+matches_at() { "$check" --scale "$1" match "$3" "$2"; }
 start() {
-  (cd "$work" && exec "$calc") &
+  (cd "$work" && exec env "$@" "$calc") &
   pids+=($!)
   timeout 10 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || { fail "no window"; exit 1; }
   window=$(xdotool search --name '^Ferrant Transmission Calculation$' | head -n1)
@@ -51,6 +53,33 @@ status=0
 timeout 10 tail --pid="${pids[0]}" -f /dev/null || fail "still running after Quit"
 wait "${pids[0]}" || status=$?
 [ "$status" -eq 0 ] || fail "exit code $status after Quit"
+
+# scaled SCALE ENV...: at that display scale the window is as many device
+# pixels larger, its picture the canvas at that scale, pixel for pixel.
+scaled() {
+  local scale=$1 size
+  shift
+  "$replay" --scale "$scale" --png "$work/canvas-$scale.png" </dev/null >/dev/null
+  printf 'type 0 10\n' | "$replay" --scale "$scale" --png "$work/canvas-$scale-typed.png" >/dev/null
+  start "$@"
+  shot_until "start-$scale" matches_at "$scale" "$work/canvas-$scale.png" ||
+    fail "at $scale the start picture differs from the canvas"
+  size=$(awk -v s="$scale" 'BEGIN { printf "%dx%d", int(700 * s + 0.5), int(680 * s + 0.5) }')
+  [[ $(xdotool getwindowgeometry "$window") == *"Geometry: $size"* ]] || fail "at $scale the window is not $size"
+  read -r ox oy < <("$check" --scale "$scale" origin "$work/start-$scale.png")
+  xdotool mousemove "$(awk -v o="$ox" -v s="$scale" 'BEGIN { print int(o + 35 * s) }')" \
+    "$(awk -v o="$oy" -v s="$scale" 'BEGIN { print int(o + 76 * s) }')" click 1
+  xdotool key ctrl+a
+  xdotool type --delay 50 10
+  shot_until "typed-$scale" matches_at "$scale" "$work/canvas-$scale-typed.png" ||
+    fail "at $scale the chart of baserate 10 differs from the canvas"
+  kill "${pids[-1]}"
+  wait "${pids[-1]}" 2>/dev/null || true
+}
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi: 192"
+scaled 2
+xprop -root -remove RESOURCE_MANAGER
+scaled 1.5 FERRANT_SCALE=1.5
 
 # The window asks for no minimise or maximise box (Motif hints); JWM, unlike
 # Openbox, honours that in the actions it allows.

@@ -3,22 +3,30 @@
 // the chart panel (the only 385 pixel wide run of (220, 220, 220); its top
 // row is client row 30 from x 300), never from fixed screen positions.
 // "match" compares only what the headless canvas (a PNG of ferrant-replay)
-// has drawn, i.e. where it is not the window background. Exit code 0 when the
-// check holds, 1 when not (with the reason), 2 on bad arguments or files.
+// has drawn, i.e. where it is not the window background. With --scale F
+// first, the screen shows the window at that display scale: client
+// coordinates stay at 100 % and are scaled, and the canvas PNG is one that
+// ferrant-replay saved with the same --scale. Exit code 0 when the check
+// holds, 1 when not (with the reason), 2 on bad arguments or files.
 #include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/display_scale.h"
 
 namespace {
 
 constexpr unsigned long kPanelGrey = 0xDCDCDC;
 constexpr unsigned long kButtonFace = 0xF0F0F0;
 constexpr int kPanelLeft = 300, kPanelTop = 30, kPanelWidth = 385;
+
+int dpi = tk::common::kBaseDpi;  // the screen's scale, from --scale
+int device(int length) { return tk::common::to_device(length, dpi); }
 
 [[noreturn]] void fail_usage(const std::string& why) {
   std::fprintf(stderr, "fltk_screen_check: %s\n", why.c_str());
@@ -55,9 +63,9 @@ Image read_shot(const std::string& path) {
     for (int x = 0; x <= image.width; ++x) {
       if (x < image.width && image.at(x, y) == kPanelGrey) {
         ++run;
-      } else if (run == kPanelWidth) {
-        image.origin_x = x - kPanelWidth - kPanelLeft;
-        image.origin_y = y - kPanelTop;
+      } else if (std::abs(run - device(kPanelWidth)) <= 1) {  // a fractional scale blends an edge
+        image.origin_x = x - run - device(kPanelLeft);
+        image.origin_y = y - device(kPanelTop);
         return image;
       } else {
         run = 0;
@@ -78,8 +86,11 @@ int number(const std::string& text) {
 struct Area {
   int x, y, w, h;
 };
+// X Y W H at 100 %, in device pixels.
 Area area(const std::vector<std::string>& args, std::size_t first) {
-  return {number(args[first]), number(args[first + 1]), number(args[first + 2]), number(args[first + 3])};
+  const int x = number(args[first]), y = number(args[first + 1]);
+  const int w = number(args[first + 2]), h = number(args[first + 3]);
+  return {device(x), device(y), device(x + w) - device(x), device(y + h) - device(y)};
 }
 
 // Whether the area is the same in both; with only_drawn, only where `want` is
@@ -102,11 +113,17 @@ bool same(const Image& have, const Image& want, Area a, bool only_drawn, bool re
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() >= 2 && args[0] == "--scale") {
+    const std::optional<int> scale = tk::common::parse_scale_factor(args[1]);
+    if (!scale) fail_usage("not a scale: " + args[1]);
+    dpi = *scale;
+    args.erase(args.begin(), args.begin() + 2);
+  }
   const std::string command = args.empty() ? "" : args[0];
   if (command == "origin" && args.size() == 2) {
     const Image shot = read_shot(args[1]);
-    std::printf("%d %d\n", shot.origin_x, shot.origin_y);
+    std::printf("%d %d\n", shot.origin_x, shot.origin_y);  // device pixels
     return 0;
   }
   if (command == "match" && (args.size() == 3 || args.size() == 7)) {
@@ -121,13 +138,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (command == "image" && args.size() == 5) {
-    const auto bitmap = tk::common::load_image_file(args[2]);
-    if (!bitmap) fail_usage("cannot read " + args[2]);
-    const Area at{number(args[3]), number(args[4]), bitmap->width, bitmap->height};
-    Image want{bitmap->width, bitmap->height, -at.x, -at.y, {}};
-    for (const std::uint32_t argb : bitmap->argb) want.rgb.push_back(argb & 0xFFFFFF);
+    const auto loaded = tk::common::load_image_file(args[2]);
+    if (!loaded) fail_usage("cannot read " + args[2]);
+    const auto bitmap = tk::common::scale_image(*loaded, dpi);
+    const Area at{device(number(args[3])), device(number(args[4])), bitmap.width, bitmap.height};
+    Image want{bitmap.width, bitmap.height, -at.x, -at.y, {}};
+    for (const std::uint32_t argb : bitmap.argb) want.rgb.push_back(argb & 0xFFFFFF);
     return same(read_shot(args[1]), want, at, false, true) ? 0 : 1;
   }
-  fail_usage("usage: origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
+  fail_usage("usage: [--scale F] origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
              " | same|differ SHOT_A SHOT_B X Y W H | image SHOT BITMAP X Y");
 }

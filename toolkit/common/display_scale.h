@@ -30,10 +30,10 @@ constexpr int to_device(int v, int dpi) {
   return static_cast<int>(product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi));
 }
 
-// A font's pixel size at the scale: the same rounding as a length, and never
-// below one pixel.
+// A font's pixel size at the scale, rounded down (a text laid out to fit its
+// room at 100 % still fits the scaled room), and never below one pixel.
 constexpr int scaled_font_size(int size, int dpi) {
-  const int scaled = to_device(size, dpi);
+  const int scaled = static_cast<int>(static_cast<std::int64_t>(size) * dpi / kBaseDpi);
   return scaled < 1 ? 1 : scaled;
 }
 

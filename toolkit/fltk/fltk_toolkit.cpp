@@ -25,7 +25,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "toolkit/common/backend.h"
@@ -53,9 +55,36 @@ Gadget::~Gadget() {
 
 Gadget* find_gadget(int number) { return state().gadgets.find(number); }
 
+// FLTK draws an RGB (or, with transparency, RGBA) image of bytes it does not
+// own: they are kept beside it. Made for the window's scale when first shown
+// at it.
 Fl_RGB_Image* find_picture(Bitmap handle) {
+  State& s = state();
+  const auto found = s.pictures.find(handle);
+  if (found == s.pictures.end()) return nullptr;
+  Picture& picture = found->second;
+  if (picture.image && picture.dpi == s.dpi) return picture.image.get();
+  const common::DecodedImage scaled = common::scale_image(picture.decoded, s.dpi);
+  const bool opaque = std::all_of(scaled.argb.begin(), scaled.argb.end(),
+                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+  const int depth = opaque ? 3 : 4;
+  picture.pixels.clear();
+  picture.pixels.reserve(scaled.argb.size() * static_cast<std::size_t>(depth));
+  for (const std::uint32_t p : scaled.argb) {
+    picture.pixels.push_back(static_cast<unsigned char>(p >> 16));
+    picture.pixels.push_back(static_cast<unsigned char>(p >> 8));
+    picture.pixels.push_back(static_cast<unsigned char>(p));
+    if (!opaque) picture.pixels.push_back(static_cast<unsigned char>(p >> 24));
+  }
+  picture.image = std::make_unique<Fl_RGB_Image>(picture.pixels.data(), scaled.width, scaled.height, depth);
+  picture.dpi = s.dpi;
+  return picture.image.get();
+}
+
+ImageSize picture_layout_size(Bitmap handle) {
   const auto found = state().pictures.find(handle);
-  return found != state().pictures.end() ? found->second.image.get() : nullptr;
+  if (found == state().pictures.end()) return {};
+  return {found->second.decoded.width, found->second.decoded.height};
 }
 
 namespace {
@@ -283,6 +312,27 @@ int dispatch_event(int event, Fl_Window* window) {
   return Fl::handle_(event, window);
 }
 
+}  // namespace
+
+// The scale of a window with this client area (100 %): the one the user's
+// settings ask for (FERRANT_SCALE, GDK_SCALE, Xft.dpi), or the largest that
+// lets the window, its menu bar and a frame's allowance fit the screen's
+// work area.
+int window_dpi(int client_width, int client_height) {
+  const auto setting = [](const char* value) {
+    return value != nullptr ? std::optional<std::string_view>(value) : std::nullopt;
+  };
+  const int asked = common::choose_x_dpi(setting(std::getenv("FERRANT_SCALE")), setting(std::getenv("GDK_SCALE")),
+                                         setting(XGetDefault(fl_display, "Xft", "dpi")));
+  // A frame's border and title bar, at 100 %.
+  constexpr int kFrameWidth = 16, kFrameHeight = 39;
+  int x = 0, y = 0, w = 0, h = 0;
+  Fl::screen_work_area(x, y, w, h);
+  return common::fitting_dpi(asked, client_width + kFrameWidth, client_height + kMenuBarHeight + kFrameHeight, w, h);
+}
+
+namespace {
+
 // The reason the X server cannot be reached, for the start-up message.
 std::string display_failure() {
   const char* name = std::getenv("DISPLAY");
@@ -434,22 +484,12 @@ void backend::close_platform() {
   if (fl_display != nullptr) XFlush(fl_display);
 }
 
-// FLTK draws an RGB (or, with transparency, RGBA) image of bytes it does not
-// own: the bytes live beside it.
+// The decoded pixels are kept; find_picture() makes FLTK's image of them at
+// the window's scale.
 Bitmap backend::make_image(const common::DecodedImage& decoded) {
   State& s = state();
-  const bool opaque = std::all_of(decoded.argb.begin(), decoded.argb.end(),
-                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
-  const int depth = opaque ? 3 : 4;
   fltk_backend::Picture picture;
-  picture.pixels.reserve(decoded.argb.size() * static_cast<std::size_t>(depth));
-  for (const std::uint32_t p : decoded.argb) {
-    picture.pixels.push_back(static_cast<unsigned char>(p >> 16));
-    picture.pixels.push_back(static_cast<unsigned char>(p >> 8));
-    picture.pixels.push_back(static_cast<unsigned char>(p));
-    if (!opaque) picture.pixels.push_back(static_cast<unsigned char>(p >> 24));
-  }
-  picture.image = std::make_unique<Fl_RGB_Image>(picture.pixels.data(), decoded.width, decoded.height, depth);
+  picture.decoded = decoded;
   const Bitmap handle = ++s.last_picture;
   s.pictures.emplace(handle, std::move(picture));
   return handle;
@@ -504,6 +544,8 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
   s.last_focused_gadget = kAnonymous;
   const int client_width = std::clamp(width, 1, fltk_backend::kMaxSide);
   const int client_height = std::clamp(height, 1, fltk_backend::kMaxSide);
+  s.dpi = fltk_backend::window_dpi(client_width, client_height);
+  FL_NORMAL_SIZE = fltk_backend::gui_font_size();
   const std::string title_text(title);
   s.window = std::make_unique<fltk_backend::MainWindow>(window, x, y, client_width, client_height,
                                                         title_text.c_str());
@@ -587,8 +629,9 @@ Control* add_gadget(int number, fltk_backend::GadgetKind kind, int x, int y, int
   if (!s.window) return nullptr;
   s.gadgets.erase(number);
   const int top = s.window->client_top();
-  Control* control = make(x, y + top, std::clamp(w, 0, fltk_backend::kMaxSide),
-                          std::clamp(h, 0, fltk_backend::kMaxSide));
+  using fltk_backend::device;
+  Control* control = make(device(x), device(y) + top, device(std::clamp(w, 0, fltk_backend::kMaxSide)),
+                          device(std::clamp(h, 0, fltk_backend::kMaxSide)));
   s.window->add(control);
   control->redraw();
   s.gadgets.insert(number, kind, std::make_unique<Gadget>(kind, control));
@@ -647,8 +690,9 @@ void create_button(int number, int x, int y, int w, int h, std::string_view text
 void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
   Fl_RGB_Image* image = fltk_backend::find_picture(bitmap);
   if (image != nullptr) {
-    w = image->w();
-    h = image->h();
+    const fltk_backend::ImageSize size = fltk_backend::picture_layout_size(bitmap);
+    w = size.width;
+    h = size.height;
   }
   const Bitmap shown = image != nullptr ? bitmap : kNoBitmap;
   add_gadget<fltk_backend::ImageView>(number, fltk_backend::GadgetKind::ImageView, x, y, w, h,

@@ -21,7 +21,9 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/common/bitmap_loader.h"
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/display_scale.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/common/messages.h"
 #include "toolkit/toolkit.h"
@@ -34,7 +36,9 @@ namespace tk::fltk_backend {
 using tk::GadgetKind;
 
 using common::kButtonFace;
-// Height the menu bar takes from the client area once it has titles.
+// Height the menu bar takes from the client area once it has titles, at
+// 100 %. Every length here is at 100 %; the window applies the display scale
+// (State::dpi) through device() and the font functions below.
 inline constexpr int kMenuBarHeight = 20;
 // The one GUI font (Liberation Sans, Arial's metrics) and its pixel size: the
 // longest texts of the 16-pixel labels fit their boxes at this size. Where
@@ -85,9 +89,11 @@ class Gadget {
   Fl_Widget* widget_;
 };
 
-// The picture of a loaded image (make_image); FLTK's image keeps a pointer to
-// the bytes.
+// The picture of a loaded image (make_image) at the display scale it was last
+// shown at; FLTK's image keeps a pointer to the bytes.
 struct Picture {
+  common::DecodedImage decoded;       // at 100 %, the image view's layout size
+  int dpi = 0;                        // the scale `image` is made for
   std::vector<unsigned char> pixels;  // RGB, or RGBA when not opaque
   std::unique_ptr<Fl_RGB_Image> image;
 };
@@ -99,6 +105,9 @@ struct State {
   Bitmap last_picture = kNoBitmap;     // handles count up per process
   std::unique_ptr<MainWindow> window;
   int window_number = 0;
+  // The window's display scale (dots per inch, 96 = 100 %), decided when it
+  // is made: FERRANT_SCALE, GDK_SCALE or Xft.dpi, cut to what fits the screen.
+  int dpi = common::kBaseDpi;
   common::GadgetTable<Gadget> gadgets;
   int current_menu_title = -1;      // index into the menu bar's titles
   int last_focused_gadget = kAnonymous;  // restored when the window is activated
@@ -139,8 +148,22 @@ void note_window_event(int code);
 
 // The gadget with this number, or nullptr.
 Gadget* find_gadget(int number);
-// The picture a bitmap handle names, or nullptr.
+// The picture a bitmap handle names at the window's scale, or nullptr.
 Fl_RGB_Image* find_picture(Bitmap handle);
+// The size at 100 % of the image a bitmap handle names; 0 x 0 for none.
+struct ImageSize {
+  int width = 0, height = 0;
+};
+ImageSize picture_layout_size(Bitmap handle);
+
+// The display scale of a window of this client size at 100 %.
+int window_dpi(int client_width, int client_height);
+
+// A length at 100 % in the window's device pixels, and the GUI font's sizes
+// at the window's scale.
+inline int device(int length) { return common::to_device(length, state().dpi); }
+inline int gui_font_size() { return common::scaled_font_size(kGuiFontSize, state().dpi); }
+inline int min_gui_font_size() { return common::scaled_font_size(kMinGuiFontSize, state().dpi); }
 // Whether a window manager frames the program's windows.
 bool window_manager_running();
 

@@ -36,18 +36,18 @@ int ascent_at(int size) {
 
 // Baseline of a line of text whose cell starts at top: the full size's, also
 // for texts set smaller.
-int baseline_below(int top) { return top + ascent_at(kGuiFontSize); }
+int baseline_below(int top) { return top + ascent_at(gui_font_size()); }
 
-// The largest size from kGuiFontSize down to kMinGuiFontSize at which fits()
+// The largest size from the GUI font's size down to its smallest at which fits()
 // holds with the GUI font set to that size; the smallest when none does.
 // Leaves the GUI font set to some size.
 template <class Fits>
 int largest_fitting_size(const Fits& fits) {
-  for (int size = kGuiFontSize; size > kMinGuiFontSize; --size) {
+  for (int size = gui_font_size(); size > min_gui_font_size(); --size) {
     set_gui_font(size);
     if (fits()) return size;
   }
-  return kMinGuiFontSize;
+  return min_gui_font_size();
 }
 
 // Whether the text, set from x 0 in the current font, leaves no word cut by
@@ -69,7 +69,7 @@ bool words_fit(std::string_view text, int room, bool hidden_beyond_edge) {
 
 // The fitted size of a text in its room.
 int fitted_text_size(std::string_view text, TextRoom room) {
-  if (text.empty()) return kGuiFontSize;
+  if (text.empty()) return gui_font_size();
   return largest_fitting_size([&] { return words_fit(text, room.width, room.hidden_beyond); });
 }
 
@@ -110,10 +110,11 @@ void on_window_callback(Fl_Widget*, void*) {
 
 MainWindow::MainWindow(int number, int x, int y, int client_width, int client_height,
                        const char* title)
-    : Fl_Double_Window(x, y, client_width, client_height, title),
+    : Fl_Double_Window(x, y, device(client_width), device(client_height), title),
       number_(number),
       canvas_(client_width, client_height, kButtonFace),
       shown_(client_width, client_height, kButtonFace) {
+  common::scale_picture(shown_, state().dpi, 0, 0, client_width, client_height, picture_);
   end();  // children are added explicitly, in creation order
   box(FL_FLAT_BOX);
   color(FL_BACKGROUND_COLOR);
@@ -123,10 +124,10 @@ MainWindow::MainWindow(int number, int x, int y, int client_width, int client_he
 
 Fl_Menu_Bar& MainWindow::attach_menu_bar() {
   if (menu_bar_ == nullptr) {
-    menu_bar_ = new Fl_Menu_Bar(0, 0, w(), kMenuBarHeight);
+    menu_bar_ = new Fl_Menu_Bar(0, 0, w(), device(kMenuBarHeight));
     menu_bar_->box(FL_FLAT_BOX);
     menu_bar_->textfont(FL_HELVETICA);
-    menu_bar_->textsize(kGuiFontSize);
+    menu_bar_->textsize(gui_font_size());
     menu_bar_->hide();  // an empty menu bar takes no room
     insert(*menu_bar_, 0);
   }
@@ -134,11 +135,12 @@ Fl_Menu_Bar& MainWindow::attach_menu_bar() {
 }
 
 void MainWindow::menu_bar_has_titles() {
-  if (menu_bar_ == nullptr || client_top_ == kMenuBarHeight) return;
-  client_top_ = kMenuBarHeight;
+  const int bar_height = device(kMenuBarHeight);
+  if (menu_bar_ == nullptr || client_top_ == bar_height) return;
+  client_top_ = bar_height;
   for (int n = 0; n < children(); ++n) {
     Fl_Widget* c = child(n);
-    if (c != menu_bar_) c->position(c->x(), c->y() + kMenuBarHeight);
+    if (c != menu_bar_) c->position(c->x(), c->y() + bar_height);
   }
   menu_bar_->show();
   redraw();
@@ -162,7 +164,8 @@ void MainWindow::commit_drawing(int x0, int y0, int x1, int y1) {
   }
   if (cx0 >= cx1) return;  // the same pixels again: nothing to repaint
   shown_ = canvas_;
-  damage(FL_DAMAGE_ALL, cx0, cy0 + client_top_, cx1 - cx0, cy1 - cy0);
+  const common::DeviceArea area = common::scale_picture(shown_, state().dpi, cx0, cy0, cx1, cy1, picture_);
+  damage(FL_DAMAGE_ALL, area.x0, area.y0 + client_top_, area.x1 - area.x0, area.y1 - area.y0);
 }
 
 int MainWindow::handle(int event) {
@@ -239,22 +242,25 @@ void MainWindow::draw() {
 
 void MainWindow::paint_canvas(int x, int y, int w, int h) const {
   const int row_begin = std::max(y, client_top_);
-  const int row_end = std::min(y + h, client_top_ + canvas_.height());
+  const int row_end = std::min(y + h, client_top_ + picture_.height);
   const int column_begin = std::max(x, 0);
-  const int column_end = std::min(x + w, canvas_.width());
+  const int column_end = std::min(x + w, picture_.width);
+  const auto at = [&](int px, int py) {
+    return static_cast<std::size_t>(py) * static_cast<std::size_t>(picture_.width) + static_cast<std::size_t>(px);
+  };
   std::vector<uchar> run;
   for (int wy = row_begin; wy < row_end; ++wy) {
     const int cy = wy - client_top_;
     int cx = column_begin;
     while (cx < column_end) {
-      if (!canvas_.painted(cx, cy)) {
+      if (picture_.painted[at(cx, cy)] == 0) {
         ++cx;
         continue;
       }
       const int start = cx;
       run.clear();
-      while (cx < column_end && canvas_.painted(cx, cy)) {
-        const Colour c = canvas_.pixel(cx, cy);
+      while (cx < column_end && picture_.painted[at(cx, cy)] != 0) {
+        const Colour c = picture_.pixels[at(cx, cy)];
         run.push_back(static_cast<uchar>(c & 0xFF));
         run.push_back(static_cast<uchar>((c >> 8) & 0xFF));
         run.push_back(static_cast<uchar>((c >> 16) & 0xFF));
@@ -366,7 +372,7 @@ void Frame::set_text(std::string_view text) {
   redraw();
 }
 
-TextRoom Frame::text_room() const { return {w() - 2 * kCaptionIndent}; }
+TextRoom Frame::text_room() const { return {w() - 2 * device(kCaptionIndent)}; }
 
 int Frame::text_size() const { return fitted_text_size(text_, text_room()); }
 
@@ -378,15 +384,17 @@ void Frame::draw() {
   const int line_h = h() - (line_y - y());
   if (w() > 0 && line_h > 0) fl_draw_box(FL_ENGRAVED_FRAME, x(), line_y, w(), line_h, color());
   if (text_.empty()) return;
-  const int space = w() - 2 * kCaptionIndent;
+  const int indent = device(kCaptionIndent);
+  const int gap = device(kCaptionGap);
+  const int space = w() - 2 * indent;
   if (space <= 0) return;
   set_gui_font(size);
   const int text_width = static_cast<int>(fl_width(text_.data(), static_cast<int>(text_.size())));
-  fl_push_clip(x() + kCaptionIndent - kCaptionGap, y(), space + 2 * kCaptionGap, text_height);
+  fl_push_clip(x() + indent - gap, y(), space + 2 * gap, text_height);
   fl_color(color());
-  fl_rectf(x() + kCaptionIndent - kCaptionGap, y(), text_width + 2 * kCaptionGap, text_height);
+  fl_rectf(x() + indent - gap, y(), text_width + 2 * gap, text_height);
   fl_color(FL_FOREGROUND_COLOR);
-  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + kCaptionIndent, baseline);
+  fl_draw(text_.data(), static_cast<int>(text_.size()), x() + indent, baseline);
   fl_pop_clip();
 }
 
@@ -404,7 +412,7 @@ TextField::TextField(int number, int x, int y, int w, int h, std::uint32_t flags
     : Fl_Input(x, y, w, h), number_(number), flags_(flags) {
   box(FL_DOWN_BOX);
   textfont(FL_HELVETICA);
-  textsize(kGuiFontSize);
+  textsize(gui_font_size());
   when(FL_WHEN_CHANGED);
   callback(changed);
 }
@@ -461,7 +469,7 @@ void TextField::draw() {
   // draws each control whole (draw_child), so the size may change here.
   const int size = text_size();
   textsize(size);
-  const int drop = ascent_at(kGuiFontSize) - ascent_at(size);
+  const int drop = ascent_at(gui_font_size()) - ascent_at(size);
   const Fl_Boxtype frame = box();
   if (damage() & FL_DAMAGE_ALL) draw_box(frame, color());
   const int inner_h = h() - Fl::box_dh(frame) - drop;
@@ -473,7 +481,7 @@ void TextField::draw() {
 
 ComboBox::ComboBox(int number, int x, int y, int w, int h) : Fl_Choice(x, y, w, h), number_(number) {
   textfont(FL_HELVETICA);
-  textsize(kGuiFontSize);
+  textsize(gui_font_size());
   when(FL_WHEN_NEVER);
 }
 
@@ -596,18 +604,18 @@ constexpr Fl_Boxtype kComboField = FL_DOWN_BOX;
 // and is clipped 1 pixel short of either end.
 constexpr int kComboTextIndent = 3;
 
-int combo_arrow_width(int h) { return std::min(h - 2 * Fl::box_dy(kComboField), 20); }
+int combo_arrow_width(int h) { return std::min(h - 2 * Fl::box_dy(kComboField), device(20)); }
 
 }  // namespace
 
 TextRoom ComboBox::text_room() const {
   const int field_w = w() - Fl::box_dw(kComboField) - combo_arrow_width(h());
-  return {field_w - kComboTextIndent - 1};
+  return {field_w - device(kComboTextIndent) - 1};
 }
 
 int ComboBox::text_size() const {
   const int index = selected();
-  return index < 0 ? kGuiFontSize : fitted_text_size(items_.text(index), text_room());
+  return index < 0 ? gui_font_size() : fitted_text_size(items_.text(index), text_room());
 }
 
 void ComboBox::draw() {
@@ -646,7 +654,7 @@ void ComboBox::draw() {
   fl_push_clip(field_x + 1, field_y, field_w - 2, inner_h);
   fl_font(textfont(), size);
   fl_color(focused ? fl_contrast(textcolor(), selection_color()) : textcolor());
-  fl_draw(text.data(), static_cast<int>(text.size()), field_x + kComboTextIndent, baseline);
+  fl_draw(text.data(), static_cast<int>(text.size()), field_x + device(kComboTextIndent), baseline);
   fl_pop_clip();
 }
 
@@ -654,7 +662,7 @@ void ComboBox::draw() {
 
 PushButton::PushButton(int number, int x, int y, int w, int h) : Fl_Button(x, y, w, h), number_(number) {
   labelfont(FL_HELVETICA);
-  labelsize(kGuiFontSize);
+  labelsize(gui_font_size());
   callback(clicked);
 }
 
@@ -683,7 +691,7 @@ TextRoom PushButton::text_room() const { return {w() - Fl::box_dw(box())}; }
 
 // FLTK centres the caption on the face and draws "&x" as an underlined x.
 int PushButton::text_size() const {
-  if (text_.empty()) return kGuiFontSize;
+  if (text_.empty()) return gui_font_size();
   const int room = text_room().width;
   return largest_fitting_size([&] {
     int width = 0, height = 0;

@@ -37,15 +37,19 @@ bool give_focus(Fl_Widget& widget);
 void tab_focus(bool forward);
 
 // The top-level window. Its client area starts below the menu bar; every
-// gadget and drawing coordinate is relative to that. Children are never moved
+// gadget and drawing coordinate is relative to that. The program's layout
+// and the canvas are at 100 %; the window, its controls and the picture on
+// screen are in device pixels at the window's scale (State::dpi). Children are never moved
 // by resizing. Tab and Shift+Tab move the focus (tab_focus); arrow keys never
 // do.
 class MainWindow final : public Fl_Double_Window {
  public:
+  // client_width x client_height at 100 %.
   MainWindow(int number, int x, int y, int client_width, int client_height, const char* title);
 
   int number() const { return number_; }
-  // Window y of client row 0: the menu bar's height once it has titles.
+  // Window y of client row 0 in device pixels: the menu bar's height once it
+  // has titles.
   int client_top() const { return client_top_; }
   // Adds the menu bar (empty, taking no height yet).
   Fl_Menu_Bar& attach_menu_bar();
@@ -54,7 +58,7 @@ class MainWindow final : public Fl_Double_Window {
   // area, and the gadgets keep their client coordinates.
   void menu_bar_has_titles();
 
-  // The retained drawing (client coordinates) and the part of it on screen.
+  // The retained drawing (client coordinates at 100 %).
   common::Canvas& canvas() { return canvas_; }
   // Brings the screen up to date with the canvas within [x0, x1) x [y0, y1).
   void commit_drawing(int x0, int y0, int x1, int y1);
@@ -67,7 +71,7 @@ class MainWindow final : public Fl_Double_Window {
   void resize(int x, int y, int w, int h) override;
 
  private:
-  // Paints the canvas's painted pixels within the window rectangle.
+  // Paints the picture's painted pixels within the window rectangle.
   void paint_canvas(int x, int y, int w, int h) const;
 
   int number_;
@@ -76,12 +80,15 @@ class MainWindow final : public Fl_Double_Window {
   Fl_Menu_Bar* menu_bar_ = nullptr;
   common::Canvas canvas_;
   common::Canvas shown_;  // the canvas as last committed to the screen
+  common::ScaledPicture picture_;  // shown_ in device pixels
 };
 
-// Texts are set in the GUI font at kGuiFontSize, or smaller where the text
+// Texts are set in the GUI font at its size (kGuiFontSize at the window's
+// scale), or smaller where the text
 // would not fit its room at that size with the font fontconfig gives (another
 // sans font than the one asked for may be wider): each gadget's text_size()
-// is then the largest size down to kMinGuiFontSize at which it fits, measured
+// is then the largest size down to the smallest (kMinGuiFontSize, scaled) at
+// which it fits, measured
 // afresh with the current text and font whenever the gadget is drawn. A
 // smaller text keeps the baseline of the full size, in line with its
 // neighbours.
