@@ -241,33 +241,45 @@ void MainWindow::draw() {
 }
 
 void MainWindow::paint_canvas(int x, int y, int w, int h) const {
-  const int row_begin = std::max(y, client_top_);
-  const int row_end = std::min(y + h, client_top_ + picture_.height);
+  const int row_begin = std::max(y, client_top_) - client_top_;
+  const int row_end = std::min(y + h, client_top_ + picture_.height) - client_top_;
   const int column_begin = std::max(x, 0);
   const int column_end = std::min(x + w, picture_.width);
+  if (row_begin >= row_end || column_begin >= column_end) return;
   const auto at = [&](int px, int py) {
     return static_cast<std::size_t>(py) * static_cast<std::size_t>(picture_.width) + static_cast<std::size_t>(px);
   };
-  std::vector<uchar> run;
-  for (int wy = row_begin; wy < row_end; ++wy) {
-    const int cy = wy - client_top_;
-    int cx = column_begin;
-    while (cx < column_end) {
-      if (picture_.painted[at(cx, cy)] == 0) {
+  const auto columns = static_cast<std::size_t>(column_end - column_begin);
+  const auto same_mask = [&](int a, int b) {
+    return std::equal(picture_.painted.begin() + static_cast<std::ptrdiff_t>(at(column_begin, a)),
+                      picture_.painted.begin() + static_cast<std::ptrdiff_t>(at(column_begin, a) + columns),
+                      picture_.painted.begin() + static_cast<std::ptrdiff_t>(at(column_begin, b)));
+  };
+  // Rows whose painted pixels lie in the same columns go to the server
+  // together, one image per run of painted columns: a whole scale repeats
+  // every row, and most of the drawing is rectangles.
+  for (int top = row_begin; top < row_end;) {
+    int bottom = top + 1;
+    while (bottom < row_end && same_mask(top, bottom)) ++bottom;
+    for (int cx = column_begin; cx < column_end;) {
+      if (picture_.painted[at(cx, top)] == 0) {
         ++cx;
         continue;
       }
       const int start = cx;
-      run.clear();
-      while (cx < column_end && picture_.painted[at(cx, cy)] != 0) {
-        const Colour c = picture_.pixels[at(cx, cy)];
-        run.push_back(static_cast<uchar>(c & 0xFF));
-        run.push_back(static_cast<uchar>((c >> 8) & 0xFF));
-        run.push_back(static_cast<uchar>((c >> 16) & 0xFF));
-        ++cx;
+      while (cx < column_end && picture_.painted[at(cx, top)] != 0) ++cx;
+      run_.clear();
+      for (int cy = top; cy < bottom; ++cy) {
+        for (int px = start; px < cx; ++px) {
+          const Colour c = picture_.pixels[at(px, cy)];
+          run_.push_back(static_cast<uchar>(c & 0xFF));
+          run_.push_back(static_cast<uchar>((c >> 8) & 0xFF));
+          run_.push_back(static_cast<uchar>((c >> 16) & 0xFF));
+        }
       }
-      fl_draw_image(run.data(), start, wy, cx - start, 1, 3);
+      fl_draw_image(run_.data(), start, top + client_top_, cx - start, bottom - top, 3);
     }
+    top = bottom;
   }
 }
 

@@ -81,6 +81,7 @@ class MainWindow final : public Fl_Double_Window {
   common::Canvas canvas_;
   common::Canvas shown_;  // the canvas as last committed to the screen
   common::ScaledPicture picture_;  // shown_ in device pixels
+  mutable std::vector<unsigned char> run_;  // RGB bytes on their way to the server, kept for reuse
 };
 
 // Texts are set in the GUI font at its size (kGuiFontSize at the window's
