@@ -166,6 +166,13 @@ TEST_F(FittedTexts, EveryTextFitsItsGadgetAtStartAndAfterTheWidestInputs) {
   // covered label's hidden word may come to straddle the covering edge.)
   const bool laid_out_font = expected_family() == "Liberation Sans" && fb::state().dpi == tk::common::kBaseDpi;
   std::map<std::string, int> shrunk = expect_all_fit("start");
+  // The texts are drawn at the scaled size: 11 px at 100 %, 16 at 150 %, 22
+  // at 200 % (rounded down), the largest of them at least.
+  const char* scale = std::getenv("FERRANT_SCALE");
+  const int full_size = static_cast<int>(11 * std::atof(scale != nullptr ? scale : "1"));
+  int largest = 0;
+  for (const auto& entry : fb::state().gadgets.entries()) largest = std::max(largest, text_in_box(*entry.gadget).size);
+  EXPECT_EQ(largest, full_size);
   enter(app::kBaserateField, "10");
   enter(app::kDistanceField, "5000");
   enter(app::kModelBox, "Pellion");
