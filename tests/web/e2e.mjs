@@ -2,15 +2,16 @@
 // headless Chromium, driven with real input, against the headless toolkit
 // (ferrant-replay) given the same input: every gadget's text and the logo's
 // size; then what assistive technology reads, the Homepage menu item and
-// Quit. (The drawing's pixels are the web conformance run's.) Screenshots
-// are kept in OUT_DIR. Exit status 0 when every check holds, 1 otherwise, 2
-// for bad arguments.
+// Quit; then the page at device scale factors 1, 2 and 3: the drawing's
+// backing pixels against the headless window saved at that scale, and a
+// change of the ratio within one page. Screenshots are kept in OUT_DIR.
+// Exit status 0 when every check holds, 1 otherwise, 2 for bad arguments.
 import { execFileSync } from 'node:child_process';
 import { existsSync, promises as fs } from 'node:fs';
 import path from 'node:path';
 import process from 'node:process';
 
-import { kOrigin, launchBrowser, programIdle, scratchFolder, shownText } from './browser.mjs';
+import { kOrigin, launchBrowser, openPage, programIdle, scratchFolder, shownText } from './browser.mjs';
 import { createDriver } from './driver.mjs';
 
 const [siteDir, replayProgram, outDir] = process.argv.slice(2);
@@ -45,14 +46,19 @@ async function waitForState(page, wanted, timeoutMs) {
 }
 
 // ferrant-replay on SCRIPT in a folder that has the logo when the site has
-// it: its final JSON.
-async function replay(script, scratch) {
+// it: its final JSON, and with a scale the window's picture at that scale
+// when the script has ended, a PNG file in base64 (`png`).
+async function replay(script, scratch, scale = null) {
   const folder = await fs.mkdtemp(path.join(scratch, 'replay-'));
   const logo = path.join(siteDir, 'Varnek.bmp');
   if (existsSync(logo)) await fs.copyFile(logo, path.join(folder, 'Varnek.bmp'));
-  const output = execFileSync(path.resolve(replayProgram), [], { cwd: folder, input: script, encoding: 'utf8' });
+  const picture = path.join(folder, 'window.png');
+  const args = scale === null ? [] : ['--scale', String(scale), '--png', picture];
+  const output = execFileSync(path.resolve(replayProgram), args, { cwd: folder, input: script, encoding: 'utf8' });
   const lines = output.trim().split('\n');
-  return JSON.parse(lines[lines.length - 1]);
+  const result = JSON.parse(lines[lines.length - 1]);
+  if (scale !== null) result.png = (await fs.readFile(picture)).toString('base64');
+  return result;
 }
 
 // What assistive technology reads, by Playwright's accessible names and
@@ -72,6 +78,118 @@ async function checkAccessibility(page) {
   const chart = page.getByRole('img', { name: kChartTitle, exact: false });
   if (await chart.count() !== 1 || await chart.getAttribute('data-drawing') === null) {
     fail(`the drawing is not an image whose name has the chart's title "${kChartTitle}"`);
+  }
+}
+
+// The drawing's backing store against a PNG picture (base64) of the headless
+// window, in the page: its size, and the pixels the drawing paints (opaque;
+// the rest must be wholly transparent), which must be the picture's.
+async function compareDrawing(page, png) {
+  return page.evaluate(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: 'image/png' }),
+      { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+    const expected = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+    expected.drawImage(bitmap, 0, 0);
+    const want = expected.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    const drawing = document.querySelector('[data-drawing]');
+    const result = { width: drawing.width, height: drawing.height, painted: 0, differing: 0, halfAlpha: 0, first: null };
+    if (drawing.width !== bitmap.width || drawing.height !== bitmap.height) return result;
+    const shown = drawing.getContext('2d').getImageData(0, 0, drawing.width, drawing.height).data;
+    for (let i = 0; i < shown.length; i += 4) {
+      if (shown[i + 3] === 0) continue;
+      if (shown[i + 3] !== 255) { ++result.halfAlpha; continue; }
+      ++result.painted;
+      if (shown[i] !== want[i] || shown[i + 1] !== want[i + 1] || shown[i + 2] !== want[i + 2]) {
+        ++result.differing;
+        const at = i / 4;
+        result.first ??= `(${at % drawing.width}, ${Math.floor(at / drawing.width)}): ${shown.slice(i, i + 3)} ` +
+          `for ${want.slice(i, i + 3)}`;
+      }
+    }
+    return result;
+  }, png);
+}
+
+// Fails unless the page's drawing is the headless window's after SCRIPT at
+// this scale, factor times the client area's size.
+async function checkDrawing(page, script, factor, scratch, what) {
+  const expected = await replay(script, scratch, factor);
+  const shown = await compareDrawing(page, expected.png);
+  const size = `${shown.width} x ${shown.height}`;
+  if (shown.width !== 700 * factor || shown.height !== 680 * factor) {
+    fail(`${what}: the drawing's backing store is ${size}, not ${700 * factor} x ${680 * factor}`);
+  } else if (shown.painted === 0 || shown.differing > 0 || shown.halfAlpha > 0) {
+    fail(`${what}: of ${shown.painted} painted backing pixels ${shown.differing} differ from ferrant-replay ` +
+      `--scale ${factor} (first ${shown.first}), ${shown.halfAlpha} half transparent`);
+  } else {
+    console.log(`${what}: ${size}, ${shown.painted} painted pixels as ferrant-replay --scale ${factor}`);
+  }
+  return expected;
+}
+
+// The page at device scale factors 1, 2 and 3, each in a fresh profile: the
+// drawing at the start and after a typed baserate, the results, the logo's
+// backing pixels, the layout in a narrow viewport; at 1, the ratio changed
+// to 2 within the page (as moving to another screen does) redraws at 2.
+async function checkDeviceScales(browser, scratch) {
+  const typing = `type ${kBaserateField} 10\n`;
+  for (const factor of [1, 2, 3]) {
+    step(`device scale factor ${factor}: the drawing at ${factor}x backing pixels`);
+    const { context, page } = await openPage(browser, siteDir, factor);
+    page.on('pageerror', (error) => fail(`the page threw at ${factor}x: ${error.message}`));
+    try {
+      await page.goto(`${kOrigin}/index.html`);
+      if (!await waitForState(page, 'running', kStartMs)) {
+        fail(`the program is not running at ${factor}x after ${kStartMs / 1000} s`);
+        continue;
+      }
+      await programIdle(page);
+      await checkDrawing(page, '', factor, scratch, `${factor}x, start`);
+      const driver = createDriver(page);
+      await driver.perform('focus_field', kBaserateField);
+      await page.keyboard.press('Control+A');
+      await driver.perform('type', '10');
+      await programIdle(page);
+      const typed = await checkDrawing(page, typing, factor, scratch, `${factor}x, baserate 10`);
+      for (const [number, { text }] of Object.entries(typed.gadgets)) {
+        const shown = await shownText(page, Number(number));
+        if (Number(number) !== kLogo && shown !== text) {
+          fail(`${factor}x: gadget ${number} shows ${JSON.stringify(shown)}, expected ${JSON.stringify(text)}`);
+        }
+      }
+      const logo = await page.evaluate((n) => {
+        const view = document.querySelector(`[data-client] [data-gadget="${n}"]`);
+        const box = view.getBoundingClientRect();
+        return `${view.width} x ${view.height} shown at ${box.width} x ${box.height}`;
+      }, kLogo);
+      const { width, height } = typed.gadgets[kLogo];
+      if (logo !== `${width * factor} x ${height * factor} shown at ${width} x ${height}`) {
+        fail(`${factor}x: the logo has ${logo}, not ${width * factor} x ${height * factor} shown at ${width} x ${height}`);
+      }
+      // A viewport narrower than the window scrolls to the drawing's right
+      // edge; the window keeps its size.
+      await page.setViewportSize({ width: 400, height: 900 });
+      const narrow = await page.evaluate(() => {
+        document.scrollingElement.scrollLeft = 1e6;
+        const box = document.querySelector('[data-drawing]').getBoundingClientRect();
+        return { width: box.width, right: box.right, view: window.innerWidth };
+      });
+      if (narrow.width !== 700 || narrow.right > narrow.view) {
+        fail(`${factor}x, 400 pixels wide: the drawing is ${narrow.width} wide and scrolls to ${narrow.right}`);
+      }
+      if (factor === 1) {
+        step('the ratio changed to 2 within the page: the drawing again, at 2x');
+        const cdp = await context.newCDPSession(page);
+        await cdp.send('Emulation.setDeviceMetricsOverride', { width: 1000, height: 900, deviceScaleFactor: 2, mobile: false });
+        await page.waitForFunction(() => document.querySelector('[data-drawing]').width === 1400, null,
+          { timeout: 5000 }).catch(() => {});
+        await programIdle(page);
+        await checkDrawing(page, typing, 2, scratch, '1x changed to 2x');
+      }
+    } finally {
+      await context.close();
+    }
   }
 }
 
@@ -168,6 +286,8 @@ async function main() {
         fail('the program does not run again after the restart');
       }
     }
+
+    await checkDeviceScales(session.browser, scratch.folder);
   } finally {
     await session.close();
     await scratch.remove();

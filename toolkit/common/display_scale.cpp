@@ -3,6 +3,7 @@
 #include "toolkit/common/display_scale.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <initializer_list>
 #include <utility>
 
@@ -52,6 +53,37 @@ constexpr Cover cover(int device, int dpi, int size) {
   const int first = device * kBaseDpi / dpi;
   const int last = ((device + 1) * kBaseDpi + dpi - 1) / dpi;
   return {std::clamp(first, 0, size), std::clamp(last, 0, size)};
+}
+
+// A whole scale, `factor` device pixels a canvas pixel: every canvas pixel
+// of [x0, x1) x [y0, y1) becomes a square of its own colour and mask, which
+// is what the weighted mean gives there (one canvas pixel under each device
+// pixel, weighing all), here without the weights: the page is drawn at whole
+// scales only, and a whole window at 300 % is 4 million device pixels.
+void replicate(const Canvas& canvas, int factor, int x0, int y0, int x1, int y1, ScaledPicture& picture) {
+  const auto& source = canvas.pixels();
+  const auto source_width = static_cast<std::size_t>(canvas.width());
+  const auto width = static_cast<std::size_t>(picture.width);
+  const auto step = static_cast<std::size_t>(factor);
+  const std::size_t begin = static_cast<std::size_t>(x0) * step;
+  const std::size_t end = static_cast<std::size_t>(x1) * step;
+  for (int ly = y0; ly < y1; ++ly) {
+    const std::size_t row = static_cast<std::size_t>(ly) * step * width;
+    for (int lx = x0; lx < x1; ++lx) {
+      const Colour colour = source[static_cast<std::size_t>(ly) * source_width + static_cast<std::size_t>(lx)];
+      const std::uint8_t painted = canvas.painted(lx, ly) ? 1 : 0;
+      const std::size_t o = row + static_cast<std::size_t>(lx) * step;
+      std::fill_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(o), step, colour);
+      std::fill_n(picture.painted.begin() + static_cast<std::ptrdiff_t>(o), step, painted);
+    }
+    for (std::size_t copy = 1; copy < step; ++copy) {
+      const auto from = static_cast<std::ptrdiff_t>(row + begin);
+      const auto length = static_cast<std::ptrdiff_t>(end - begin);
+      const auto to = static_cast<std::ptrdiff_t>(row + copy * width + begin);
+      std::copy_n(picture.pixels.begin() + from, length, picture.pixels.begin() + to);
+      std::copy_n(picture.painted.begin() + from, length, picture.painted.begin() + to);
+    }
+  }
 }
 
 }  // namespace
@@ -111,6 +143,10 @@ DeviceArea scale_picture(const Canvas& canvas, int dpi, int x0, int y0, int x1, 
   const DeviceArea area{std::min(x0 * dpi / kBaseDpi, width), std::min(y0 * dpi / kBaseDpi, height),
                         std::min((x1 * dpi + kBaseDpi - 1) / kBaseDpi, width),
                         std::min((y1 * dpi + kBaseDpi - 1) / kBaseDpi, height)};
+  if (dpi % kBaseDpi == 0) {
+    replicate(canvas, dpi / kBaseDpi, x0, y0, x1, y1, picture);
+    return area;
+  }
   const auto& source = canvas.pixels();
   const auto source_width = static_cast<std::size_t>(canvas.width());
   for (int y = area.y0; y < area.y1; ++y) {
