@@ -475,11 +475,14 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
   s.menu_mode.leave();
   s.menu_shown = {-1, -1, 0};
   s.picture_dpi = picture_dpi_for(page_device_pixel_ratio());
-  s.picture = {};
   page_open_window(std::string(title).c_str(), width, height, common::to_device(width, s.picture_dpi),
                    common::to_device(height, s.picture_dpi));
   s.window = window;
   s.canvas.emplace(width, height, common::kButtonFace);
+  // The picture of the fresh canvas is what the page's fresh backing store
+  // shows, nothing painted: the first drawing phase shows only its area.
+  common::scale_picture(*s.canvas, s.picture_dpi, 0, 0, width, height, s.picture);
+  s.rgba.assign(s.picture.pixels.size(), 0);
   common::queue_window_opened(window);
   return true;
 }
