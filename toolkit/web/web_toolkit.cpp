@@ -252,7 +252,11 @@ void show_image_view(const Gadget& view) {
 
 // The page said its device pixel ratio changed (browser zoom, another
 // screen): the drawing and the image views are shown again at the new
-// scale from what the backend keeps, so the program need not draw.
+// scale from what the backend keeps. The program need not draw and hears
+// only of the paint message (a raw identifier it ignores): the window's
+// content is not lost, so there is no kEventRepaint, and the event contract
+// (toolkit.h) stays as on the desktop, where a new scale is the backend's
+// business too.
 void follow_device_ratio() {
   State& s = state();
   const int dpi = picture_dpi_for(page_device_pixel_ratio());
