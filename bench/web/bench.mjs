@@ -8,6 +8,9 @@
 //     its first event, then one animation frame), median of 10 fresh pages,
 //     against a static copy of the running window (no scripts, canvases as
 //     images) measured the same way (load, then one animation frame)
+//   - the same first complete frame of ferrant-calc at device scale factor 2
+//     (four times the drawing's backing pixels) against 1, median of 10
+//     fresh pages each, taken in turns
 //   - a typed baserate digit to the next frame after the redrawn chart
 //   - the site's transfer size, gzip -9
 import { promises as fs } from 'node:fs';
@@ -20,6 +23,7 @@ import { createDriver } from '../../tests/web/driver.mjs';
 
 const kLoadRuns = 10;
 const kLoadRatioGoal = 1.5;
+const kScaleRatioGoal = 1.3;
 const kDigitGoalMs = 16;
 const kTransferGoalBytes = 150 * 1024;
 const kSiteFiles = ['index.html', 'ferrant-calc.js', 'ferrant-calc.wasm'];
@@ -60,8 +64,8 @@ function markFirstFrame() {
 // The plain page's address (served from a scratch folder).
 const kPlainOrigin = 'http://localhost:8138';
 
-async function firstFrameMs(browser, viewport, address, sites) {
-  const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
+async function firstFrameMs(browser, viewport, address, sites, deviceScaleFactor = 1) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor });
   try {
     for (const [origin, folder] of sites) await serveFolderAt(context, origin, folder);
     const page = await context.newPage();
@@ -116,6 +120,20 @@ async function pageLoad(session, programOrigin, scratch) {
   console.log(`page load to the first complete frame, median of ${kLoadRuns} fresh pages: ferrant-calc ` +
     `${ms(median(program))}, the same window as plain HTML ${ms(median(plain))}, ratio ${ratio.toFixed(2)} ` +
     `(goal <= ${kLoadRatioGoal})`);
+}
+
+async function scaledLoad(session, programOrigin) {
+  const viewport = session.page.viewportSize();
+  const sites = [[programOrigin, siteDir]];
+  const address = `${programOrigin}/index.html`;
+  const single = [], double = [];
+  for (let run = 0; run < kLoadRuns; ++run) {
+    single.push(await firstFrameMs(session.browser, viewport, address, sites, 1));
+    double.push(await firstFrameMs(session.browser, viewport, address, sites, 2));
+  }
+  const ratio = median(double) / median(single);
+  console.log(`the first complete frame at device scale factor 2 against 1, median of ${kLoadRuns} fresh pages: ` +
+    `${ms(median(double))} against ${ms(median(single))}, ratio ${ratio.toFixed(2)} (goal <= ${kScaleRatioGoal})`);
 }
 
 // Records each keydown's time stamp and, around every drawing update, the
@@ -175,6 +193,7 @@ async function run() {
   const scratch = await scratchFolder('ferrant-bench-');
   try {
     await pageLoad(session, kOrigin, scratch);
+    await scaledLoad(session, kOrigin);
     await typedDigit(session.page, kOrigin);
     await transferSize();
   } finally {

@@ -2,6 +2,7 @@
 // its monitor, and the picture in device pixels.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "toolkit/common/display_scale.h"
@@ -42,6 +43,16 @@ TEST(DisplayScale, TheXScaleComesFromTheFirstValidSetting) {
   for (const char* bad : {"", ".", "1.5x", " 2", "1e1", "+2", "1234567"}) {
     EXPECT_FALSE(parse_scale_factor(bad).has_value()) << bad;
   }
+}
+
+TEST(DisplayScale, APageDrawsAtTheWholeScaleAtOrAboveItsPixelRatio) {
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(1.0), 96);
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(1.25), 192);
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(2.0), 192);
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(2.5), 288);
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(5.0), 288);
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(0.5), 96);   // zoomed out: never below 100 %
+  EXPECT_EQ(picture_dpi_for_pixel_ratio(std::nan("")), 96);
 }
 
 TEST(DisplayScale, TheWindowTakesTheLargestScaleThatFits) {

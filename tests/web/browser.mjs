@@ -66,9 +66,17 @@ export async function launchBrowser(siteDir) {
     throw new MissingTool(`no Chromium at ${executablePath} (scripts/packages/web.txt; or set FERRANT_CHROMIUM)`);
   }
   const browser = await chromium.launch({ executablePath, headless: true, args: kChromiumFlags });
+  const { context, page } = await openPage(browser, siteDir);
+  return { browser, context, page, close: () => browser.close() };
+}
+
+// A fresh profile of `browser` at this device scale factor (CSS pixel to
+// device pixels), its requests answered as launchBrowser() says, with one
+// page. Resolves to { context, page }.
+export async function openPage(browser, siteDir, deviceScaleFactor = 1) {
   const context = await browser.newContext({
     viewport: kViewport,
-    deviceScaleFactor: 1,
+    deviceScaleFactor,
     colorScheme: 'light',
     reducedMotion: 'reduce',
   });
@@ -78,8 +86,7 @@ export async function launchBrowser(siteDir) {
   await context.route(() => true, (route) =>
     route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' }));
   await serveFolderAt(context, kOrigin, siteDir);
-  const page = await context.newPage();
-  return { browser, context, page, close: () => browser.close() };
+  return { context, page: await context.newPage() };
 }
 
 // --- the page's client area --------------------------------------------------

@@ -1,16 +1,17 @@
 // e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR: the page (SITE_DIR/index.html) in
 // headless Chromium, driven with real input, against the headless toolkit
-// (ferrant-replay) given the same input: every gadget's text and the logo's
-// size; then what assistive technology reads, the Homepage menu item and
-// Quit. (The drawing's pixels are the web conformance run's.) Screenshots
-// are kept in OUT_DIR. Exit status 0 when every check holds, 1 otherwise, 2
-// for bad arguments.
+// (ferrant-replay) given the same input: every gadget's text; what assistive
+// technology reads, the Homepage menu item and Quit; then the page at device
+// scale factors 1, 2 and 3: the drawing's backing pixels against the
+// headless window's picture at that scale, the logo's size, and a change of
+// the ratio within one page. Screenshots are kept in OUT_DIR. Exit status 0
+// when every check holds, 1 otherwise, 2 for bad arguments.
 import { execFileSync } from 'node:child_process';
 import { existsSync, promises as fs } from 'node:fs';
 import path from 'node:path';
 import process from 'node:process';
 
-import { kOrigin, launchBrowser, programIdle, scratchFolder, shownText } from './browser.mjs';
+import { kOrigin, launchBrowser, openPage, programIdle, scratchFolder, shownText } from './browser.mjs';
 import { createDriver } from './driver.mjs';
 
 const [siteDir, replayProgram, outDir] = process.argv.slice(2);
@@ -45,14 +46,19 @@ async function waitForState(page, wanted, timeoutMs) {
 }
 
 // ferrant-replay on SCRIPT in a folder that has the logo when the site has
-// it: its final JSON.
-async function replay(script, scratch) {
+// it: its final JSON, and with a scale the window's picture at that scale
+// when the script has ended, a PNG file in base64 (`png`).
+async function replay(script, scratch, scale = null) {
   const folder = await fs.mkdtemp(path.join(scratch, 'replay-'));
   const logo = path.join(siteDir, 'Varnek.bmp');
   if (existsSync(logo)) await fs.copyFile(logo, path.join(folder, 'Varnek.bmp'));
-  const output = execFileSync(path.resolve(replayProgram), [], { cwd: folder, input: script, encoding: 'utf8' });
+  const picture = path.join(folder, 'window.png');
+  const args = scale === null ? [] : ['--scale', String(scale), '--png', picture];
+  const output = execFileSync(path.resolve(replayProgram), args, { cwd: folder, input: script, encoding: 'utf8' });
   const lines = output.trim().split('\n');
-  return JSON.parse(lines[lines.length - 1]);
+  const result = JSON.parse(lines[lines.length - 1]);
+  if (scale !== null) result.png = (await fs.readFile(picture)).toString('base64');
+  return result;
 }
 
 // What assistive technology reads, by Playwright's accessible names and
@@ -72,6 +78,105 @@ async function checkAccessibility(page) {
   const chart = page.getByRole('img', { name: kChartTitle, exact: false });
   if (await chart.count() !== 1 || await chart.getAttribute('data-drawing') === null) {
     fail(`the drawing is not an image whose name has the chart's title "${kChartTitle}"`);
+  }
+}
+
+// Fails unless every gadget but the logo shows its text in GADGETS (a
+// ferrant-replay result's); returns how many were compared.
+async function checkTexts(page, gadgets, what) {
+  const numbers = Object.keys(gadgets).map(Number).filter((number) => number !== kLogo);
+  for (const number of numbers) {
+    const shown = await shownText(page, number);
+    if (shown !== gadgets[number].text) {
+      fail(`${what}: gadget ${number} shows ${JSON.stringify(shown)}, expected ${JSON.stringify(gadgets[number].text)}`);
+    }
+  }
+  return numbers.length;
+}
+
+// Fails unless the drawing's backing store is the headless window's picture
+// after SCRIPT at this whole scale (ferrant-replay --scale): its size, and
+// each pixel the drawing paints (opaque; the rest wholly transparent).
+// Returns ferrant-replay's result.
+async function checkDrawing(page, script, factor, scratch, what) {
+  const expected = await replay(script, scratch, factor);
+  const problem = await page.evaluate(async ([base64, width, height]) => {
+    const drawing = document.querySelector('[data-drawing]');
+    if (drawing.width !== width || drawing.height !== height) {
+      return `the backing store is ${drawing.width} x ${drawing.height}, not ${width} x ${height}`;
+    }
+    const bitmap = await createImageBitmap(new Blob([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))]),
+      { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+    const decoder = new OffscreenCanvas(width, height).getContext('2d');
+    decoder.drawImage(bitmap, 0, 0);
+    const want = decoder.getImageData(0, 0, width, height).data;
+    const shown = drawing.getContext('2d').getImageData(0, 0, width, height).data;
+    let painted = 0;
+    for (let i = 0; i < shown.length; i += 4) {
+      if (shown[i + 3] === 0) continue;
+      if (shown[i + 3] !== 255 || [0, 1, 2].some((c) => shown[i + c] !== want[i + c])) {
+        return `backing pixel (${i / 4 % width}, ${Math.floor(i / 4 / width)}) is ${shown.slice(i, i + 4)}, ` +
+          `ferrant-replay's ${want.slice(i, i + 3)}`;
+      }
+      ++painted;
+    }
+    return painted > 0 ? null : 'nothing is painted';
+  }, [expected.png, 700 * factor, 680 * factor]);
+  if (problem) fail(`${what}: ${problem}`);
+  else console.log(`${what}: the backing pixels of ferrant-replay --scale ${factor}`);
+  return expected;
+}
+
+// The page at device scale factors 1, 2 and 3, each in a fresh profile: the
+// drawing at the start and after a typed baserate, the results, the logo's
+// backing pixels, a viewport narrower than the window; at 1, the ratio
+// changed to 2 within the page (as moving to another screen does).
+async function checkDeviceScales(browser, scratch) {
+  const typing = `type ${kBaserateField} 10\n`;
+  for (const factor of [1, 2, 3]) {
+    step(`device scale factor ${factor}: the drawing and the logo at ${factor}x backing pixels`);
+    const { context, page } = await openPage(browser, siteDir, factor);
+    page.on('pageerror', (error) => fail(`the page threw at ${factor}x: ${error.message}`));
+    try {
+      await page.goto(`${kOrigin}/index.html`);
+      if (!await waitForState(page, 'running', kStartMs)) {
+        fail(`the program is not running at ${factor}x after ${kStartMs / 1000} s`);
+        continue;
+      }
+      await programIdle(page);
+      await checkDrawing(page, '', factor, scratch, `${factor}x, start`);
+      const driver = createDriver(page);
+      await driver.perform('focus_field', kBaserateField);
+      await page.keyboard.press('Control+A');
+      await driver.perform('type', '10');
+      await programIdle(page);
+      const typed = await checkDrawing(page, typing, factor, scratch, `${factor}x, baserate 10`);
+      await checkTexts(page, typed.gadgets, `${factor}x`);
+      // The logo at factor x its pixels; in a viewport narrower than the
+      // window, the window keeps its size and the page scrolls to its edge.
+      const { width, height } = typed.gadgets[kLogo];
+      await page.setViewportSize({ width: 400, height: 900 });
+      const shown = await page.evaluate((n) => {
+        const view = document.querySelector(`[data-client] [data-gadget="${n}"]`);
+        document.scrollingElement.scrollLeft = 1e6;
+        const box = document.querySelector('[data-drawing]').getBoundingClientRect();
+        return `logo ${view.width} x ${view.height} at ${view.clientWidth} x ${view.clientHeight}, drawing ` +
+          `${box.width} wide${box.right > window.innerWidth ? ', cut' : ''}`;
+      }, kLogo);
+      const wanted = `logo ${width * factor} x ${height * factor} at ${width} x ${height}, drawing 700 wide`;
+      if (shown !== wanted) fail(`${factor}x, 400 pixels wide: ${shown}, not ${wanted}`);
+      if (factor === 1) {
+        step('the ratio changed to 2 within the page: the drawing again, at 2x');
+        const cdp = await context.newCDPSession(page);
+        await cdp.send('Emulation.setDeviceMetricsOverride', { width: 1000, height: 900, deviceScaleFactor: 2, mobile: false });
+        await page.waitForFunction(() => document.querySelector('[data-drawing]').width === 1400, null,
+          { timeout: 5000 }).catch(() => {});
+        await programIdle(page);
+        await checkDrawing(page, typing, 2, scratch, '1x changed to 2x');
+      }
+    } finally {
+      await context.close();
+    }
   }
 }
 
@@ -108,25 +213,7 @@ async function main() {
     await page.locator('[data-window]').screenshot({ path: path.join(outDir, 'window.png'), caret: 'hide' });
 
     step('every gadget shows the text of the headless window');
-    let compared = 0;
-    for (const [number, { text }] of Object.entries(typed.gadgets)) {
-      if (Number(number) === kLogo) continue;
-      const shown = await shownText(page, Number(number));
-      ++compared;
-      if (shown === null) fail(`no [data-gadget="${number}"] on the page`);
-      else if (shown !== text) fail(`gadget ${number} shows ${JSON.stringify(shown)}, expected ${JSON.stringify(text)}`);
-    }
-    console.log(`compared the texts of ${compared} gadgets`);
-
-    step('the logo has the size of the bitmap file');
-    const logo = typed.gadgets[kLogo];
-    const shownLogo = await page.evaluate((n) => {
-      const view = document.querySelector(`[data-client] [data-gadget="${n}"]`);
-      return view ? { width: view.width ?? 0, height: view.height ?? 0 } : null;
-    }, kLogo);
-    if (!shownLogo || shownLogo.width !== logo.width || shownLogo.height !== logo.height) {
-      fail(`the logo view is ${JSON.stringify(shownLogo)}, the headless window's ${logo.width} x ${logo.height}`);
-    }
+    console.log(`compared the texts of ${await checkTexts(page, typed.gadgets, 'typical input')} gadgets`);
 
     await checkAccessibility(page);
 
@@ -168,6 +255,8 @@ async function main() {
         fail('the program does not run again after the restart');
       }
     }
+
+    await checkDeviceScales(session.browser, scratch.folder);
   } finally {
     await session.close();
     await scratch.remove();

@@ -3,6 +3,7 @@
 #include "toolkit/common/display_scale.h"
 
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <utility>
 
@@ -76,6 +77,12 @@ int choose_x_dpi(std::optional<std::string_view> ferrant_scale, std::optional<st
     if (const std::optional<int> dpi = parse(*text); dpi && *dpi > 0) return clamp_dpi(*dpi);
   }
   return kBaseDpi;
+}
+
+int picture_dpi_for_pixel_ratio(double ratio) {
+  if (!(ratio > 0.0)) ratio = 1.0;  // NaN too
+  const double dots = std::min(ratio, 4.0) * kBaseDpi;
+  return picture_factor(clamp_dpi(static_cast<int>(std::lround(dots)))) * kBaseDpi;
 }
 
 int fitting_dpi(int dpi, int width, int height, int area_width, int area_height) {

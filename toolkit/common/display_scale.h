@@ -55,6 +55,12 @@ std::optional<int> parse_dpi(std::string_view text);
 int choose_x_dpi(std::optional<std::string_view> ferrant_scale, std::optional<std::string_view> gdk_scale,
                  std::optional<std::string_view> xft_dpi);
 
+// The scale a browser's page draws its picture at for a device pixel ratio:
+// the whole factor at or above it (100 % .. 300 %), in dots per inch; the
+// browser reduces it to a fractional ratio itself. 100 % for a ratio that
+// is no positive number.
+int picture_dpi_for_pixel_ratio(double ratio);
+
 // Clamps a platform's figure to 100 % .. 300 %.
 constexpr int clamp_dpi(int dpi) { return dpi < kBaseDpi ? kBaseDpi : dpi > kMaxDpi ? kMaxDpi : dpi; }
 

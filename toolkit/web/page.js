@@ -8,6 +8,11 @@
 //     menu bar, and the 700 x 680 client area in which every gadget is an
 //     absolutely placed element with data-gadget="N"; the drawing is one
 //     canvas over the client area (pointer-events: none)
+//   - the drawing and the image views at the backing size the program side
+//     gives (its pixels at a whole scale of the device pixel ratio), each
+//     shown at its size in CSS pixels; a change of the ratio (browser zoom,
+//     another screen) is a message, on which the program side shows them
+//     again
 //   - one message per browser event the program may hear of (key down and
 //     up, typed text, focus moves, mouse buttons and moves, clicks, the
 //     close control, the page becoming visible again), each with the
@@ -39,7 +44,7 @@ var ferrantPage = (function () {
     leftUp: 0x0202, leftDouble: 0x0203, rightDown: 0x0204, rightUp: 0x0205,
   };
   // What a message carries for the program side (web_toolkit.cpp, Record).
-  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6 };
+  const REC = { gadget: 1, textChange: 2, window: 3, menu: 4, comboChoose: 5, comboKey: 6, deviceRatio: 7 };
   // Keys as menu mode knows them (MenuKey); every other key is `other`.
   const MENU_KEYS = { F10: 0, Alt: 1, ArrowLeft: 2, ArrowRight: 3, ArrowUp: 4, ArrowDown: 5, Enter: 6, Escape: 7 };
   const OTHER_KEY = 8, KEY_UP = 1, KEY_REPEAT = 2;
@@ -68,9 +73,8 @@ var ferrantPage = (function () {
 
   let win = null;          // the window's elements and number
   const elements = new Map();  // element id (C++ side) -> element
-  const images = new Map();    // image handle -> ImageData
   let nextId = 1;
-  let nextImage = 1;
+  let ratioWatch = null;   // the media query that ends to match when the ratio changes
   let focused = null;      // the gadget element that has the focus
   let menuShown = { title: -1, item: -1, open: false };  // menu mode as the program side last said
   let openList = null;     // the combo box whose list is open
@@ -334,6 +338,27 @@ var ferrantPage = (function () {
     if (win && document.visibilityState === 'visible') post(MSG.paint, [[REC.window, EVENT.repaint, 0]]);
   }
 
+  // The device pixel ratio: a query for the present one stops matching when
+  // it changes, and is then made anew for the new one. The change is a paint
+  // message whose record has the program side show the drawing again at the
+  // new scale; the window's content is not lost, so no repaint event.
+  function watchRatio() {
+    const query = window.matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)');
+    const changed = function () {
+      unwatchRatio();
+      if (!win) return;
+      watchRatio();
+      post(MSG.paint, [[REC.deviceRatio, 0, 0]]);
+    };
+    query.addEventListener('change', changed);
+    ratioWatch = { query, changed };
+  }
+
+  function unwatchRatio() {
+    if (ratioWatch) ratioWatch.query.removeEventListener('change', ratioWatch.changed);
+    ratioWatch = null;
+  }
+
   // --- the accessible name of a field: the caption just above it ------------
 
   function captionFor(el, x, y) {
@@ -377,7 +402,11 @@ var ferrantPage = (function () {
       }, 0));
     },
 
-    openWindow: function (title, width, height) {
+    devicePixelRatio: () => window.devicePixelRatio,
+
+    // The client area is width x height CSS pixels; the drawing's backing
+    // store starts at pictureWidth x pictureHeight.
+    openWindow: function (title, width, height, pictureWidth, pictureHeight) {
       page.closeWindow();
       const host = document.querySelector('[data-window-host]') || document.body;
       const root = make('div', { 'data-window': '', class: 'window', role: 'application', 'aria-label': title }, host);
@@ -390,8 +419,10 @@ var ferrantPage = (function () {
       client.style.width = width + 'px';
       client.style.height = height + 'px';
       const drawing = make('canvas', { 'data-drawing': '', role: 'img', 'aria-label': 'Drawing' }, client);
-      drawing.width = width;
-      drawing.height = height;
+      drawing.width = pictureWidth;
+      drawing.height = pictureHeight;
+      drawing.style.width = width + 'px';
+      drawing.style.height = height + 'px';
       document.title = title;
       win = { root, menuBar, client, drawing, context: drawing.getContext('2d') };
       const on = (type, handler, capture) => root.addEventListener(type, handler, capture);
@@ -407,6 +438,7 @@ var ferrantPage = (function () {
       document.addEventListener('keydown', onKeyDown, true);
       document.addEventListener('keyup', onKeyUp, true);
       document.addEventListener('visibilitychange', onVisibility);
+      watchRatio();
     },
 
     closeWindow: function () {
@@ -414,6 +446,7 @@ var ferrantPage = (function () {
       document.removeEventListener('keydown', onKeyDown, true);
       document.removeEventListener('keyup', onKeyUp, true);
       document.removeEventListener('visibilitychange', onVisibility);
+      unwatchRatio();
       win.root.remove();
       win = null;
       elements.clear();
@@ -550,37 +583,35 @@ var ferrantPage = (function () {
       showSelection(box);
     },
 
-    makeImage: function (rgba, width, height) {
-      const handle = nextImage++;
-      images.set(handle, new ImageData(new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4)), width, height));
-      return handle;
-    },
-
-    freeImage: function (handle) {
-      images.delete(handle);
-      elements.forEach((el, id) => { if (el.image === handle) page.showImage(id, 0); });
-    },
-
-    showImage: function (id, handle) {
+    // An image view's picture: `rgba` of width x height backing pixels,
+    // shown at shownWidth x shownHeight CSS pixels; none (rgba 0) leaves the
+    // view empty.
+    showImage: function (id, rgba, width, height, shownWidth, shownHeight) {
       const el = elements.get(id);
       if (!el) return;
-      const image = images.get(handle);
-      el.image = image ? handle : 0;
-      if (image) {
-        el.width = image.width;
-        el.height = image.height;
-        el.style.width = image.width + 'px';
-        el.style.height = image.height + 'px';
-        el.getContext('2d').putImageData(image, 0, 0);
-      } else {
+      if (!rgba) {
         el.getContext('2d').clearRect(0, 0, el.width, el.height);
+        return;
       }
+      el.width = width;
+      el.height = height;
+      el.style.width = shownWidth + 'px';
+      el.style.height = shownHeight + 'px';
+      const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+      el.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
     },
 
-    // Shows rows [y0, y1) and columns [x0, x1) of the program's drawing:
-    // `rgba` holds the whole client area, painted pixels opaque.
+    // Shows the backing pixels [x0, x1) x [y0, y1) of the program's drawing:
+    // `rgba` holds all of its width x height, painted pixels opaque. A new
+    // size (a new scale) resizes the backing store, which clears it; the
+    // program side then gives the whole.
     showDrawing: function (rgba, width, height, x0, y0, x1, y1) {
       if (!win) return;
+      const drawing = win.drawing;
+      if (drawing.width !== width || drawing.height !== height) {
+        drawing.width = width;
+        drawing.height = height;
+      }
       const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
       win.context.putImageData(image, 0, 0, x0, y0, x1 - x0, y1 - y0);
     },

@@ -10,7 +10,11 @@
 //     here, with the shared list rules (combo.h)
 //   - drawing into the shared canvas; ending a phase shows the touched area
 //     on the page's canvas, so the pixels are the headless backend's
-//   - pictures of loaded images as ImageData, shown by image views
+//   - the page's device pixel ratio: the drawing and the image views have
+//     backing pixels at the whole scale at or above it (common::
+//     scale_picture), shown at the window's size in CSS pixels, and are
+//     shown again when the ratio changes
+//   - image views: a loaded image's pixels at that scale
 //   - open_url(): a new browser tab
 // Quirks:
 //   - the drawing canvas is a text alternative too: its accessible name
@@ -20,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,6 +35,7 @@
 #include "toolkit/common/backend.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
+#include "toolkit/common/display_scale.h"
 #include "toolkit/common/gadget_table.h"
 #include "base/utf8.h"
 #include "toolkit/common/menu_mode.h"
@@ -38,9 +44,10 @@
 
 // --- page.js, the page side ------------------------------------------------
 // clang-format off
-EM_JS(void, page_open_window, (const char* title, int width, int height), {
-  ferrantPage.openWindow(UTF8ToString(title), width, height);
+EM_JS(void, page_open_window, (const char* title, int width, int height, int picture_width, int picture_height), {
+  ferrantPage.openWindow(UTF8ToString(title), width, height, picture_width, picture_height);
 });
+EM_JS(double, page_device_pixel_ratio, (), { return ferrantPage.devicePixelRatio(); });
 EM_JS(void, page_close_window, (), { ferrantPage.closeWindow(); });
 EM_JS(void, page_add_menu_title, (const char* text), { ferrantPage.addMenuTitle(UTF8ToString(text)); });
 EM_JS(void, page_add_menu_item, (int item, const char* text), {
@@ -64,11 +71,10 @@ EM_JS(void, page_insert_combo_item, (int element, int position, const char* text
   ferrantPage.insertComboItem(element, position, UTF8ToString(text));
 });
 EM_JS(void, page_select_combo_item, (int element, int index), { ferrantPage.selectComboItem(element, index); });
-EM_JS(int, page_make_image, (const std::uint8_t* rgba, int width, int height), {
-  return ferrantPage.makeImage(rgba, width, height);
+EM_JS(void, page_show_image,
+      (int element, const std::uint32_t* rgba, int width, int height, int shown_width, int shown_height), {
+  ferrantPage.showImage(element, rgba, width, height, shown_width, shown_height);
 });
-EM_JS(void, page_free_image, (int handle), { ferrantPage.freeImage(handle); });
-EM_JS(void, page_show_image, (int element, int handle), { ferrantPage.showImage(element, handle); });
 EM_JS(void, page_show_drawing, (const std::uint32_t* rgba, int width, int height, int x0, int y0, int x1, int y1), {
   ferrantPage.showDrawing(rgba, width, height, x0, y0, x1, y1);
 });
@@ -85,7 +91,9 @@ namespace {
 using tk::GadgetKind;
 
 // What a message carries (page.js, REC): four ints, the kind first.
-enum class Record : int { Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6 };
+enum class Record : int {
+  Gadget = 1, TextChange = 2, Window = 3, Menu = 4, ComboChoose = 5, ComboKey = 6, DeviceRatio = 7
+};
 // A combo key record carries a character's code point, or for a key that
 // is none -1 - its common::ComboKey (page.js, COMBO_KEYS).
 constexpr int kComboKeyCount = static_cast<int>(common::ComboKey::PageDown) + 1;
@@ -127,7 +135,10 @@ struct State {
   bool open = false;
   int window = -1;  // the window's number, -1 for none
   std::optional<common::Canvas> canvas;
-  std::vector<std::uint32_t> rgba;  // the canvas as the page's ImageData wants it
+  int picture_dpi = common::kBaseDpi;  // the scale of the page's backing pixels
+  common::ScaledPicture picture;       // the canvas at that scale
+  std::vector<std::uint32_t> rgba;     // the picture as the page's ImageData wants it
+  Bitmap last_image = kNoBitmap;       // make_image()'s handles count up
   common::GadgetTable<Gadget> gadgets;
   std::vector<DrawnText> texts;
   bool texts_changed = false;  // in this phase
@@ -170,6 +181,69 @@ void show_menu_mode() {
   }
 }
 
+// --- backing pixels at the device's scale ------------------------------------
+
+// Shows the canvas's layout area [x0, x1) x [y0, y1) at the picture's
+// scale: the device pixels it touches (all of them when the scale changed),
+// opaque where painted and transparent elsewhere so the controls under the
+// drawing show through.
+void show_picture(int x0, int y0, int x1, int y1) {
+  State& s = state();
+  const common::DeviceArea area = common::scale_picture(*s.canvas, s.picture_dpi, x0, y0, x1, y1, s.picture);
+  const common::ScaledPicture& picture = s.picture;
+  s.rgba.resize(picture.pixels.size());
+  if (area.empty()) return;
+  const auto width = static_cast<std::size_t>(picture.width);
+  for (int y = area.y0; y < area.y1; ++y) {
+    for (int x = area.x0; x < area.x1; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x);
+      // Colour is r + 256 g + 65536 b: the bytes R, G, B of ImageData in a
+      // little-endian word; alpha goes on top.
+      s.rgba[i] = (static_cast<std::uint32_t>(picture.pixels[i]) & 0xFFFFFFu) |
+                  (picture.painted[i] != 0 ? 0xFF000000u : 0u);
+    }
+  }
+  page_show_drawing(s.rgba.data(), picture.width, picture.height, area.x0, area.y0, area.x1, area.y1);
+}
+
+// Shows an image view's bitmap at the picture's scale and its own size in
+// layout pixels, or nothing, scaled by the same rule as the drawing.
+void show_image_view(const Gadget& view) {
+  const common::DecodedImage* image = common::find_image(view.bitmap);
+  if (image == nullptr) {
+    page_show_image(view.element, nullptr, 0, 0, 0, 0);
+    return;
+  }
+  const common::DecodedImage scaled = common::scale_image(*image, state().picture_dpi);
+  std::vector<std::uint32_t> rgba(scaled.argb.size());
+  for (std::size_t i = 0; i < rgba.size(); ++i) {
+    // 0xAARRGGBB to the bytes R, G, B, A of ImageData in a little-endian word.
+    const std::uint32_t argb = scaled.argb[i];
+    rgba[i] = (argb & 0xFF000000u) | (argb >> 16 & 0xFFu) | (argb & 0xFF00u) | (argb & 0xFFu) << 16;
+  }
+  page_show_image(view.element, rgba.data(), scaled.width, scaled.height, image->width, image->height);
+}
+
+// The page said its device pixel ratio changed (browser zoom, another
+// screen): the drawing and the image views are shown again at the new
+// scale from what the backend keeps. The program need not draw and hears
+// only of the paint message (a raw identifier it ignores): the window's
+// content is not lost, so there is no kEventRepaint, and the event contract
+// (toolkit.h) stays as on the desktop, where a new scale is the backend's
+// business too.
+void follow_device_ratio() {
+  State& s = state();
+  const int dpi = common::picture_dpi_for_pixel_ratio(page_device_pixel_ratio());
+  if (dpi == s.picture_dpi) return;
+  s.picture_dpi = dpi;
+  if (s.canvas) show_picture(0, 0, s.canvas->width(), s.canvas->height());
+  for (const auto& entry : s.gadgets.entries()) {
+    if (entry.gadget->kind == GadgetKind::ImageView && entry.gadget->bitmap != kNoBitmap) {
+      show_image_view(*entry.gadget);
+    }
+  }
+}
+
 // One notification of a message: its kind and two values (the fourth int
 // is spare).
 void handle_record(const int* record) {
@@ -201,6 +275,9 @@ void handle_record(const int* record) {
       common::record_event(kEventGadget, a, kTypeComboSelChange);
       return;
     }
+    case Record::DeviceRatio:
+      follow_device_ratio();
+      return;
   }
 }
 
@@ -304,6 +381,8 @@ void close_platform() {
   s.gadgets.clear();
   s.texts.clear();
   s.canvas.reset();
+  s.picture = {};
+  s.rgba.clear();
   s.window = -1;
   s.open = false;
   s.menu.clear();
@@ -312,23 +391,17 @@ void close_platform() {
   page_close_window();
 }
 
-Bitmap make_image(const common::DecodedImage& image) {
-  std::vector<std::uint8_t> rgba(image.argb.size() * 4);
-  for (std::size_t i = 0; i < image.argb.size(); ++i) {
-    const std::uint32_t p = image.argb[i];
-    rgba[4 * i] = static_cast<std::uint8_t>(p >> 16);
-    rgba[4 * i + 1] = static_cast<std::uint8_t>(p >> 8);
-    rgba[4 * i + 2] = static_cast<std::uint8_t>(p);
-    rgba[4 * i + 3] = static_cast<std::uint8_t>(p >> 24);
-  }
-  return page_make_image(rgba.data(), image.width, image.height);
-}
+// The page keeps no pictures of its own: an image view is given its image's
+// pixels at the scale it is shown at (show_image_view()), from the decoded
+// image the shared image table keeps under this handle.
+Bitmap make_image(const common::DecodedImage& /*image*/) { return ++state().last_image; }
 
 void free_image(Bitmap image) {
   for (const auto& entry : state().gadgets.entries()) {
-    if (entry.gadget->bitmap == image) entry.gadget->bitmap = kNoBitmap;
+    if (entry.gadget->bitmap != image) continue;
+    entry.gadget->bitmap = kNoBitmap;
+    show_image_view(*entry.gadget);
   }
-  page_free_image(static_cast<int>(image));
 }
 
 int pump_message() {
@@ -346,24 +419,11 @@ common::Canvas* window_canvas(int window) {
   return s.canvas && s.window == window ? &*s.canvas : nullptr;
 }
 
-// Shows the touched area: the canvas's pixels, opaque where painted and
-// transparent elsewhere so the controls under the drawing show through.
 void present_drawing(int x0, int y0, int x1, int y1) {
   State& s = state();
   if (!s.canvas) return;
   if (std::exchange(s.texts_changed, false)) describe_drawing();
-  if (x0 >= x1 || y0 >= y1) return;
-  const common::Canvas& canvas = *s.canvas;
-  const auto& pixels = canvas.pixels();
-  for (int y = y0; y < y1; ++y) {
-    for (int x = x0; x < x1; ++x) {
-      const auto i = static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.width()) + static_cast<std::size_t>(x);
-      // Colour is r + 256 g + 65536 b: the bytes R, G, B of ImageData in a
-      // little-endian word; alpha goes on top.
-      s.rgba[i] = (static_cast<std::uint32_t>(pixels[i]) & 0xFFFFFFu) | (canvas.painted(x, y) ? 0xFF000000u : 0u);
-    }
-  }
-  page_show_drawing(s.rgba.data(), canvas.width(), canvas.height(), x0, y0, x1, y1);
+  show_picture(x0, y0, x1, y1);
 }
 
 void box_drawn(int x, int y, int w, int h) {
@@ -392,10 +452,15 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
   s.menu.clear();
   s.menu_mode.leave();
   s.menu_shown = {-1, -1, 0};
-  page_open_window(std::string(title).c_str(), width, height);
+  s.picture_dpi = common::picture_dpi_for_pixel_ratio(page_device_pixel_ratio());
+  page_open_window(std::string(title).c_str(), width, height, common::to_device(width, s.picture_dpi),
+                   common::to_device(height, s.picture_dpi));
   s.window = window;
   s.canvas.emplace(width, height, common::kButtonFace);
-  s.rgba.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  // The picture of the fresh canvas is what the page's fresh backing store
+  // shows, nothing painted: the first drawing phase shows only its area.
+  common::scale_picture(*s.canvas, s.picture_dpi, 0, 0, width, height, s.picture);
+  s.rgba.assign(s.picture.pixels.size(), 0);
   common::queue_window_opened(window);
   return true;
 }
@@ -462,7 +527,7 @@ void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
   Gadget* view = create(GadgetKind::ImageView, number, x, y, image ? image->width : w, image ? image->height : h, {});
   if (view != nullptr && image != nullptr) {
     view->bitmap = bitmap;
-    page_show_image(view->element, static_cast<int>(bitmap));
+    show_image_view(*view);
   }
 }
 
