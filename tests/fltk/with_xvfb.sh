@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # with_xvfb.sh COMMAND [ARG...]: runs the command on a virtual X server of
 # its own (the server picks a free display number) and stops the server
-# afterwards. Exits 77, "skipped" to CTest, when Xvfb is not installed.
+# afterwards, its screen FERRANT_XVFB_SCREEN (default 1024x768x24). Exits
+# 77, "skipped" to CTest, when Xvfb is not installed.
 set -u
 if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is not installed (scripts/packages/fltk.txt): skipped" >&2
   exit 77
 fi
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${FERRANT_XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 server=$!
 stop_server() {
   kill "$server" 2>/dev/null
