@@ -31,5 +31,5 @@ for tests in tests/model/ferrant_model_tests tests/chart/ferrant_chart_tests; do
   qemu-i386 "build/linux-i386/$tests" --gtest_brief=1
 done
 
-tests/fltk/with_xvfb.sh tests/win32/wine_tests.sh build/mingw-x86_64 build/default
+FERRANT_XVFB_SCREEN=2200x1600x24 tests/fltk/with_xvfb.sh tests/win32/wine_tests.sh build/mingw-x86_64 build/default
 echo "windows stage: $((SECONDS - started)) s"

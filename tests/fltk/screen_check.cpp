@@ -3,8 +3,11 @@
 // the chart panel (the only 385 pixel wide run of (220, 220, 220); its top
 // row is client row 30 from x 300), never from fixed screen positions.
 // "match" compares only what the headless canvas (a PNG of ferrant-replay)
-// has drawn, i.e. where it is not the window background. Exit code 0 when the
-// check holds, 1 when not (with the reason), 2 on bad arguments or files.
+// has drawn, i.e. where it is not the window background. With --scale F
+// first, the shots are of a window at that display scale: positions and
+// areas stay in layout units and cover the device pixels they reach, and a
+// bitmap is compared as scaled by the shared picture rule. Exit code 0 when
+// the check holds, 1 when not (with the reason), 2 on bad arguments or files.
 #include <png.h>
 
 #include <cstdio>
@@ -13,12 +16,20 @@
 #include <vector>
 
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/canvas.h"
+#include "toolkit/common/display_scale.h"
 
 namespace {
 
 constexpr unsigned long kPanelGrey = 0xDCDCDC;
 constexpr unsigned long kButtonFace = 0xF0F0F0;
 constexpr int kPanelLeft = 300, kPanelTop = 30, kPanelWidth = 385;
+int dpi = tk::common::kBaseDpi;  // the shots' display scale
+
+int device(int v) { return tk::common::to_device(v, dpi); }
+// The first and the last device pixel wholly inside a layout length from 0.
+int first_whole(int v) { return (v * dpi + tk::common::kBaseDpi - 1) / tk::common::kBaseDpi; }
+int end_whole(int v) { return v * dpi / tk::common::kBaseDpi; }
 
 [[noreturn]] void fail_usage(const std::string& why) {
   std::fprintf(stderr, "fltk_screen_check: %s\n", why.c_str());
@@ -50,14 +61,16 @@ Image read_shot(const std::string& path) {
     image.rgb.push_back(static_cast<unsigned long>(bytes[i]) << 16 |
                         static_cast<unsigned long>(bytes[i + 1]) << 8 | bytes[i + 2]);
   }
+  // The panel's edges may share device pixels with what lies beside it.
+  const int left = first_whole(kPanelLeft), width = end_whole(kPanelLeft + kPanelWidth) - left;
   for (int y = 0; y < image.height; ++y) {
     int run = 0;
     for (int x = 0; x <= image.width; ++x) {
       if (x < image.width && image.at(x, y) == kPanelGrey) {
         ++run;
-      } else if (run == kPanelWidth) {
-        image.origin_x = x - kPanelWidth - kPanelLeft;
-        image.origin_y = y - kPanelTop;
+      } else if (run == width) {
+        image.origin_x = x - width - left;
+        image.origin_y = y - first_whole(kPanelTop);
         return image;
       } else {
         run = 0;
@@ -78,8 +91,11 @@ int number(const std::string& text) {
 struct Area {
   int x, y, w, h;
 };
+// In device pixels.
 Area area(const std::vector<std::string>& args, std::size_t first) {
-  return {number(args[first]), number(args[first + 1]), number(args[first + 2]), number(args[first + 3])};
+  const int x = number(args[first]), y = number(args[first + 1]);
+  const int right = x + number(args[first + 2]), bottom = y + number(args[first + 3]);
+  return {device(x), device(y), device(right) - device(x), device(bottom) - device(y)};
 }
 
 // Whether the area is the same in both; with only_drawn, only where `want` is
@@ -102,7 +118,13 @@ bool same(const Image& have, const Image& want, Area a, bool only_drawn, bool re
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() >= 2 && args[0] == "--scale") {
+    const auto scale = tk::common::parse_scale_factor(args[1]);
+    if (!scale) fail_usage("not a scale: " + args[1]);
+    dpi = tk::common::clamp_dpi(*scale);
+    args.erase(args.begin(), args.begin() + 2);
+  }
   const std::string command = args.empty() ? "" : args[0];
   if (command == "origin" && args.size() == 2) {
     const Image shot = read_shot(args[1]);
@@ -123,11 +145,20 @@ int main(int argc, char** argv) {
   if (command == "image" && args.size() == 5) {
     const auto bitmap = tk::common::load_image_file(args[2]);
     if (!bitmap) fail_usage("cannot read " + args[2]);
-    const Area at{number(args[3]), number(args[4]), bitmap->width, bitmap->height};
-    Image want{bitmap->width, bitmap->height, -at.x, -at.y, {}};
-    for (const std::uint32_t argb : bitmap->argb) want.rgb.push_back(argb & 0xFFFFFF);
+    tk::common::Canvas canvas(bitmap->width, bitmap->height, tk::common::kButtonFace);
+    for (int y = 0; y < bitmap->height; ++y) {
+      for (int x = 0; x < bitmap->width; ++x) {
+        const std::uint32_t argb = bitmap->argb[static_cast<std::size_t>(y * bitmap->width + x)];
+        canvas.box(x, y, 1, 1, tk::rgb(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF));
+      }
+    }
+    tk::common::ScaledPicture scaled;
+    tk::common::scale_picture(canvas, dpi, 0, 0, bitmap->width, bitmap->height, scaled);
+    const Area at{device(number(args[3])), device(number(args[4])), scaled.width, scaled.height};
+    Image want{scaled.width, scaled.height, -at.x, -at.y, {}};
+    for (const tk::Colour c : scaled.pixels) want.rgb.push_back((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF));
     return same(read_shot(args[1]), want, at, false, true) ? 0 : 1;
   }
-  fail_usage("usage: origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
+  fail_usage("usage: [--scale F] origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
              " | same|differ SHOT_A SHOT_B X Y W H | image SHOT BITMAP X Y");
 }
