@@ -474,6 +474,7 @@ void destroy_main_window() {
   auto& state = platform();
   common::forget_drawing_phase();
   state.gadgets.clear();
+  state.gui_font.reset();  // no control has it any more
   if (state.window) {
     state.window->handle.reset();
   }
