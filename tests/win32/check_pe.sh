@@ -3,8 +3,9 @@
 # ferrant-calc.exe without running it: a hardened 32-bit x86 PE for the
 # Windows GUI subsystem that imports system DLLs only (the C++ runtime is
 # linked in), with icon 1 of 32 x 32 pixels, a manifest asking for common
-# controls 6 and asInvoker, and version information giving the project's
-# version (read from the top-level CMakeLists.txt). The project's own static
+# controls 6, per-monitor DPI awareness and asInvoker, and version
+# information giving the project's version (read from the top-level
+# CMakeLists.txt). The project's own static
 # libraries, if given, must do no arithmetic on the x87 unit, whose extended
 # precision would change results (loads, stores and conversions are exact and
 # allowed).
@@ -54,6 +55,8 @@ grep -q "^1 24 /\* RT_MANIFEST \*/" <<<"$resources" || fail "no manifest"
 grep -q 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""' <<<"$resources" ||
   fail "the manifest does not ask for common controls 6"
 grep -q 'requestedExecutionLevel level=""asInvoker""' <<<"$resources" || fail "the manifest does not ask for asInvoker"
+grep -q '>PerMonitorV2, PerMonitor</dpiAwareness>' <<<"$resources" && grep -q '>true/pm</dpiAware>' <<<"$resources" ||
+  fail "the manifest does not declare per-monitor DPI awareness"
 grep -q "FILEVERSION $numbers\$" <<<"$resources" || fail "no file version $numbers"
 grep -q "PRODUCTVERSION $numbers\$" <<<"$resources" || fail "no product version $numbers"
 grep -qF "VALUE \"FileVersion\", \"$version\"" <<<"$resources" || fail "no version text $version"

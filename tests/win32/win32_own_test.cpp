@@ -1,8 +1,9 @@
 // What only the Win32 backend can get wrong, beyond the conformance suite and
 // the end-to-end test: its owner-drawn labels under later ones, its hidden
 // empty labels, the closed height of its combo boxes and the system keys
-// they pass on, pictures with alpha on the button face, and starting a
-// program. Runs under Wine; the input is the conformance driver's.
+// they pass on, pictures with alpha on the button face, and the window at
+// the system's DPI and after WM_DPICHANGED. Runs under Wine (at 96 and at
+// 144 DPI); the input is the conformance driver's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,14 +17,33 @@
 
 #include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
+#include "toolkit/common/display_scale.h"
 #include "toolkit/toolkit.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr int kModel = 4, kCaption = 116, kFeet = 117, kCoveringLabel = 121;
+constexpr tk::Colour kRed = tk::rgb(255, 0, 0);
 
-HWND control(int gadget) { return GetDlgItem(FindWindowW(L"WindowClass_0", nullptr), gadget); }
+HWND main_window() { return FindWindowW(L"WindowClass_0", nullptr); }
+HWND control(int gadget) { return GetDlgItem(main_window(), gadget); }
+
+// The DPI the system gives the window: Wine's LogPixels.
+int system_dpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return tk::common::clamp_dpi(dpi);
+}
+
+// A gadget's rectangle in the main window's client area.
+RECT client_rect_of(int gadget) {
+  RECT area{};
+  GetWindowRect(control(gadget), &area);
+  MapWindowPoints(nullptr, main_window(), reinterpret_cast<POINT*>(&area), 2);
+  return area;
+}
 
 class Win32Window : public ::testing::Test {
  protected:
@@ -43,9 +63,10 @@ class Win32Window : public ::testing::Test {
 
 // The caption shows exactly the whole characters of its text that end left
 // of the feet label, as drawn alone in its font: no column of the next one.
-void expect_whole_characters_before_feet_label() {
+void expect_whole_characters_before_feet_label(int dpi) {
+  using tk::common::to_device;
   HWND caption = control(kCaption);
-  constexpr int kRoom = 115 - 75, kHeight = 16;
+  const int kRoom = to_device(115, dpi) - to_device(75, dpi), kHeight = to_device(16, dpi);
   const std::wstring text = L"Meter = 0 Feet";
   HDC screen = GetDC(caption);
   HDC memory = CreateCompatibleDC(screen);
@@ -64,7 +85,8 @@ void expect_whole_characters_before_feet_label() {
   int wrong = 0;
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kRoom; ++x) {
-      wrong += conformance::pixel(75 + x, 398 + y) != static_cast<tk::Colour>(GetPixel(memory, x, y));
+      wrong += conformance::pixel(to_device(75, dpi) + x, to_device(398, dpi) + y) !=
+               static_cast<tk::Colour>(GetPixel(memory, x, y));
     }
   }
   SelectObject(memory, old_font);
@@ -78,7 +100,7 @@ void expect_whole_characters_before_feet_label() {
 TEST_F(Win32Window, ALabelCoveredFromTheRightShowsOnlyWholeCharacters) {
   tk::set_gadget_text(kFeet, "3281 Feet");
   conformance::settle();
-  expect_whole_characters_before_feet_label();  // the GUI font
+  expect_whole_characters_before_feet_label(system_dpi());  // the GUI font
   // A font in which "Meter = " no longer fits, as Windows' own GUI font.
   LOGFONTW font{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
@@ -86,10 +108,10 @@ TEST_F(Win32Window, ALabelCoveredFromTheRightShowsOnlyWholeCharacters) {
   HFONT wider = CreateFontIndirectW(&font);
   SendMessageW(control(kCaption), WM_SETFONT, reinterpret_cast<WPARAM>(wider), TRUE);
   conformance::settle();
-  expect_whole_characters_before_feet_label();
+  expect_whole_characters_before_feet_label(system_dpi());
   conformance::system_repaint();
   conformance::settle();
-  expect_whole_characters_before_feet_label();
+  expect_whole_characters_before_feet_label(system_dpi());
   SendMessageW(control(kCaption), WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
   DeleteObject(wider);
 }
@@ -97,10 +119,13 @@ TEST_F(Win32Window, ALabelCoveredFromTheRightShowsOnlyWholeCharacters) {
 TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) {
   HWND main = FindWindowW(L"WindowClass_0", nullptr), box = control(kModel);
   EXPECT_FALSE(IsWindowVisible(control(kFeet)));  // "Meter = 0 Feet" shows whole
-  EXPECT_EQ(ChildWindowFromPointEx(main, POINT{98, 506}, CWP_SKIPINVISIBLE), box) << "the arrow is covered";
+  using tk::common::to_device;
+  const int dpi = system_dpi();
+  EXPECT_EQ(ChildWindowFromPointEx(main, POINT{to_device(98, dpi), to_device(506, dpi)}, CWP_SKIPINVISIBLE), box)
+      << "the arrow is covered";
   RECT closed{}, list{};
   GetWindowRect(box, &closed);
-  EXPECT_EQ(closed.bottom - closed.top, 20);
+  EXPECT_EQ(closed.bottom - closed.top, to_device(20, dpi));
   COMBOBOXINFO pieces{};
   pieces.cbSize = sizeof(pieces);
   ASSERT_TRUE(GetComboBoxInfo(box, &pieces));
@@ -109,7 +134,7 @@ TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxIsClosedExactlyItsHeight) 
   SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
   // The open list shows every item and ends within the box's 350 pixels.
   EXPECT_GE(list.bottom - list.top, 4 * static_cast<int>(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0)));
-  EXPECT_LE(list.bottom - closed.top, 350);
+  EXPECT_LE(list.bottom - closed.top, to_device(350, dpi));
 }
 
 // A combo box keeps the system keys to itself; those of the window go on from
@@ -140,8 +165,60 @@ TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
   conformance::settle();
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   const auto half = [](int picture_part, int face_part) { return (picture_part * 128 + face_part * 127 + 127) / 255; };
-  EXPECT_EQ(conformance::pixel(337, 567), tk::rgb(half(255, GetRValue(face)), half(0, GetGValue(face)),
+  const int dpi = system_dpi();
+  EXPECT_EQ(conformance::pixel(tk::common::to_device(337, dpi), tk::common::to_device(567, dpi)), tk::rgb(half(255, GetRValue(face)), half(0, GetGValue(face)),
                                                   half(0, GetBValue(face))));
+}
+
+// The window at the system's DPI, then told that its DPI is now 192: the
+// client area, the gadgets and the drawing at the scale, the font bigger,
+// the labels still showing whole characters only.
+TEST_F(Win32Window, TheWindowFollowsItsDpi) {
+  using tk::common::to_device;
+  tk::set_gadget_text(kFeet, "3281 Feet");
+  tk::begin_window_drawing(0);
+  tk::draw_box(400, 100, 20, 10, kRed);
+  tk::end_drawing();
+  conformance::settle();
+  const auto font_height = [] {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(control(kCaption), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return std::abs(font.lfHeight);
+  };
+  const auto expect_at = [](int dpi) {
+    const RECT caption = client_rect_of(kCaption), box = client_rect_of(kModel);
+    EXPECT_EQ(caption.left, to_device(75, dpi));
+    EXPECT_EQ(caption.top, to_device(398, dpi));
+    EXPECT_EQ(caption.right - caption.left, to_device(150, dpi));
+    EXPECT_EQ(caption.bottom - caption.top, to_device(16, dpi));
+    EXPECT_EQ(box.top, to_device(496, dpi));
+    EXPECT_EQ(box.bottom - box.top, to_device(20, dpi)) << "the closed combo box";
+    EXPECT_EQ(conformance::pixel(to_device(400, dpi), to_device(100, dpi)), kRed);
+    EXPECT_EQ(conformance::pixel(to_device(420, dpi) - 1, to_device(110, dpi) - 1), kRed);
+    EXPECT_NE(conformance::pixel(to_device(420, dpi) + 1, to_device(105, dpi)), kRed);
+    expect_whole_characters_before_feet_label(dpi);
+  };
+  const int dpi = system_dpi();
+  RECT client{};
+  GetClientRect(main_window(), &client);
+  EXPECT_EQ(client.right, to_device(700, dpi));
+  EXPECT_EQ(client.bottom, to_device(680, dpi));
+  expect_at(dpi);
+  const int height_before = font_height();
+
+  RECT suggested{};
+  GetWindowRect(main_window(), &suggested);
+  suggested.right = suggested.left + to_device(720, 192);
+  suggested.bottom = suggested.top + to_device(720, 192);
+  SendMessageW(main_window(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  conformance::settle();
+  RECT moved{};
+  GetWindowRect(main_window(), &moved);
+  EXPECT_TRUE(EqualRect(&moved, &suggested)) << "not moved to the suggested rectangle";
+  expect_at(192);
+  if (dpi < 192) {
+    EXPECT_GT(font_height(), height_before);
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: the Windows tests under Wine
-# on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in a Wine
+# on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh, whose
+# screen takes the window at 200 %), in a Wine
 # prefix of its own: the unit tests, ferrant-reach.exe's output against the
 # Linux build's, the conformance suite and win32_own_test in-process, and
-# ferrant-calc.exe started from another folder with real X input (its chart
-# against ferrant-replay's canvas, the logo beside it, Quit's exit code).
+# ferrant-calc.exe started from another folder with real X input at three
+# display scales (its drawing against ferrant-replay's canvas at that scale,
+# the logo beside it, a typed baserate, Quit's exit code).
 # WINDOWS_BUILD_DIR: a mingw-x86_64 build; LINUX_BUILD_DIR: a default build.
 set -euo pipefail
 windows=$(cd "$1" && pwd)
@@ -66,30 +68,59 @@ echo "--- the real window driven in-process"
   fail "toolkit conformance"
 "$WINE" "$windows/tests/win32/win32_own_test.exe" --gtest_brief=1 || fail "the Win32 backend's own window tests"
 
-echo "--- ferrant-calc.exe from another folder, with X input and screenshots"
-# Text is drawn in Windows' system font, not the canvas's: the chart's grid
-# and curves (left of the legends) are compared.
+echo "--- ferrant-calc.exe from another folder, with X input and screenshots, at 100 %, 150 % and 200 %"
+# The window's drawing is the shared canvas at the window's scale: the chart
+# and the sketches are compared with ferrant-replay's picture at that scale,
+# the logo with the bitmap scaled alike. Wine takes the prefix's LogPixels
+# when its server starts, and treats every program as per-monitor aware.
 check=$linux/tests/fltk/fltk_screen_check
+read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+[ "$screen_width" -ge 1500 ] && [ "$screen_height" -ge 1500 ] ||
+  fail "the screen of $screen_width x $screen_height is too small for the window at 200 %"
 mkdir -p "$work/program" "$work/elsewhere"
 cp "$windows/toolkit/win32/ferrant-calc.exe" "$here/../../assets/Varnek.bmp" "$work/program/"
-"$linux/tools/ferrant-replay" --png "$work/canvas.png" </dev/null >/dev/null
-(cd "$work/elsewhere" && exec "$WINE" "$work/program/ferrant-calc.exe") &
-calc_pid=$!
-timeout 30 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || fail "no window appeared"
-for _ in $(seq 25); do
-  import -window root "PNG24:$work/shot.png"
-  "$check" same "$work/shot.png" "$work/canvas.png" 340 60 280 211 >/dev/null 2>&1 &&
-    "$check" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 >/dev/null 2>&1 && break
-  sleep 0.2
+# A layout point (x, y) on the screen at the scale of $dpi.
+screen_point() { echo $((ox + ($1 * dpi + 48) / 96)) $((oy + ($2 * dpi + 48) / 96)); }
+# Screenshots until everything the canvas has drawn (the chart panel whole,
+# the sketches) is on the screen and the logo too (the window is still
+# drawing at first), then the checks, with the reasons.
+expect_drawing() {
+  local canvas=$1 what=$2
+  for _ in $(seq 25); do
+    import -window root "PNG24:$work/shot.png"
+    "$check" --scale "$scale" match "$work/shot.png" "$canvas" >/dev/null 2>&1 &&
+      "$check" --scale "$scale" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 >/dev/null 2>&1 && return
+    sleep 0.2
+  done
+  "$check" --scale "$scale" match "$work/shot.png" "$canvas" || fail "$what at $dpi DPI: the drawing differs from the canvas"
+  "$check" --scale "$scale" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 ||
+    fail "$what at $dpi DPI: the logo beside the program is not shown"
+}
+for setting in 96:1 144:1.5 192:2; do
+  dpi=${setting%%:*} scale=${setting##*:}
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  if [ "$dpi" -eq 144 ]; then
+    "$WINE" "$windows/tests/win32/win32_own_test.exe" --gtest_brief=1 || fail "the Win32 backend's own tests at $dpi DPI"
+  fi
+  "$linux/tools/ferrant-replay" --scale "$scale" --png "$work/canvas.png" </dev/null >/dev/null
+  echo "type 0 10" | "$linux/tools/ferrant-replay" --scale "$scale" --png "$work/typed.png" >/dev/null
+  (cd "$work/elsewhere" && exec "$WINE" "$work/program/ferrant-calc.exe") &
+  calc_pid=$!
+  timeout 30 xdotool search --sync --name '^Ferrant Transmission Calculation$' >/dev/null || fail "no window appeared"
+  expect_drawing "$work/canvas.png" "at start"
+  read -r ox oy < <("$check" --scale "$scale" origin "$work/shot.png")
+  # shellcheck disable=SC2046
+  xdotool mousemove $(screen_point 35 76) click 1 key End BackSpace type 10
+  expect_drawing "$work/typed.png" "baserate 10"
+  # shellcheck disable=SC2046
+  xdotool mousemove $(screen_point 640 636) click 1
+  status=0
+  timeout 20 tail --pid=$calc_pid -f /dev/null || { fail "still running after Quit"; kill $calc_pid; }
+  wait $calc_pid || status=$?
+  [ "$status" -eq 0 ] || fail "exit code $status after Quit at $dpi DPI"
 done
-"$check" same "$work/shot.png" "$work/canvas.png" 340 60 280 211 || fail "the chart differs from the canvas"
-"$check" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 || fail "the logo beside the program is not shown"
-read -r ox oy < <("$check" origin "$work/shot.png")
-xdotool mousemove $((ox + 640)) $((oy + 636)) click 1
-status=0
-timeout 20 tail --pid=$calc_pid -f /dev/null || { fail "still running after Quit"; kill $calc_pid; }
-wait $calc_pid || status=$?
-[ "$status" -eq 0 ] || fail "exit code $status after Quit"
+echo "programs done in $(($(date +%s) - started)) s"
 
 if [ "$failures" -ne 0 ]; then
   echo "windows tests: $failures failed" >&2

@@ -86,7 +86,7 @@ void paint_label(const DRAWITEMSTRUCT& item) {
   }
   const SavedDcState saved(dc);
   const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  SelectObject(dc, font ? font : platform().gui_font);
+  SelectObject(dc, font ? font : platform().gui_font.get());
   int shown = static_cast<int>(text.size());
   if (covered) {
     int fit = 0;

@@ -10,12 +10,15 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
+#include "toolkit/common/display_scale.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -82,6 +85,7 @@ struct DeleteMemoryDc {
 };
 
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
+using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
 using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
 using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;
@@ -135,49 +139,69 @@ class SavedDcState {
   int saved_;
 };
 
-// --- retained drawing ---------------------------------------------------------
+// A canvas colour (r + 256 g + 65536 b) as a 32-bit DIB pixel (0x00RRGGBB),
+// and back: the same swap of red and blue.
+constexpr std::uint32_t dib_pixel(Colour colour) {
+  return (colour & 0xFFu) << 16 | (colour & 0xFF00u) | (colour >> 16 & 0xFFu);
+}
 
-// What the program has drawn into the window's client area, kept so that it
-// can be painted again after the system or a child control has painted over
-// it. Two memory pictures of the client area: the drawn colours (black where
-// nothing was drawn) and a mask (white where something was drawn). Every
-// drawing call is made on both with the same GDI operation, so the retained
-// pixels are exactly the ones drawn on the window.
-class RetainedPicture {
+// --- the window's picture ------------------------------------------------------
+
+// A 32-bit top-down DIB section selected into a memory context of its own;
+// selected back and deleted with the context when this goes.
+class DibSurface {
  public:
-  RetainedPicture(int width, int height);
-  RetainedPicture(const RetainedPicture&) = delete;
-  RetainedPicture& operator=(const RetainedPicture&) = delete;
-  ~RetainedPicture();
+  DibSurface(int width, int height);
+  DibSurface(const DibSurface&) = delete;
+  DibSurface& operator=(const DibSurface&) = delete;
+  ~DibSurface();
 
-  bool valid() const { return picture_dc_ && mask_dc_; }
-  HDC picture_dc() const { return picture_dc_.get(); }
-  HDC mask_dc() const { return mask_dc_.get(); }
+  bool valid() const { return bits_ != nullptr; }
+  HDC dc() const { return dc_.get(); }
+  // Rows of width pixels, 0x00RRGGBB. Write only after GdiFlush().
+  std::uint32_t* bits() const { return bits_; }
 
-  // Paints the retained pixels inside `area` (client coordinates of the main
-  // window) onto `target`, whose origin lies at `target_origin` in those
-  // coordinates. Pixels never drawn are left as they are.
+ private:
+  UniqueMemoryDc dc_;
+  UniqueBitmap bitmap_;  // deleted before the context, once selected back
+  HGDIOBJ original_bitmap_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+};
+
+// What the program has drawn into the main window: the shared canvas in
+// layout units (what the drawing operations paint), the same in device
+// pixels at the window's DPI, and two surfaces of device size that GDI
+// paints from, the colours (black where nothing was drawn) and a mask (white
+// where something was drawn), so that the drawn pixels can be painted over
+// the client area and the controls and the undrawn ones leave them visible.
+class WindowPicture {
+ public:
+  WindowPicture(int width, int height);  // the client area in layout units
+  WindowPicture(const WindowPicture&) = delete;
+  WindowPicture& operator=(const WindowPicture&) = delete;
+
+  common::Canvas& canvas() { return canvas_; }
+
+  // Brings the device pixels of the canvas area [x0, x1) x [y0, y1) up to
+  // date at `dpi` (all of them when the DPI changed) and returns the client
+  // area, in device pixels, that they cover.
+  RECT update(int dpi, int x0, int y0, int x1, int y1);
+
+  // Paints the drawn pixels inside `area` (client coordinates of the main
+  // window, device pixels) onto `target`, whose origin lies at
+  // `target_origin` in those coordinates. Pixels never drawn are left as
+  // they are.
   void paint_over(HDC target, const RECT& area, POINT target_origin) const;
 
  private:
-  // A picture's bitmap, selected into its context together with the
-  // context's DC pen and DC brush; the objects they replaced.
-  struct Surface {
-    UniqueBitmap bitmap;
-    HGDIOBJ original_bitmap = nullptr;
-    HGDIOBJ original_pen = nullptr;
-    HGDIOBJ original_brush = nullptr;
-  };
-  UniqueMemoryDc picture_dc_;
-  UniqueMemoryDc mask_dc_;
-  Surface picture_;
-  Surface mask_;
-  int width_;
-  int height_;
+  common::Canvas canvas_;
+  common::ScaledPicture scaled_;
+  std::unique_ptr<DibSurface> colours_;
+  std::unique_ptr<DibSurface> mask_;
 };
 
-// Paints the main window's retained picture over a child control (or the
-// main window itself) through a fresh device context of that window.
+// Paints the main window's picture over a child control (or the main window
+// itself) through a fresh device context of that window.
 void repaint_retained(HWND target);
 
 // --- labels (labels.cpp) ----------------------------------------------------
@@ -204,8 +228,14 @@ struct Gadget {
   int number;
   tk::GadgetKind kind;
   UniqueWindow window;
+  // Where the program put it, in layout units (a combo box: its closed
+  // height); placed at the window's DPI from this.
+  struct Layout {
+    int x = 0, y = 0, w = 0, h = 0;
+  } layout;
   bool sunken = false;               // label with a sunken edge
   Bitmap shown_image = kNoBitmap;    // image view: the bitmap it was given
+  UniqueBitmap scaled_image;         // image view: that bitmap at the DPI, above 100 %
   common::ComboItems items;          // combo box: its items, as the list has them
   // Image view: where the left button went down, for drag detection.
   bool left_button_down = false;
@@ -235,7 +265,7 @@ struct MainWindow {
   int number = 0;
   WindowClassRegistration class_registration;  // outlives the window
   UniqueWindow handle;
-  std::unique_ptr<RetainedPicture> retained;
+  std::unique_ptr<WindowPicture> picture;
   ShowState show_state = ShowState::Normal;
   HWND saved_focus = nullptr;  // child with the focus when the window was deactivated
   // While the window is created and shown: the system's size, move, activate
@@ -249,7 +279,8 @@ struct MainWindow {
 // free_image).
 struct Platform {
   HINSTANCE instance = nullptr;
-  HFONT gui_font = nullptr;  // stock object, never deleted
+  int dpi = common::kBaseDpi;  // the main window's scale
+  UniqueFont gui_font;         // the controls' font at that scale
   UniqueAccelerators navigation_keys;
   std::optional<MainWindow> window;
   HMENU menu_bar = nullptr;       // owned by the window once attached
@@ -262,7 +293,19 @@ Platform& platform();
 // The main window's handle if `window` names it, else nullptr.
 HWND window_handle(int window);
 
-// Ends any open drawing phase (before the window goes away).
-void close_drawing();
+// --- display scale (dpi.cpp) ----------------------------------------------------
+
+// Asks the system for per-monitor DPI awareness (the manifest asks too);
+// a system that refuses treats the process as it will.
+void declare_dpi_awareness();
+// The DPI of the monitor the window is on, clamped to 100 % .. 300 %.
+int window_dpi(HWND window);
+// The work area of the monitor that holds the point, in device pixels.
+RECT work_area(POINT point);
+// The outer rectangle, top left at 0, 0, of a window of that style whose
+// client area (without a menu bar) is width x height device pixels at `dpi`.
+RECT outer_rect(int width, int height, DWORD style, int dpi);
+// The controls' font at `dpi`: the system's message font for that scale.
+UniqueFont make_gui_font(int dpi);
 
 }  // namespace tk::win32

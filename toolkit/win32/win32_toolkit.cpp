@@ -8,12 +8,13 @@
 //   - one window with its menu bar and the gadgets as native controls;
 //     labels owner-drawn (labels.cpp)
 //   - pictures of loaded images as bitmaps the image views show
-//   - the drawing operations natively with GDI on the window's device
-//     context (drawing.cpp), not through the shared canvas
+//   - the drawing operations through the shared canvas, shown at the
+//     window's DPI (drawing.cpp); WM_PAINT paints that picture again, over
+//     the window and the controls under the drawing
+//   - per-monitor DPI awareness: the layout's 96-DPI units placed at the
+//     window's DPI, the controls' font of that DPI, both renewed on
+//     WM_DPICHANGED (dpi.cpp asks the platform)
 // Quirks:
-//   - every drawing call is made twice with the same GDI operation, on the
-//     window and on a retained bitmap that WM_PAINT paints again, over the
-//     window and the controls under the drawing
 //   - overlapping gadgets, below
 //
 // Overlapping gadgets. Some labels overlap other gadgets on purpose: a feet
@@ -49,6 +50,8 @@ namespace tk::win32 {
 using tk::GadgetKind;
 
 namespace {
+
+void apply_dpi(int dpi);
 
 // Posted by a text field to its window when it gains or loses the focus:
 // wParam the gadget number, lParam kTypeFocusGained or kTypeFocusLost.
@@ -197,10 +200,17 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_PAINT: {
       PAINTSTRUCT paint{};
       HDC dc = BeginPaint(window, &paint);
-      if (main->retained) {
-        main->retained->paint_over(dc, paint.rcPaint, POINT{0, 0});
+      if (main->picture) {
+        main->picture->paint_over(dc, paint.rcPaint, POINT{0, 0});
       }
       EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      apply_dpi(common::clamp_dpi(LOWORD(wparam)));
       return 0;
     }
     case WM_MOVE:
@@ -301,8 +311,123 @@ LRESULT CALLBACK gadget_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
   return DefSubclassProc(window, message, wparam, lparam);
 }
 
+// The control's rectangle in device pixels at the window's DPI: a combo box
+// as high as with its list open.
+RECT device_rect(const Gadget& gadget) {
+  const int dpi = platform().dpi;
+  const Gadget::Layout& at = gadget.layout;
+  const int height = gadget.kind == GadgetKind::ComboBox ? kComboOpenHeight : at.h;
+  return RECT{common::to_device(at.x, dpi), common::to_device(at.y, dpi), common::to_device(at.w, dpi),
+              common::to_device(height, dpi)};  // right and bottom: width and height
+}
+
+// A combo box's closed part is exactly its layout height at the DPI: measure
+// what the box adds around a selection field of known height, then size the
+// field to leave that height.
+void fit_closed_combo_box(const Gadget& box) {
+  HWND control = box.window.get();
+  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kComboProbeFieldHeight);
+  RECT closed{};
+  GetWindowRect(control, &closed);
+  const int surplus = (closed.bottom - closed.top) - kComboProbeFieldHeight;
+  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+               common::to_device(box.layout.h, platform().dpi) - surplus);
+}
+
+// A picture as a 32-bit top-down DIB section whose pixels `fill` writes
+// (0x00RRGGBB, rows of width); nullptr when it cannot be made.
+template <class Fill>
+HBITMAP make_dib(int width, int height, Fill fill) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap) {
+    fill(static_cast<std::uint32_t*>(bits));
+    GdiFlush();
+  }
+  return bitmap;
+}
+
+// The colour a pixel with alpha shows on the button face: a static control
+// shows a plain bitmap, with nothing behind it to blend with.
+std::uint32_t over_button_face(std::uint32_t argb, COLORREF face) {
+  const std::uint32_t alpha = argb >> 24;
+  const auto blend = [alpha](std::uint32_t picture, std::uint32_t background) {
+    return (picture * alpha + background * (255 - alpha) + 127) / 255;
+  };
+  const std::uint32_t red = blend((argb >> 16) & 0xFF, GetRValue(face));
+  const std::uint32_t green = blend((argb >> 8) & 0xFF, GetGValue(face));
+  const std::uint32_t blue = blend(argb & 0xFF, GetBValue(face));
+  // Alpha 0: a control drawn with visual styles shows the picture as it is
+  // and makes no copy of its own (it copies pictures with alpha).
+  return (red << 16) | (green << 8) | blue;
+}
+
+// Shows an image view's picture at the window's DPI: above 100 % a copy
+// scaled by the shared picture rule (whole scales repeat pixels, fractional
+// ones average them), so a logo looks as the window's drawing does.
+void show_image(Gadget& view) {
+  const common::DecodedImage* image = common::find_image(view.shown_image);
+  if (!image) {
+    return;
+  }
+  const int dpi = platform().dpi;
+  UniqueBitmap scaled;
+  if (dpi != common::kBaseDpi) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    common::Canvas canvas(image->width, image->height, common::kButtonFace);
+    for (int y = 0; y < image->height; ++y) {
+      for (int x = 0; x < image->width; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(image->width) +
+                              static_cast<std::size_t>(x);
+        canvas.box(x, y, 1, 1, dib_pixel(over_button_face(image->argb[i], face)));
+      }
+    }
+    common::ScaledPicture picture;
+    common::scale_picture(canvas, dpi, 0, 0, image->width, image->height, picture);
+    scaled.reset(make_dib(picture.width, picture.height, [&picture](std::uint32_t* pixels) {
+      std::transform(picture.pixels.begin(), picture.pixels.end(), pixels, dib_pixel);
+    }));
+  }
+  const auto shown = scaled ? scaled.get() : reinterpret_cast<HBITMAP>(view.shown_image);
+  SendMessageW(view.window.get(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
+  view.scaled_image = std::move(scaled);  // the one shown before goes once replaced
+}
+
+// Places every control at the window's DPI in the font of that DPI, the
+// old font deleted once no control has it, and the picture drawn again.
+void apply_dpi(int dpi) {
+  Platform& state = platform();
+  state.dpi = dpi;
+  UniqueFont font = make_gui_font(dpi);
+  for (const auto& entry : state.gadgets.entries()) {
+    Gadget& gadget = *entry.gadget;
+    HWND control = gadget.window.get();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    const RECT at = device_rect(gadget);
+    SetWindowPos(control, nullptr, at.left, at.top, at.right, at.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (gadget.kind == GadgetKind::ComboBox) {
+      fit_closed_combo_box(gadget);
+    } else if (gadget.kind == GadgetKind::ImageView) {
+      show_image(gadget);
+    }
+  }
+  state.gui_font = std::move(font);
+  if (MainWindow* main = state.window ? &*state.window : nullptr; main && main->picture) {
+    main->picture->update(dpi, 0, 0, main->picture->canvas().width(), main->picture->canvas().height());
+    RedrawWindow(main->handle.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+}
+
 // Creates the control for a gadget (the old one under the number is gone
-// first), with the GUI font, in front of the gadgets made before it.
+// first), with the GUI font, in front of the gadgets made before it, at the
+// window's DPI.
 Gadget* create_gadget(int number, GadgetKind kind, const wchar_t* control_class, std::string_view text,
                       DWORD style, DWORD ex_style, int x, int y, int w, int h) {
   Platform& state = platform();
@@ -322,15 +447,17 @@ Gadget* create_gadget(int number, GadgetKind kind, const wchar_t* control_class,
     invalidate_labels_overlapping(*removed_label, nullptr);
   }
   auto gadget = std::make_unique<Gadget>(number, kind);
+  gadget->layout = Gadget::Layout{x, y, w, h};
+  const RECT at = device_rect(*gadget);
   const auto id = static_cast<UINT_PTR>(static_cast<unsigned>(number) & 0xFFFFu);
   HWND control = CreateWindowExW(ex_style, control_class, widen(text).c_str(),
-                                 WS_CHILD | WS_CLIPSIBLINGS | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(id), state.instance, nullptr);
+                                 WS_CHILD | WS_CLIPSIBLINGS | style, at.left, at.top, at.right, at.bottom,
+                                 parent, reinterpret_cast<HMENU>(id), state.instance, nullptr);
   if (!control) {
     return nullptr;  // absent: later operations on the number do nothing
   }
   gadget->window.reset(control);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.gui_font), FALSE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.gui_font.get()), FALSE);
   SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowSubclass(control, gadget_proc, kGadgetSubclassId, reinterpret_cast<DWORD_PTR>(gadget.get()));
   return &state.gadgets.insert(number, kind, std::move(gadget));
@@ -341,27 +468,13 @@ void take_image_back(const Gadget& view) {
   SendMessageW(view.window.get(), STM_SETIMAGE, IMAGE_BITMAP, 0);
 }
 
-// The colour a pixel with alpha shows on the button face: a static control
-// shows a plain bitmap, with nothing behind it to blend with.
-std::uint32_t over_button_face(std::uint32_t argb, COLORREF face) {
-  const std::uint32_t alpha = argb >> 24;
-  const auto blend = [alpha](std::uint32_t picture, std::uint32_t background) {
-    return (picture * alpha + background * (255 - alpha) + 127) / 255;
-  };
-  const std::uint32_t red = blend((argb >> 16) & 0xFF, GetRValue(face));
-  const std::uint32_t green = blend((argb >> 8) & 0xFF, GetGValue(face));
-  const std::uint32_t blue = blend(argb & 0xFF, GetBValue(face));
-  // Alpha 0: a control drawn with visual styles shows the picture as it is
-  // and makes no copy of its own (it copies pictures with alpha).
-  return (red << 16) | (green << 8) | blue;
-}
-
 // Destroys the gadgets and the window (with its menu bar) while the state the
 // window procedure reads is still whole, then forgets the window.
 void destroy_main_window() {
   auto& state = platform();
-  close_drawing();
+  common::forget_drawing_phase();
   state.gadgets.clear();
+  state.gui_font.reset();  // no control has it any more
   if (state.window) {
     state.window->handle.reset();
   }
@@ -499,15 +612,14 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
     state.window.reset();
     return false;
   }
-  // The given size is the client area without a menu bar; a menu bar added
-  // later takes its height from the client area.
-  RECT outer{0, 0, width, height};
-  AdjustWindowRectEx(&outer, style, FALSE, 0);
-  main.retained = std::make_unique<win32::RetainedPicture>(width, height);
+  // The given size is the client area without a menu bar, in layout units;
+  // a menu bar added later takes its height from the client area.
+  main.picture = std::make_unique<win32::WindowPicture>(width, height);
   main.opening = true;
+  const RECT outer_at_100 = win32::outer_rect(width, height, style, common::kBaseDpi);
   HWND handle = CreateWindowExW(0, main.class_registration.name().c_str(), widen(title).c_str(), style,
-                                x, y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                nullptr, state.instance, nullptr);
+                                x, y, outer_at_100.right, outer_at_100.bottom, nullptr, nullptr,
+                                state.instance, nullptr);
   if (!handle) {
     common::set_last_error("the window could not be created (error " + std::to_string(GetLastError()) +
                            ")");
@@ -515,6 +627,16 @@ bool create_window(int window, int x, int y, int width, int height, std::string_
     return false;
   }
   main.handle.reset(handle);
+  // Sized at its monitor's scale, or at the largest that fits the monitor's
+  // work area, before it is shown; its top left corner stays where it was
+  // asked for.
+  const RECT work = win32::work_area(POINT{x, y});
+  state.dpi = common::fitting_dpi(win32::window_dpi(handle), outer_at_100.right, outer_at_100.bottom,
+                                  work.right - work.left, work.bottom - work.top);
+  state.gui_font = win32::make_gui_font(state.dpi);
+  const RECT outer = win32::outer_rect(common::to_device(width, state.dpi), common::to_device(height, state.dpi),
+                                       style, state.dpi);
+  SetWindowPos(handle, nullptr, 0, 0, outer.right, outer.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(handle, SW_SHOWNORMAL);
   UpdateWindow(handle);
   main.opening = false;
@@ -600,21 +722,13 @@ void create_text_field(int number, int x, int y, int w, int h, std::string_view 
 }
 
 void create_combo_box(int number, int x, int y, int w, int h) {
-  Gadget* gadget = win32::create_gadget(
-      number, GadgetKind::ComboBox, L"ComboBox", "",
-      WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_GROUP | WS_TABSTOP,
-      WS_EX_CLIENTEDGE, x, y, w, win32::kComboOpenHeight);
-  if (!gadget) {
-    return;
+  // Made as high as with its list open; the closed box is h high.
+  if (const Gadget* gadget = win32::create_gadget(
+          number, GadgetKind::ComboBox, L"ComboBox", "",
+          WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_GROUP | WS_TABSTOP,
+          WS_EX_CLIENTEDGE, x, y, w, h)) {
+    win32::fit_closed_combo_box(*gadget);
   }
-  // The closed box is exactly h high: measure what the box adds around a
-  // selection field of known height, then size the field to leave h.
-  HWND control = gadget->window.get();
-  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), win32::kComboProbeFieldHeight);
-  RECT closed{};
-  GetWindowRect(control, &closed);
-  const int surplus = (closed.bottom - closed.top) - win32::kComboProbeFieldHeight;
-  SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), h - surplus);
 }
 
 void add_combo_item(int number, int position, std::string_view text) {
@@ -650,7 +764,7 @@ void create_image_view(int number, int x, int y, int w, int h, Bitmap bitmap) {
     return;
   }
   gadget->shown_image = bitmap;
-  SendMessageW(gadget->window.get(), STM_SETIMAGE, IMAGE_BITMAP, static_cast<LPARAM>(bitmap));
+  win32::show_image(*gadget);
 }
 
 void set_gadget_text(int number, std::string_view text) {
@@ -764,7 +878,7 @@ bool open_platform(std::string& /*error*/) {
     InitCommonControlsEx(&controls);
   }
   state.instance = GetModuleHandleW(nullptr);
-  state.gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  win32::declare_dpi_awareness();
   ACCEL keys[] = {
       {FVIRTKEY, VK_TAB, win32::kCommandTabForward},
       {FVIRTKEY | FSHIFT, VK_TAB, win32::kCommandTabBackward},
@@ -785,31 +899,20 @@ void close_platform() {
 // A 32-bit top-down DIB section of the decoded pixels, composited over the
 // button face.
 Bitmap make_image(const common::DecodedImage& image) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top-down rows, as decoded
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) {
-    return kNoBitmap;
-  }
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  auto* pixels = static_cast<std::uint32_t*>(bits);
-  for (std::size_t i = 0; i < image.argb.size(); ++i) {
-    pixels[i] = win32::over_button_face(image.argb[i], face);
-  }
-  GdiFlush();
-  return reinterpret_cast<Bitmap>(bitmap);
+  HBITMAP bitmap = win32::make_dib(image.width, image.height, [&image, face](std::uint32_t* pixels) {
+    for (std::size_t i = 0; i < image.argb.size(); ++i) {
+      pixels[i] = win32::over_button_face(image.argb[i], face);
+    }
+  });
+  return bitmap ? reinterpret_cast<Bitmap>(bitmap) : kNoBitmap;
 }
 
 void free_image(Bitmap image) {
   for (const auto& entry : platform().gadgets.entries()) {
     if (entry.kind == GadgetKind::ImageView && entry.gadget->shown_image == image) {
       win32::take_image_back(*entry.gadget);
+      entry.gadget->scaled_image.reset();
     }
   }
   DeleteObject(reinterpret_cast<HBITMAP>(image));
