@@ -76,9 +76,11 @@ scaled() {
   kill "${pids[-1]}"
   wait "${pids[-1]}" 2>/dev/null || true
 }
-xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi: 192"
-scaled 2
-xprop -root -remove RESOURCE_MANAGER
+# Xft.dpi as X resources give it (Xlib reads XENVIRONMENT's file after the
+# server's RESOURCE_MANAGER, which a server of its own resets when its last
+# client goes).
+echo "Xft.dpi: 192" >"$work/resources"
+scaled 2 XENVIRONMENT="$work/resources"
 scaled 1.5 FERRANT_SCALE=1.5
 
 # The window asks for no minimise or maximise box (Motif hints); JWM, unlike

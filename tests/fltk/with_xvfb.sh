@@ -3,15 +3,14 @@
 # its own (the server picks a free display number) and stops the server
 # afterwards. Exits 77, "skipped" to CTest, when Xvfb is not installed. The
 # screen (FERRANT_XVFB_SCREEN, default 2400x1600x24) takes the window at
-# 200 %, and the server keeps its root properties (X resources) when its
-# last client goes (-noreset).
+# 200 %.
 set -u
 if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is not installed (scripts/packages/fltk.txt): skipped" >&2
   exit 77
 fi
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 "${FERRANT_XVFB_SCREEN:-2400x1600x24}" -noreset -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${FERRANT_XVFB_SCREEN:-2400x1600x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 server=$!
 stop_server() {
   kill "$server" 2>/dev/null

@@ -112,26 +112,6 @@ TEST(DisplayScale, AFractionalScaleAveragesWhatEachPixelCovers) {
   EXPECT_EQ(picture.pixels[4], picture.pixels[1]);
 }
 
-TEST(DisplayScale, AnUpdateRedrawsTheDevicePixelsItsAreaTouches) {
-  Canvas canvas = sample();
-  ScaledPicture picture;
-  scale_picture(canvas, 144, 0, 0, 10, 6, picture);
-  canvas.box(3, 3, 1, 1, rgb(0, 0, 255));
-  const DeviceArea area = scale_picture(canvas, 144, 3, 3, 4, 4, picture);
-  EXPECT_EQ(area.x0, 4);  // 4.5 .. 6 reaches device columns 4 and 5
-  EXPECT_EQ(area.x1, 6);
-  EXPECT_EQ(area.y0, 4);
-  EXPECT_EQ(area.y1, 6);
-  ScaledPicture whole;
-  scale_picture(canvas, 144, 0, 0, 10, 6, whole);
-  EXPECT_EQ(picture.pixels, whole.pixels);
-  EXPECT_EQ(picture.painted, whole.painted);
-  // A new scale redraws everything, whatever the area.
-  scale_picture(canvas, 192, 0, 0, 0, 0, picture);
-  scale_picture(canvas, 192, 0, 0, 10, 6, whole);
-  EXPECT_EQ(picture.pixels, whole.pixels);
-}
-
 TEST(DisplayScale, ImagesScaleByTheSameRule) {
   const DecodedImage image{2, 1, {0xFF000000u, 0x00FF5A1Eu}};  // opaque black, clear orange
   EXPECT_EQ(scale_image(image, 192).argb,

@@ -29,10 +29,6 @@ struct Event {
 // The backend's name, for test names and skip messages.
 const char* backend_name();
 
-// Whether draw_text() draws in the platform's own font (so its pixels cannot
-// be compared with the shared canvas).
-bool text_in_platform_font();
-
 // Called after the suite has created the window and its gadgets, before the
 // first action (a driver may need the window's platform handles).
 void window_ready();

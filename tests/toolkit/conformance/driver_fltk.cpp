@@ -87,7 +87,6 @@ int moves = 0;
 }  // namespace
 
 const char* backend_name() { return "fltk"; }
-bool text_in_platform_font() { return false; }  // the drawing is the shared canvas's
 
 void window_ready() {
   // The window is up once the server has mapped it.

@@ -11,7 +11,6 @@ namespace conformance {
 namespace hl = tk::headless;
 
 const char* backend_name() { return "headless"; }
-bool text_in_platform_font() { return false; }
 void window_ready() {}
 
 void focus_field(int gadget) { hl::focus(gadget); }

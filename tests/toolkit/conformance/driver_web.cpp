@@ -72,7 +72,6 @@ void act_keys(const char* action, std::string_view text) {
 }  // namespace
 
 const char* backend_name() { return "web"; }
-bool text_in_platform_font() { return false; }
 void window_ready() {}
 
 void focus_field(int gadget) { act("focus_field", gadget, 0); }

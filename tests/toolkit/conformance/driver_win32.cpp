@@ -63,7 +63,6 @@ HWND focus_or_window() { return GetFocus() ? GetFocus() : main_window(); }
 }  // namespace
 
 const char* backend_name() { return "win32"; }
-bool text_in_platform_font() { return false; }
 void window_ready() {}
 
 // The click that an edit control takes the focus from.
