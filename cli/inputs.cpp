@@ -64,10 +64,6 @@ std::optional<std::size_t> find_model(std::string_view text) {
   return std::nullopt;
 }
 
-int model_limit(std::optional<std::size_t> model_index) {
-  return model_index ? model::kModemModels[*model_index].max_baserate : model::kMaxBaserate;
-}
-
 std::optional<std::string> SectionList::add(std::string_view text, bool decimal_comma) {
   const auto colon = text.find(':');
   const auto cable = colon == std::string_view::npos ? std::nullopt : find_cable(text.substr(0, colon), decimal_comma);

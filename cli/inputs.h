@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "model/loop.h"
+#include "model/result_text.h"
 
 namespace cli {
 
@@ -33,9 +34,7 @@ inline constexpr std::string_view kAcceptedModelNames = "Pellion, Ferrant_II, Fe
 // The index in the model table of a model name, ignoring case.
 std::optional<std::size_t> find_model(std::string_view text);
 
-// The highest baserate of a model (an index into the model table), or of
-// no model.
-int model_limit(std::optional<std::size_t> model_index);
+using model::model_limit;
 
 // ASCII letters compared without regard to case.
 bool equal_ignoring_case(std::string_view a, std::string_view b);

@@ -16,6 +16,7 @@
 #include "cli/psd_output.h"
 #include "model/loop.h"
 #include "model/reach.h"
+#include "model/result_text.h"
 
 #ifndef FERRANT_VERSION
 #error "FERRANT_VERSION must be defined by the build"
@@ -274,27 +275,9 @@ void append_json_model(std::string& out, std::optional<std::size_t> model_index)
   }
 }
 
-// Text output: a label padded to the width of the longest one.
-void append_label(std::string& out, std::string_view label) {
-  constexpr std::size_t kLabelWidth = 19;
-  out += label;
-  if (label.size() < kLabelWidth) out.append(kLabelWidth - label.size(), ' ');
-}
-
-void append_model_line(std::string& out, std::optional<std::size_t> model_index) {
-  append_label(out, "Model:");
-  out += model_index ? model::kModemModels[*model_index].name : std::string_view("none");
-  out += " (baserates up to ";
-  append_int(out, model_limit(model_index));
-  out += ")\n";
-}
-
-void append_rate_line(std::string& out, int baserate) {
-  append_int(out, baserate);
-  out += " x 64kbit/s = ";
-  append_int(out, line_rate(baserate));
-  out += "kbit/s";
-}
+using model::append_label;
+using model::append_model_line;
+using model::append_rate;
 
 // --- panel-1 rows: distance and table ------------------------------------
 
@@ -375,34 +358,7 @@ int run_distance(const Io& io, const Args& args) {
   } else if (*format == Format::kJson) {
     append_reach_json(out, row);
   } else {
-    const auto& entry = model::kCableCatalogue[row.cable];
-    auto distance_line = [&](std::string_view label, std::int64_t metres, std::int64_t feet) {
-      append_label(out, label);
-      append_int(out, metres);
-      out += " Meter = ";
-      append_int(out, feet);
-      out += " Feet";
-    };
-    append_label(out, "Cable:");
-    out += entry.box_item;
-    out += entry.cross_section_text;
-    out += '\n';
-    append_label(out, "");
-    out += "Cable Resistance = ";
-    append_int(out, entry.ohm_per_km);
-    out += " Ohm/km";
-    out += '\n';
-    append_label(out, "Baserate:");
-    append_rate_line(out, row.baserate);
-    out += '\n';
-    distance_line("Ferrant_II,III,IV:", row.reach.ferrant_m, row.reach.ferrant_ft);
-    out += '\n';
-    distance_line("Pellion:", row.reach.pellion_m, row.reach.pellion_ft);
-    if (row.baserate > model::kPellionMaxBaserate) out += " (Pellion runs up to baserate 36)";
-    out += '\n';
-    append_label(out, "Loop resistance:");
-    append_int(out, row.loop_ohm);
-    out += " Ohm per conductor over the Ferrant distance\n";
+    model::append_distance_text(out, row.cable, row.baserate);
   }
   return kExitFine;
 }
@@ -501,23 +457,7 @@ int run_baserate(const Io& io, const Args& args) {
     append_int(out, loop_ohm);
     out += "}\n";
   } else {
-    append_label(out, "Distance:");
-    append_int(out, *distance);
-    out += " Meter = ";
-    append_int(out, model::distance_feet(distance_m));
-    out += " Feet\n";
-    append_label(out, "Cable:");
-    out += entry.box_item;
-    out += entry.cross_section_text;
-    out += '\n';
-    append_model_line(out, model_index);
-    append_label(out, "Possible baserate:");
-    append_rate_line(out, baserate);
-    if (baserate == 0) out += " (no baserate reaches beyond this distance)";
-    out += '\n';
-    append_label(out, "Loop resistance:");
-    append_int(out, loop_ohm);
-    out += " Ohm per conductor over the distance\n";
+    model::append_baserate_text(out, *distance, *cable, model_index);
   }
   return kExitFine;
 }
@@ -583,7 +523,7 @@ int run_loop(const Io& io, const Args& args) {
     out += " Meter\n";
     append_model_line(out, model_index);
     append_label(out, "Possible baserate:");
-    append_rate_line(out, answer.baserate);
+    append_rate(out, answer.baserate);
     if (answer.baserate == 0) out += " (no baserate carries this loop)";
     out += '\n';
     append_label(out, "Equivalent length:");
