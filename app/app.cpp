@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "app/program_files.h"
@@ -11,6 +12,7 @@
 #include "model/cable_catalogue.h"
 #include "model/reach.h"
 #include "model/reach_table.h"
+#include "model/result_text.h"
 #include "toolkit/toolkit.h"
 
 namespace app {
@@ -131,6 +133,14 @@ void create_menu() {
       tk::add_menu_item(entry.item, entry.text);
     }
   }
+  tk::add_context_menu_item(kCopyResultsItem, kCopyResultsText);
+}
+
+// The selected item of a list, none when it has no selection in range.
+std::optional<std::size_t> selected_index(int box, std::size_t item_count) {
+  const std::int64_t index = tk::get_gadget_state(box);
+  if (index < 0 || index >= static_cast<std::int64_t>(item_count)) return std::nullopt;
+  return static_cast<std::size_t>(index);
 }
 
 // Reads a number field and writes back what it is read as: the nearer limit
@@ -154,6 +164,20 @@ std::int64_t read_clamped_field(int field, std::int64_t upper) {
 }
 
 }  // namespace
+
+std::string results_text(const ProgramState& state) {
+  // A diameter box always has a selection once started; without one the
+  // panel computes with no cable entry, which no query can say, and the
+  // start cable stands in.
+  const std::size_t cable_1 = selected_index(kDiameterBox1, model::kCableCatalogue.size()).value_or(0);
+  const std::size_t cable_2 = selected_index(kDiameterBox2, model::kCableCatalogue.size()).value_or(0);
+  std::string text;
+  model::append_distance_text(text, cable_1, state.baserate);
+  text += '\n';
+  model::append_baserate_text(text, static_cast<std::int64_t>(state.target_distance_m), cable_2,
+                              selected_index(kModelBox, model::kModemModels.size()));
+  return text;
+}
 
 std::string line_speed_text(std::int64_t baserate) {
   return tk::format_int(baserate * model::kKbpsPerBaserate) + std::string(kKbpsUnit);
@@ -180,6 +204,7 @@ bool start_up(ProgramState& state, std::string_view program_folder) {
     if (logo != tk::kNoBitmap) break;
   }
   create_row(kGadgetTable[row_index(kLogoView)], logo);
+  tk::set_gadget_text(kLogoView, kLogoName);
 
   // Initial texts and state, in this order.
   tk::set_gadget_text(kBaserateField, "0");
@@ -224,6 +249,9 @@ bool finish_pass(ProgramState& state, int event) {
   state.current_event = event;
   if (state.current_event == tk::kEventMenu && tk::event_menu_item() == kHomePageItem) {
     tk::open_url(kHomePageUrl);  // failure is ignored: the loop goes on
+  }
+  if (state.current_event == tk::kEventMenu && tk::event_menu_item() == kCopyResultsItem) {
+    tk::set_clipboard_text(results_text(state));
   }
   if (state.current_event == tk::kEventGadget) {
     handle_gadget_event(state, tk::event_gadget());

@@ -58,6 +58,10 @@ void show_loop_resistance_2(const ProgramState& state);
 // "<baserate x 64>kbit/s", the product in 64 bits.
 std::string line_speed_text(std::int64_t baserate);
 
+// Both panels' inputs and answers as the command line's `distance` and
+// `baserate` print them, a blank line between: what "Copy results" copies.
+std::string results_text(const ProgramState& state);
+
 // Writes a label's text only when it differs from what the label shows, so
 // that the per-pass rewrites do not make a real window flicker.
 void write_label(int number, std::string_view text);

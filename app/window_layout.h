@@ -192,6 +192,14 @@ inline constexpr int kMenuBar = 0;
 inline constexpr int kHomePageItem = 0;
 inline constexpr int kVersionItem = 3;
 
+// The window's context menu: the one item copies both panels' inputs and
+// answers as text, the lines `ferrant-reach distance` and `baserate` print.
+inline constexpr int kCopyResultsItem = 4;
+inline constexpr std::string_view kCopyResultsText = "Copy results\tCtrl+Shift+C";
+
+// The logo's name for screen readers.
+inline constexpr std::string_view kLogoName = "Varnek logo";
+
 struct MenuEntry {
   bool is_title;
   int item;  // items only

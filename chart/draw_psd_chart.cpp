@@ -29,6 +29,7 @@ void draw_psd_chart(float line_rate_kbps) {
     }
   }
   tk::end_drawing();
+  tk::describe_drawing(kMainWindow, kPanelX, kPanelY, kPanelWidth, kPanelHeight, chart_description(line_rate_kbps));
 }
 
 }  // namespace chart

@@ -145,4 +145,28 @@ PsdTable psd_table(float line_rate_kbps) {
   return table;
 }
 
+std::string chart_description(float line_rate_kbps) {
+  std::string text = "Transmit PSD for baserate ";
+  text += std::to_string(nearest(line_rate_kbps / model::kKbpsPerBaserate));
+  text += ": ";
+  bool any = false;
+  for (const Constellation& constellation : kConstellations) {
+    if (!is_traced(constellation, line_rate_kbps)) continue;
+    if (any) text += ", ";
+    text += constellation.legend;
+    any = true;
+  }
+  if (!any) text += "no constellation";
+  // The axis ends at 3000 / scale kHz: 3, 1.5 or 0.75 MHz.
+  const int end_khz = 3000 / chart_scale(line_rate_kbps);
+  std::string megahertz = std::to_string(end_khz / 1000);
+  if (end_khz % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + end_khz % 1000).substr(1);
+    while (fraction.back() == '0') fraction.pop_back();
+    megahertz += "." + fraction;
+  }
+  text += ", 0 to " + megahertz + " MHz";
+  return text;
+}
+
 }  // namespace chart

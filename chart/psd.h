@@ -138,6 +138,10 @@ std::vector<TextItem> frequency_labels(int scale);
 // level labels, the axis caption and the frequency labels for the scale.
 std::vector<TextItem> axis_texts(int scale);
 
+// The chart in words, for screen readers: the baserate, the constellations
+// traced and the frequency range shown ("Transmit PSD for baserate 10:
+// PAM-8, PAM-16, PAM-32, 0 to 1.5 MHz").
+std::string chart_description(float line_rate_kbps);
 // The values the chart plots, before they become pixels: at each frequency
 // trace_segments steps to (10 kHz up to 3000 / scale kHz), the PSD in dBm/Hz
 // of every traced constellation, that is -psd_depth. 0 kHz is not a row: the

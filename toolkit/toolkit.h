@@ -102,6 +102,26 @@ namespace tk {
 //                              it. The focus stays where it was; the keys
 //                              raise no gadget event
 //   moving the mouse           one return per movement, a raw message code
+//   a right click in the       the context menu (add_context_menu_item)
+//   window, Shift+F10, the     opens: at the mouse, or for a key at the
+//   context-menu key           focused gadget. It takes the keys while open:
+//                              Up and Down walk its items (wrapping round),
+//                              Enter or a click chooses one (kEventMenu, item
+//                              its number), Escape or a click elsewhere
+//                              closes it with no event. A right click on an
+//                              image view is the view's (kTypeRightClick)
+//                              and opens no menu. Over text fields the
+//                              window's menu replaces the platform's own
+//   a context menu item's      kEventMenu, item its number, from anywhere in
+//   shortcut (Ctrl+Shift+C)    the window; no other event, and a text
+//                              field's text and selection stay
+//   a character a digits-only  no change and no event, and the field shows
+//   field refuses              the hint kRefusedHintTitle / kRefusedHintText
+//                              beside it until the next key, a click or a
+//                              focus move, or kHintMilliseconds have passed
+//   a paste holding characters the change as above, and the same hint
+//   a digits-only field
+//   refuses when typed
 //
 // The program's own calls raise no event, with one exception: set_gadget_text
 // on a text field is a change, recorded at once (kTypeEditChange). The next
@@ -255,6 +275,29 @@ int event_gadget();     // the item of the last event: gadget number ...
 int event_menu_item();  // ... or menu item number (one shared field)
 int event_type();       // notification code of the last event, -1 for none
 int event_window();     // window of the last window event
+
+// Adds an item to the window's context menu (see the event contract). The
+// text may end in a tab and a shortcut, "Copy results\tCtrl+Shift+C": Ctrl,
+// Shift and Alt joined by "+" before one letter or digit. The shortcut
+// chooses the item from anywhere in the window, and the menu shows it
+// beside the item's name.
+void add_context_menu_item(int item, std::string_view text);
+
+// Puts plain text on the system's clipboard, on X11 as the primary selection
+// too. Lines end in "\n"; a backend whose platform ends them otherwise
+// converts. Raises no event.
+void set_clipboard_text(std::string_view text);
+
+// For screen readers: what the part x, y, w, h of the window's drawing shows
+// (the chart), in words. Replaces the earlier text of the same part.
+// set_gadget_text on an image view names it the same way.
+void describe_drawing(int window, int x, int y, int w, int h, std::string_view text);
+
+// The hint a digits-only field shows for a refused character, and for how
+// long.
+inline constexpr std::string_view kRefusedHintTitle = "Unacceptable Character";
+inline constexpr std::string_view kRefusedHintText = "You can only type a number here.";
+inline constexpr int kHintMilliseconds = 5000;
 
 // Starts the location as a program, else hands it to the system's default
 // handler. Never waits. Nonzero if something was started.

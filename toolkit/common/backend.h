@@ -104,6 +104,13 @@ void free_image(Bitmap image);
 // kMsgMouseMove). One call handles exactly one message.
 int pump_message();
 
+// Shows the hint (a balloon with title and text) beside the text field, in
+// place of one that shows; the backend ends it by itself after
+// `milliseconds` and then calls common::forget_field_hint().
+void show_field_hint(int gadget, std::string_view title, std::string_view text, int milliseconds);
+// Ends the hint that shows.
+void hide_field_hint();
+
 // --- implemented by the backends that keep the window's drawing in a canvas
 // (all but Win32, which draws natively), called by the shared drawing
 // operations (canvas_drawing.cpp) ------------------------------------------

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/toolkit.h"
 
 namespace tk {
@@ -41,6 +42,11 @@ EventState& state() {
 namespace common {
 
 void record_event(int code, int item, int type) {
+  // A focus move ends the hint of a field that refused a character.
+  if (code == kEventGadget && (type == kTypeFocusGained || type == kTypeFocusLost ||
+                               type == kTypeComboSetFocus || type == kTypeComboKillFocus)) {
+    dismiss_field_hint();
+  }
   EventState& events = state();
   events.pending = PendingEvent{code, item, type};
   events.has_pending = true;

@@ -7,6 +7,8 @@
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
+#include "toolkit/common/context_menu.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/toolkit.h"
 
 namespace tk {
@@ -92,6 +94,8 @@ void close_toolkit() {
   backend::close_platform();
   free_images();
   common::reset_events();
+  common::clear_context_menu();
+  common::forget_field_hint();
   lifecycle().ready = false;
 }
 

@@ -179,6 +179,27 @@ void tab() { post_key(Key::Tab); }
 void backtab() { post_key(Key::BackTab); }
 void press_key(Key key) { post_key(key); }
 
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
+  for (const MessageKind kind : {MessageKind::KeyDown, MessageKind::KeyUp}) {
+    Message message = message_of(kind);
+    message.chord = common::KeyChord{key, ctrl, shift, alt};
+    post(std::move(message));
+  }
+}
+
+void right_click_window() {
+  if (state().window) {
+    post(MessageKind::RightDown);
+    post(MessageKind::RightUp);
+  }
+}
+
+void click_context_item(int index) {
+  Message message = message_of(MessageKind::ContextClick);
+  message.index = index;
+  post(std::move(message));
+}
+
 void choose_menu(int item) {
   const auto& window = state().window;
   if (!window) {
@@ -297,6 +318,44 @@ int canvas_height() {
 std::int32_t pixel(int x, int y) {
   const auto& window = detail::state().window;
   return window ? window->canvas.pixel(x, y) : 0;
+}
+
+bool context_menu_open() { return detail::state().context_menu.is_open(); }
+int context_menu_marked() { return detail::state().context_menu.marked(); }
+
+std::vector<std::string> context_menu_names() {
+  std::vector<std::string> names;
+  for (const common::ContextMenuItem& item : common::context_menu_items()) names.push_back(item.name);
+  return names;
+}
+
+std::string clipboard() { return detail::state().clipboard; }
+FieldHint field_hint() { return detail::state().hint; }
+std::vector<DrawingDescription> drawing_descriptions() { return detail::state().descriptions; }
+
+std::vector<AccessibleEntry> accessible_tree() {
+  const detail::State& s = detail::state();
+  std::vector<common::AccessibleGadget> gadgets;
+  std::vector<std::string> texts;  // kept alive for the views below
+  texts.reserve(s.gadgets.entries().size());
+  for (const auto& entry : s.gadgets.entries()) {
+    const Gadget& g = *entry.gadget;
+    texts.push_back(g.kind == GadgetKind::TextField ? base::encode_utf8(g.content)
+                    : g.kind == GadgetKind::ComboBox  ? std::string()
+                                                      : g.text);
+    gadgets.push_back({g.number, g.kind, g.rect.x, g.rect.y, g.rect.w, g.rect.h, {}, g.flags});
+  }
+  for (const DrawingDescription& part : s.descriptions) {
+    texts.push_back(part.text);
+    gadgets.push_back({kAnonymous, GadgetKind::ImageView, part.rect.x, part.rect.y, part.rect.w, part.rect.h, {}, 0});
+  }
+  for (std::size_t i = 0; i < gadgets.size(); ++i) gadgets[i].text = texts[i];
+  std::vector<AccessibleEntry> tree;
+  for (const common::AccessibleNode& node : common::accessible_outline(gadgets).nodes) {
+    const common::AccessibleGadget& g = gadgets[node.gadget];
+    tree.push_back({g.number, node.role, node.name.empty() ? std::string(g.text) : node.name});
+  }
+  return tree;
 }
 
 std::vector<std::string> opened_urls() { return detail::state().opened_urls; }

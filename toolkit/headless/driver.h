@@ -44,6 +44,17 @@
 // keyboard focus stays where it was throughout. (The state machine is
 // toolkit/common/menu_mode.h, shared with the browser backend.)
 //
+// The context menu, as the platform's menu loop has it: a right click off
+// an image view (on the button's release) and the chords Shift+F10 and the
+// context-menu key open it with no item marked; while it is open key downs
+// go to it (toolkit/common/context_menu.h), a click on an item chooses it
+// (kEventMenu) and any other message closes it. A chord that is an item's
+// shortcut chooses that item from anywhere. Chords append key down and key
+// up, no character.
+//
+// The refused-character hint shows until dismissed (the headless platform
+// has no clock, so it never times out by itself).
+//
 // pump_message() never blocks: with no message waiting it returns kMsgNull
 // (0) at once. A program that is "idle" is blocked in wait_event() with
 // nothing pending: has_pending() is false; a driver runs the program's
@@ -60,6 +71,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/common/accessibility.h"
 #include "toolkit/common/gadget_table.h"
 
 namespace tk::headless {
@@ -134,6 +146,13 @@ void backtab();
 enum class Key { Tab, BackTab, F10, Alt, Left, Right, Up, Down, Enter, Escape, Home, End, PageUp, PageDown };
 // Presses and releases the key; Key::Tab is tab(), Key::BackTab backtab().
 void press_key(Key key);
+// Presses a key with modifiers and releases it: an ASCII letter or digit,
+// or common::kKeyF10 / common::kKeyContextMenu.
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt);
+// A right click on the window where no gadget is.
+void right_click_window();
+// A click on the open context menu's item index; -1 a click off the menu.
+void click_context_item(int index);
 // Chooses a menu item. An item the menu lacks: nothing.
 void choose_menu(int item);
 // Moves the mouse over the window, count messages.
@@ -179,6 +198,34 @@ std::int32_t pixel(int x, int y);
 // 100 %; see toolkit/common/display_scale.h). False with a reason in
 // tk::last_error(). In ferrant_toolkit_headless_png, built where libpng is.
 bool save_png(const std::string& path, int dpi = 96);
+
+// The context menu: whether it is open, its marked item's index (-1 for
+// none) and its items' names.
+bool context_menu_open();
+int context_menu_marked();
+std::vector<std::string> context_menu_names();
+// What set_clipboard_text() put on the clipboard last.
+std::string clipboard();
+// The hint that shows: its field (-1 for none), title and text.
+struct FieldHint {
+  int gadget = -1;
+  std::string title;
+  std::string text;
+};
+FieldHint field_hint();
+// What screen readers are told (toolkit/common/accessibility.h), from the
+// gadgets in creation order, then the described parts of the drawing.
+struct DrawingDescription {
+  Rect rect;
+  std::string text;
+};
+std::vector<DrawingDescription> drawing_descriptions();
+struct AccessibleEntry {
+  int number;  // kAnonymous for frames and described parts of the drawing
+  common::AccessibleRole role;
+  std::string name;  // plain text: its text
+};
+std::vector<AccessibleEntry> accessible_tree();
 
 // The locations open_url() was asked to start, in order.
 std::vector<std::string> opened_urls();

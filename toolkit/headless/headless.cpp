@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/field_hint.h"
 #include "base/utf8.h"
 #include "toolkit/common/typing.h"
 #include "toolkit/headless/state.h"
@@ -107,8 +108,8 @@ void type_into_field(Gadget& field, char32_t character) {
   if (character < 0x20 || character == 0x7F) {
     return;  // Enter, Escape and other control keys change nothing here
   }
-  if (!common::field_takes_typed(field.flags, character)) {
-    return;  // ES_NUMBER refuses the key
+  if (!common::typed_into_field(field.number, field.flags, character)) {
+    return;  // ES_NUMBER refuses the key, and the field shows the hint
   }
   const auto [begin, end] = selection_range(field);
   if (field.content.size() - (end - begin) >= kTextLimit) {
@@ -118,6 +119,7 @@ void type_into_field(Gadget& field, char32_t character) {
 }
 
 void paste_into_field(Gadget& field, std::u32string text) {
+  common::pasted_into_field(field.number, field.flags, base::encode_utf8(text));
   // A single-line field takes the text up to the first line break, as much
   // as fits under the limit.
   const auto line_end = text.find_first_of(U"\r\n");
@@ -243,9 +245,46 @@ common::MenuMode::Shape menu_shape() {
 
 // --- message handling ----------------------------------------------------
 
+// The context menu's keys of the driver's named keys.
+common::ContextMenuMode::Key context_key_of(const std::optional<Key>& key) {
+  using ContextKey = common::ContextMenuMode::Key;
+  if (key == Key::Up) return ContextKey::Up;
+  if (key == Key::Down) return ContextKey::Down;
+  if (key == Key::Home) return ContextKey::Home;
+  if (key == Key::End) return ContextKey::End;
+  if (key == Key::Enter) return ContextKey::Enter;
+  if (key == Key::Escape) return ContextKey::Escape;
+  return ContextKey::Other;
+}
+
+void record_menu_choice(const std::optional<int>& item) {
+  if (item) common::record_event(kEventMenu, *item, kTypeNone);
+}
+
+// A chord: it opens the context menu or chooses the item it is the
+// shortcut of; else it changes nothing here.
+void handle_chord(const common::KeyChord& chord) {
+  State& s = state();
+  if (common::opens_context_menu(chord)) {
+    s.context_menu.open(common::context_menu_items().size());
+  } else {
+    record_menu_choice(common::shortcut_item(chord));
+  }
+}
+
 int handle_key_down(const Message& message) {
   State& s = state();
   const int code = is_system_key(message.key) ? kMsgSysKeyDown : kMsgKeyDown;
+  common::dismiss_field_hint();
+  if (s.context_menu.is_open()) {
+    record_menu_choice(s.context_menu.key_down(context_key_of(message.key), common::context_menu_items()).chosen);
+    return code;
+  }
+  if (message.chord) {
+    s.menu_mode.leave();
+    handle_chord(*message.chord);
+    return code;
+  }
   const common::MenuMode::Outcome menu = s.menu_mode.key_down(menu_key_of(message.key), false, menu_shape());
   if (menu.chosen) {
     common::record_event(kEventMenu, *menu.chosen, kTypeNone);
@@ -276,6 +315,13 @@ int handle(const Message& message) {
   } else if (message.kind != MessageKind::KeyDown && message.kind != MessageKind::KeyUp) {
     s.menu_mode.leave();  // a click or any other action leaves menu mode
   }
+  const bool context_menu_input = message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp ||
+                                  message.kind == MessageKind::Char || message.kind == MessageKind::ContextClick;
+  if (s.context_menu.is_open() && !context_menu_input) s.context_menu.close();
+  if (s.context_menu.is_open() && message.kind == MessageKind::Char) return kMsgChar;  // the menu took the key
+  const bool pointer = message.kind == MessageKind::ButtonDown || message.kind == MessageKind::RightDown ||
+                       message.kind == MessageKind::ComboOpen;
+  if (pointer) common::dismiss_field_hint();
   switch (message.kind) {
     case MessageKind::Focus:
       if (gadget != nullptr && takes_focus(*gadget)) {
@@ -334,7 +380,14 @@ int handle(const Message& message) {
       }
       return kMsgRButtonDown;
     case MessageKind::RightUp:
+      // The platform's context-menu message follows a right click's release.
+      if (gadget == nullptr || gadget->kind != GadgetKind::ImageView) {
+        s.context_menu.open(common::context_menu_items().size());
+      }
       return kMsgRButtonUp;
+    case MessageKind::ContextClick:
+      record_menu_choice(s.context_menu.click(message.index, common::context_menu_items()).chosen);
+      return kMsgLButtonDown;
     case MessageKind::RightDoubleClick:
       if (gadget != nullptr && gadget->kind == GadgetKind::ImageView) {
         record(*gadget, kTypeRightDoubleClick);
@@ -421,6 +474,10 @@ void backend::close_platform() {
   s.current_menu_title = -1;
   s.messages.clear();
   s.menu_mode.leave();
+  s.context_menu.close();
+  s.clipboard.clear();
+  s.hint = {};
+  s.descriptions.clear();
   common::forget_drawing_phase();
 }
 
@@ -617,6 +674,27 @@ std::int64_t get_gadget_state(int number) {
 }
 
 // --- open_url ------------------------------------------------------------------
+
+void set_clipboard_text(std::string_view text) { state().clipboard = std::string(text); }
+
+void describe_drawing(int window, int x, int y, int w, int h, std::string_view text) {
+  headless::detail::State& s = state();
+  if (!s.window || s.window->number != window) return;
+  const headless::Rect part{x, y, w, h};
+  for (headless::DrawingDescription& known : s.descriptions) {
+    if (known.rect.x == x && known.rect.y == y && known.rect.w == w && known.rect.h == h) {
+      known.text = std::string(text);
+      return;
+    }
+  }
+  s.descriptions.push_back({part, std::string(text)});
+}
+
+void backend::show_field_hint(int gadget, std::string_view title, std::string_view text, int /*milliseconds*/) {
+  state().hint = headless::FieldHint{gadget, std::string(title), std::string(text)};
+}
+
+void backend::hide_field_hint() { state().hint = {}; }
 
 // Records the location instead of starting anything, and reports it started.
 bool open_url(std::string_view location) {

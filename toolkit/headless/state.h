@@ -12,6 +12,7 @@
 
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/common/menu_mode.h"
 #include "toolkit/common/messages.h"
@@ -82,6 +83,7 @@ enum class MessageKind {
   ComboChoose,    // button down on list item index
   ComboClose,     // button up ending a pick or a cancel: the list closes
   Menu,           // menu item chosen
+  ContextClick,   // a click on the open context menu: item index, -1 off it
   MouseMove,
   Paint,          // the system repaints the window
   Close,          // the close box
@@ -92,6 +94,7 @@ struct Message {
   int gadget = kAnonymous;
   int index = 0;                // menu item, combo index
   std::optional<Key> key;       // of a key message; none for a character key
+  std::optional<common::KeyChord> chord;  // of a key message pressed as a chord
   char32_t character = 0;
   std::u32string text;
 };
@@ -104,6 +107,10 @@ struct State {
   Bitmap last_image_handle = kNoBitmap;  // handles count up per session
   std::deque<Message> messages;
   common::MenuMode menu_mode;  // the menu bar from the keyboard (see driver.h)
+  common::ContextMenuMode context_menu;
+  std::string clipboard;
+  FieldHint hint;  // gadget -1: none shows
+  std::vector<DrawingDescription> descriptions;
   std::vector<std::string> opened_urls;
   bool painting = true;  // a driver's setting: reset() keeps it
 };

@@ -578,4 +578,12 @@ std::int64_t get_gadget_state(int number) {
 
 bool open_url(std::string_view location) { return page_open_url(std::string(location).c_str()) != 0; }
 
+// Not yet presented on this platform.
+void set_clipboard_text(std::string_view) {}
+void describe_drawing(int, int, int, int, int, std::string_view) {}
+namespace backend {
+void show_field_hint(int, std::string_view, std::string_view, int) {}
+void hide_field_hint() {}
+}  // namespace backend
+
 }  // namespace tk

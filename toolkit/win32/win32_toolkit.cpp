@@ -831,6 +831,14 @@ std::int64_t get_gadget_state(int number) {
   }
 }
 
+// Not yet presented on this platform.
+void set_clipboard_text(std::string_view) {}
+void describe_drawing(int, int, int, int, int, std::string_view) {}
+namespace backend {
+void show_field_hint(int, std::string_view, std::string_view, int) {}
+void hide_field_hint() {}
+}  // namespace backend
+
 bool open_url(std::string_view location) {
   const std::string target = win32::to_ansi(location);
   // As a program first: the location in double quotes is the command line.
