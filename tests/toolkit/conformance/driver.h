@@ -56,6 +56,12 @@ enum class Key { F10, Alt, Left, Right, Up, Down, Enter, Escape, Home, End, Page
 // pressed in between). Keys pressed after one that opens the menu bar go to
 // the menu, as they would while the user waits for it.
 void press_key(Key key);
+// Presses a chord and releases it: an ASCII letter with modifiers
+// (Ctrl+Shift+C), or Shift+F10 and the context-menu key
+// (tk::common::kKeyF10, kKeyContextMenu in toolkit/common/context_menu.h).
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt);
+// A right click on the window at a client point where no gadget is.
+void right_click_window(int x, int y);
 // Chooses a menu item with the mouse.
 void choose_menu(int item);
 // The window's close box.
@@ -77,6 +83,18 @@ int focused_gadget();
 std::string shown_text(int gadget);
 // Whether the window is still open on the screen.
 bool window_shown();
+// Whether the window's context menu is on the screen.
+bool context_menu_shown();
+// The text on the system's clipboard, lines ended by "\n".
+std::string clipboard_text();
+// The refused-character hint the text field shows: title and text, both
+// empty when none shows.
+struct Hint {
+  std::string title;
+  std::string text;
+  bool operator==(const Hint&) const = default;
+};
+Hint field_hint(int gadget);
 // The client-area pixel as the screen shows it, r + 256 g + 65536 b.
 tk::Colour pixel(int x, int y);
 

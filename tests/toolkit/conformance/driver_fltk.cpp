@@ -247,4 +247,11 @@ tk::Colour pixel(int x, int y) {
   return tk::rgb(static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF));
 }
 
+// The context menu, the clipboard and the hint: not yet driven here.
+void press_chord(char32_t, bool, bool, bool) {}
+void right_click_window(int, int) {}
+bool context_menu_shown() { return false; }
+std::string clipboard_text() { return {}; }
+Hint field_hint(int) { return {}; }
+
 }  // namespace conformance

@@ -30,6 +30,8 @@ void press_key(Key key) {
                                hl::Key::Home,  hl::Key::End,    hl::Key::PageUp, hl::Key::PageDown};
   hl::press_key(kKeys[static_cast<int>(key)]);
 }
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt) { hl::press_chord(key, ctrl, shift, alt); }
+void right_click_window(int /*x*/, int /*y*/) { hl::right_click_window(); }
 void choose_menu(int item) { hl::choose_menu(item); }
 void close_box() { hl::close_box(); }
 void system_repaint() { hl::system_repaint(); }
@@ -47,6 +49,13 @@ std::vector<Event> settle() {
 int focused_gadget() { return hl::focused_gadget(); }
 std::string shown_text(int gadget) { return hl::text(gadget); }
 bool window_shown() { return hl::window_exists(); }
+bool context_menu_shown() { return hl::context_menu_open(); }
+std::string clipboard_text() { return hl::clipboard(); }
+
+Hint field_hint(int gadget) {
+  const hl::FieldHint hint = hl::field_hint();
+  return hint.gadget == gadget ? Hint{hint.title, hint.text} : Hint{};
+}
 
 tk::Colour pixel(int x, int y) {
   for (const int number : hl::gadget_numbers()) {

@@ -128,4 +128,11 @@ tk::Colour pixel(int x, int y) {
   return shot.pixels[static_cast<std::size_t>(index)];
 }
 
+// The context menu, the clipboard and the hint: not yet driven here.
+void press_chord(char32_t, bool, bool, bool) {}
+void right_click_window(int, int) {}
+bool context_menu_shown() { return false; }
+std::string clipboard_text() { return {}; }
+Hint field_hint(int) { return {}; }
+
 }  // namespace conformance

@@ -17,6 +17,7 @@
 #include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/canvas.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -34,6 +35,7 @@ constexpr int kLogo = 13;      // image view without a bitmap
 constexpr int kLabel = 116;
 constexpr int kHomepageItem = 0;  // the first title's item
 constexpr int kVersionItem = 3;   // the second title's
+constexpr int kCopyItem = 4;      // the context menu's
 
 constexpr int kCode = tk::kEventGadget;
 
@@ -77,6 +79,7 @@ class Toolkit : public ::testing::Test {
     tk::add_menu_item(kHomepageItem, "Homepage");
     tk::add_menu_title("Info");
     tk::add_menu_item(kVersionItem, "Version 1.0");
+    tk::add_context_menu_item(kCopyItem, "Copy results\tCtrl+Shift+C");
     tk::create_frame(tk::kAnonymous, 10, 20, 680, 300, "Baserate/Cable ---> Distance ...");
     tk::create_text_field(kField, 20, 66, 30, 20, "", tk::kFlagNumber);
     tk::create_combo_box(kDiameter, 20, 116, 50, 20);
@@ -152,6 +155,81 @@ TEST_F(Toolkit, DigitsOnlyFieldTakesTypedDigitsAndAnyPaste) {
   EXPECT_TRUE(has_event(settle(), Event{kCode, kField, tk::kTypeEditChange}));
   EXPECT_EQ(tk::get_gadget_text(kField), "-5x");
   EXPECT_EQ(conformance::shown_text(kField), "-5x");
+}
+
+TEST_F(Toolkit, ARefusedCharacterOrPasteShowsTheHintUntilTheNextKey) {
+  const conformance::Hint refused{std::string(tk::kRefusedHintTitle), std::string(tk::kRefusedHintText)};
+  conformance::focus_field(kField);
+  settle();
+  conformance::paste("12");
+  conformance::type(".");
+  settle();
+  EXPECT_EQ(tk::get_gadget_text(kField), "12");
+  EXPECT_EQ(conformance::field_hint(kField), refused);
+  EXPECT_EQ(conformance::field_hint(kDistance), conformance::Hint{});
+  conformance::type("5");
+  settle();
+  EXPECT_EQ(tk::get_gadget_text(kField), "125");
+  EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{}) << "a taken key ends the hint";
+
+  conformance::paste("5000");
+  settle();
+  EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{});
+  conformance::paste("12.5");
+  settle();
+  EXPECT_EQ(tk::get_gadget_text(kField), "12.5") << "a paste goes in unfiltered";
+  EXPECT_EQ(conformance::field_hint(kField), refused);
+  conformance::focus_field(kDistance);
+  settle();
+  EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{}) << "a focus move ends the hint";
+}
+
+TEST_F(Toolkit, TheContextMenuOpensByMouseAndKeysAndItsShortcutWorksAnywhere) {
+  using conformance::Key;
+  const Event copy{tk::kEventMenu, kCopyItem, tk::kTypeNone};
+  conformance::focus_field(kField);
+  settle();
+  conformance::paste("42");
+  settle();
+
+  conformance::press_chord(U'C', true, true, false);
+  std::vector<Event> events = settle();
+  EXPECT_EQ(gadget_events(events, tk::kEventMenu), std::vector<Event>{copy});
+  EXPECT_TRUE(gadget_events(events).empty()) << "the shortcut is no edit";
+  EXPECT_EQ(tk::get_gadget_text(kField), "42");
+  EXPECT_FALSE(conformance::context_menu_shown());
+
+  conformance::press_chord(tk::common::kKeyF10, false, true, false);
+  settle();
+  EXPECT_TRUE(conformance::context_menu_shown());
+  conformance::press_key(Key::Down);
+  conformance::press_key(Key::Enter);
+  events = settle();
+  EXPECT_EQ(gadget_events(events, tk::kEventMenu), std::vector<Event>{copy});
+  EXPECT_FALSE(conformance::context_menu_shown());
+  EXPECT_EQ(conformance::focused_gadget(), kField);
+  EXPECT_EQ(tk::get_gadget_text(kField), "42");
+
+  conformance::right_click_window(600, 500);
+  settle();
+  EXPECT_TRUE(conformance::context_menu_shown());
+  conformance::press_key(Key::Escape);
+  EXPECT_FALSE(has_code(settle(), tk::kEventMenu));
+  EXPECT_FALSE(conformance::context_menu_shown());
+
+  conformance::press_chord(tk::common::kKeyContextMenu, false, false, false);
+  settle();
+  EXPECT_TRUE(conformance::context_menu_shown());
+  conformance::press_key(Key::Escape);
+  settle();
+  EXPECT_FALSE(conformance::context_menu_shown());
+}
+
+TEST_F(Toolkit, TheClipboardTakesTheTextAsGiven) {
+  const std::string text = "Cable:             0.4mm\n\nDistance:          5000 Meter = 16404 Feet \u00e4\n";
+  tk::set_clipboard_text(text);
+  EXPECT_EQ(conformance::clipboard_text(), text);
+  EXPECT_TRUE(settle().size() <= 1) << "setting the clipboard raises no event";
 }
 
 TEST_F(Toolkit, TabAndShiftTabWalkTheFocusableGadgetsInCreationOrder) {
