@@ -83,8 +83,6 @@ int focused_gadget();
 std::string shown_text(int gadget);
 // Whether the window is still open on the screen.
 bool window_shown();
-// Whether the window's context menu is on the screen.
-bool context_menu_shown();
 // The text on the system's clipboard, lines ended by "\n".
 std::string clipboard_text();
 // The refused-character hint the text field shows: title and text, both

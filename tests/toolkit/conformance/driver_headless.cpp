@@ -49,7 +49,6 @@ std::vector<Event> settle() {
 int focused_gadget() { return hl::focused_gadget(); }
 std::string shown_text(int gadget) { return hl::text(gadget); }
 bool window_shown() { return hl::window_exists(); }
-bool context_menu_shown() { return hl::context_menu_open(); }
 std::string clipboard_text() { return hl::clipboard(); }
 
 Hint field_hint(int gadget) {

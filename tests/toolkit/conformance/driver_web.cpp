@@ -131,7 +131,6 @@ tk::Colour pixel(int x, int y) {
 // The context menu, the clipboard and the hint: not yet driven here.
 void press_chord(char32_t, bool, bool, bool) {}
 void right_click_window(int, int) {}
-bool context_menu_shown() { return false; }
 std::string clipboard_text() { return {}; }
 Hint field_hint(int) { return {}; }
 

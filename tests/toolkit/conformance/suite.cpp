@@ -184,9 +184,13 @@ TEST_F(Toolkit, ARefusedCharacterOrPasteShowsTheHintUntilTheNextKey) {
   EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{}) << "a focus move ends the hint";
 }
 
+// The keys go in before the window is asked what happened, as a user types
+// ahead while the menu comes up: where the menu is the platform's own it runs
+// a loop of its own until it closes.
 TEST_F(Toolkit, TheContextMenuOpensByMouseAndKeysAndItsShortcutWorksAnywhere) {
   using conformance::Key;
-  const Event copy{tk::kEventMenu, kCopyItem, tk::kTypeNone};
+  const std::vector<Event> copied{{tk::kEventMenu, kCopyItem, tk::kTypeNone}};
+  const auto menu_events = [] { return gadget_events(settle(), tk::kEventMenu); };
   conformance::focus_field(kField);
   settle();
   conformance::paste("42");
@@ -194,35 +198,30 @@ TEST_F(Toolkit, TheContextMenuOpensByMouseAndKeysAndItsShortcutWorksAnywhere) {
 
   conformance::press_chord(U'C', true, true, false);
   std::vector<Event> events = settle();
-  EXPECT_EQ(gadget_events(events, tk::kEventMenu), std::vector<Event>{copy});
+  EXPECT_EQ(gadget_events(events, tk::kEventMenu), copied);
   EXPECT_TRUE(gadget_events(events).empty()) << "the shortcut is no edit";
   EXPECT_EQ(tk::get_gadget_text(kField), "42");
-  EXPECT_FALSE(conformance::context_menu_shown());
+  conformance::press_chord(U'c', true, false, false);
+  EXPECT_EQ(menu_events(), std::vector<Event>{}) << "Ctrl+C is the field's";
 
   conformance::press_chord(tk::common::kKeyF10, false, true, false);
-  settle();
-  EXPECT_TRUE(conformance::context_menu_shown());
   conformance::press_key(Key::Down);
   conformance::press_key(Key::Enter);
-  events = settle();
-  EXPECT_EQ(gadget_events(events, tk::kEventMenu), std::vector<Event>{copy});
-  EXPECT_FALSE(conformance::context_menu_shown());
+  EXPECT_EQ(menu_events(), copied);
   EXPECT_EQ(conformance::focused_gadget(), kField);
   EXPECT_EQ(tk::get_gadget_text(kField), "42");
 
-  conformance::right_click_window(600, 500);
-  settle();
-  EXPECT_TRUE(conformance::context_menu_shown());
-  conformance::press_key(Key::Escape);
-  EXPECT_FALSE(has_code(settle(), tk::kEventMenu));
-  EXPECT_FALSE(conformance::context_menu_shown());
-
   conformance::press_chord(tk::common::kKeyContextMenu, false, false, false);
-  settle();
-  EXPECT_TRUE(conformance::context_menu_shown());
   conformance::press_key(Key::Escape);
+  EXPECT_EQ(menu_events(), std::vector<Event>{});
+  conformance::type("7");
   settle();
-  EXPECT_FALSE(conformance::context_menu_shown());
+  EXPECT_EQ(tk::get_gadget_text(kField), "427") << "the keyboard is back with the field";
+
+  conformance::right_click_window(600, 500);
+  conformance::press_key(Key::Down);
+  conformance::press_key(Key::Enter);
+  EXPECT_EQ(menu_events(), copied);
 }
 
 TEST_F(Toolkit, TheClipboardTakesTheTextAsGiven) {
