@@ -286,6 +286,10 @@ int dispatch_event(int event, Fl_Window* window) {
   const bool ours = window != nullptr && window == s.window.get() && Fl::grab() == nullptr;
   const int key = Fl::event_key();
   const bool plain = (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META)) == 0;
+  if ((event == FL_PUSH || event == FL_KEYBOARD) && handle_context_keys(event, ours)) {
+    s.alt_alone = false;
+    return 1;
+  }
   switch (event) {
     case FL_KEYBOARD:
       s.alt_alone = ours && is_alt(key);
@@ -454,6 +458,7 @@ void reset_platform() {
   s.window_minimised = false;
   s.last_press = State::Press{};
   s.alt_alone = false;
+  close_context_state();
 }
 
 }  // namespace

@@ -62,12 +62,4 @@ bool open_url(std::string_view location) {
   return result == kStartedProgram || result == kStartedHandler;
 }
 
-// Not yet presented on this platform.
-void set_clipboard_text(std::string_view) {}
-void describe_drawing(int, int, int, int, int, std::string_view) {}
-namespace backend {
-void show_field_hint(int, std::string_view, std::string_view, int) {}
-void hide_field_hint() {}
-}  // namespace backend
-
 }  // namespace tk

@@ -164,6 +164,20 @@ int window_dpi(int client_width, int client_height);
 inline int device(int length) { return common::to_device(length, state().dpi); }
 inline int gui_font_size() { return common::scaled_font_size(kGuiFontSize, state().dpi); }
 inline int min_gui_font_size() { return common::scaled_font_size(kMinGuiFontSize, state().dpi); }
+// The context menu and shortcuts (context.cpp), for dispatch_event(): a
+// right click or key in the program's window that opens the menu or
+// chooses an item is taken (true); a click or key ends the hint first.
+bool handle_context_keys(int event, bool ours);
+// The refused-character hint that shows (gadget kAnonymous: none).
+struct HintShown {
+  int gadget = kAnonymous;
+  std::string title;
+  std::string text;
+};
+HintShown shown_hint();
+// Closes the hint with the window.
+void close_context_state();
+
 // Whether a window manager frames the program's windows.
 bool window_manager_running();
 

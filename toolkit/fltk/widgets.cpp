@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/utf8.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/common/typing.h"
 
 namespace tk::fltk_backend {
@@ -413,11 +414,11 @@ void Frame::draw() {
 // --- TextField ------------------------------------------------------------------
 
 // Whether the field takes every character of a typed text (UTF-8), by the
-// shared typing rule.
+// shared typing rule; a refused one shows the hint.
 bool TextField::takes_typed(std::string_view typed) const {
   const std::u32string characters = base::decode_utf8(typed);
   return std::all_of(characters.begin(), characters.end(),
-                     [this](char32_t c) { return common::field_takes_typed(flags_, c); });
+                     [this](char32_t c) { return common::typed_into_field(number_, flags_, c); });
 }
 
 TextField::TextField(int number, int x, int y, int w, int h, std::uint32_t flags)
@@ -443,11 +444,14 @@ int TextField::handle(int event) {
       const bool command = (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) != 0;
       if (!command && length > 0 && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F &&
           !takes_typed(std::string_view(text, static_cast<std::size_t>(length)))) {
-        fl_beep();
-        return 1;
+        return 1;  // refused: the field shows the hint instead
       }
       return Fl_Input::handle(event);
     }
+    case FL_PASTE:
+      common::pasted_into_field(number_, flags_,
+                                std::string_view(Fl::event_text(), static_cast<std::size_t>(Fl::event_length())));
+      return Fl_Input::handle(event);
     case FL_FOCUS: {
       const int result = Fl_Input::handle(event);
       state().last_focused_gadget = number_;

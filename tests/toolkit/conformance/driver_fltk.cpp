@@ -10,7 +10,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
+#include <future>
 #include <deque>
 #include <functional>
 #include <thread>
@@ -18,6 +21,7 @@
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/fltk/platform.h"
 #include "toolkit/fltk/widgets.h"
 
@@ -41,12 +45,26 @@ void press_left_button() {
   XTestFakeButtonEvent(fl_display, Button1, False, CurrentTime);
 }
 
-void key(KeySym sym, KeySym modifier = NoSymbol) {
-  const KeyCode code = XKeysymToKeycode(fl_display, sym);
-  if (modifier != NoSymbol) XTestFakeKeyEvent(fl_display, XKeysymToKeycode(fl_display, modifier), True, CurrentTime);
+// A key pressed with the modifiers held down.
+struct Press {
+  KeySym sym;
+  std::vector<KeySym> modifiers;
+};
+
+void key(const Press& press) {
+  for (const KeySym modifier : press.modifiers) {
+    XTestFakeKeyEvent(fl_display, XKeysymToKeycode(fl_display, modifier), True, CurrentTime);
+  }
+  const KeyCode code = XKeysymToKeycode(fl_display, press.sym);
   XTestFakeKeyEvent(fl_display, code, True, CurrentTime);
   XTestFakeKeyEvent(fl_display, code, False, CurrentTime);
-  if (modifier != NoSymbol) XTestFakeKeyEvent(fl_display, XKeysymToKeycode(fl_display, modifier), False, CurrentTime);
+  for (auto modifier = press.modifiers.rbegin(); modifier != press.modifiers.rend(); ++modifier) {
+    XTestFakeKeyEvent(fl_display, XKeysymToKeycode(fl_display, *modifier), False, CurrentTime);
+  }
+}
+
+void key(KeySym sym, KeySym modifier = NoSymbol) {
+  key(Press{sym, modifier == NoSymbol ? std::vector<KeySym>{} : std::vector<KeySym>{modifier}});
 }
 
 // An open list or menu runs a loop of its own inside the program's wait and
@@ -67,7 +85,7 @@ void when_menu_open(std::function<void()> action) {
 
 // Keys press_key() has not pressed yet, and the pace of asking whether FLTK
 // has handled the last one.
-std::deque<KeySym> keys_to_press;
+std::deque<Press> keys_to_press;
 constexpr double kKeyPace = 0.02;
 
 void press_next_key(void*) {
@@ -145,8 +163,26 @@ void tab(bool forward) { key(XK_Tab, forward ? NoSymbol : XK_Shift_L); }
 void press_key(Key pressed) {
   constexpr KeySym kKeySyms[] = {XK_F10,    XK_Alt_L, XK_Left,  XK_Right, XK_Up,    XK_Down,
                                  XK_Return, XK_Escape, XK_Home, XK_End,   XK_Prior, XK_Next};
-  keys_to_press.push_back(kKeySyms[static_cast<int>(pressed)]);
+  keys_to_press.push_back(Press{kKeySyms[static_cast<int>(pressed)], {}});
   if (!Fl::has_timeout(press_next_key)) Fl::add_timeout(0, press_next_key);
+}
+
+void press_chord(char32_t pressed, bool ctrl, bool shift, bool alt) {
+  Press press{pressed == tk::common::kKeyF10           ? static_cast<KeySym>(XK_F10)
+              : pressed == tk::common::kKeyContextMenu ? static_cast<KeySym>(XK_Menu)
+                                                       : static_cast<KeySym>(std::tolower(static_cast<int>(pressed))),
+              {}};
+  if (ctrl) press.modifiers.push_back(XK_Control_L);
+  if (shift) press.modifiers.push_back(XK_Shift_L);
+  if (alt) press.modifiers.push_back(XK_Alt_L);
+  keys_to_press.push_back(std::move(press));
+  if (!Fl::has_timeout(press_next_key)) Fl::add_timeout(0, press_next_key);
+}
+
+void right_click_window(int x, int y) {
+  move_to(x, state().window->client_top() + y);
+  XTestFakeButtonEvent(fl_display, Button3, True, CurrentTime);
+  XTestFakeButtonEvent(fl_display, Button3, False, CurrentTime);
 }
 
 // Clicks the item's title in the menu bar (laid out as Fl_Menu_Bar draws
@@ -247,10 +283,25 @@ tk::Colour pixel(int x, int y) {
   return tk::rgb(static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF));
 }
 
-// The context menu, the clipboard and the hint: not yet driven here.
-void press_chord(char32_t, bool, bool, bool) {}
-void right_click_window(int, int) {}
-std::string clipboard_text() { return {}; }
-Hint field_hint(int) { return {}; }
+// The clipboard as another program reads it: xclip asks for the selection
+// while this process serves it from FLTK's loop.
+std::string clipboard_text() {
+  auto reading = std::async(std::launch::async, [] {
+    std::string text;
+    if (FILE* pipe = popen("xclip -o -selection clipboard 2>/dev/null", "r")) {
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+      pclose(pipe);
+    }
+    return text;
+  });
+  while (reading.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) Fl::wait(0.01);
+  return reading.get();
+}
+
+Hint field_hint(int gadget) {
+  const tk::fltk_backend::HintShown shown = tk::fltk_backend::shown_hint();
+  return shown.gadget == gadget ? Hint{shown.title, shown.text} : Hint{};
+}
 
 }  // namespace conformance
