@@ -34,6 +34,10 @@ class Session {
   // The display scale pictures are saved at (96 is 100 %).
   void set_picture_dpi(int dpi) { picture_dpi_ = dpi; }
 
+  // Runs passes while the window has messages or events pending (after a
+  // test's own driver calls).
+  void settle();
+
   bool running() const { return running_; }
   std::int64_t passes() const { return passes_; }
   const app::ProgramState& state() const { return state_; }
@@ -41,8 +45,6 @@ class Session {
 
  private:
   int picture_dpi_ = 96;
-  // Runs passes while the window has messages or events pending.
-  void settle();
   // Focuses a gadget and selects its text; false if it did not take the focus.
   bool focus_and_select(int gadget);
 

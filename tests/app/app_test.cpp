@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,7 @@
 
 #include "app/app.h"
 #include "app/window_layout.h"
+#include "cli/reach_cli.h"
 #include "tests/chart/platform_digests.h"
 #include "tests/toolkit/bmp_file.h"
 #include "toolkit/common/messages.h"
@@ -102,6 +104,85 @@ TEST(ProgramHandlers, TextsAfterInput) {
     for (const auto& [gadget, expected] : c.texts) {
       EXPECT_EQ(hl::text(gadget), expected) << c.script << " / gadget " << gadget;
     }
+  }
+}
+
+// The typical input of both panels.
+constexpr std::string_view kTypicalInput = "type 0 10\ntype 2 5000\npick 4 0";
+
+TEST_F(ProgramTest, CopyResultsCopiesWhatTheCommandLinePrintsForTheSameInputs) {
+  run(kTypicalInput);
+  hl::press_chord(U'C', true, true, false);
+  session_.settle();
+  const std::string copied = hl::clipboard();
+
+  const auto reach = [](std::vector<std::string_view> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::run_reach(args, in, out, err), 0) << err.str();
+    return out.str();
+  };
+  EXPECT_EQ(copied, reach({"distance", "--baserate", "10", "--diameter", "0.4"}) + "\n" +
+                        reach({"baserate", "--distance", "5000", "--diameter", "0.4", "--model", "Pellion"}));
+  for (const char* answer : {"6555 Meter = 21505 Feet", "6009 Meter = 19713 Feet", "17 x 64kbit/s = 1088kbit/s"}) {
+    EXPECT_NE(copied.find(answer), std::string::npos) << answer;
+  }
+
+  // The context menu copies the same; a changed input changes the copy, and
+  // with no model chosen the limit is every baserate's.
+  ASSERT_EQ(hl::context_menu_names(), std::vector<std::string>{"Copy results"});
+  run("type 0 12\nmove 1");
+  hl::right_click_window();
+  hl::click_context_item(0);
+  session_.settle();
+  EXPECT_NE(hl::clipboard().find("12 x 64kbit/s = 768kbit/s"), std::string::npos);
+  ASSERT_TRUE(session_.start());
+  run("type 2 5000");
+  hl::press_chord(U'c', true, true, false);
+  session_.settle();
+  EXPECT_NE(hl::clipboard().find("Model:             none (baserates up to 238)"), std::string::npos);
+}
+
+TEST_F(ProgramTest, ScreenReadersGetNamedGroupsResultsAndTheChartInPanelOrder) {
+  run(kTypicalInput);
+  const std::vector<hl::AccessibleEntry> tree = hl::accessible_tree();
+  std::vector<std::string> names;
+  for (const hl::AccessibleEntry& entry : tree) names.push_back(entry.name);
+  const auto at = [&](std::string_view name) {
+    return std::find(names.begin(), names.end(), name) - names.begin();
+  };
+  const auto panel_1 = at("Baserate/Cable ---> Distance ...");
+  const auto panel_2 = at("Distance/Cable ---> Baserate ...");
+  const std::string_view in_order[] = {
+      "Baserate/Cable ---> Distance ...",
+      "Enter Cable Diameter: 0.4mm .. 1.4mm, Baserate/Cable ---> Distance ...",
+      "Possible Distance for Ferrant_II,III,IV, 6555 Meter = 21505 Feet",
+      "Possible Distance for Pellion, 6009 Meter = 19713 Feet",
+      "898 Ohm",
+      "Transmit PSD for baserate 10: PAM-8, PAM-16, PAM-32, 0 to 1.5 MHz",
+      "Distance/Cable ---> Baserate ...",
+      "Enter Distance: 0 .. 30000 Meter",
+      "16404 Feet",
+      "Enter Cable Diameter: 0.4mm .. 1.4mm, Distance/Cable ---> Baserate ...",
+      "Possible Baserate, 17 x 64kbit/s = DSL Line Speed = 1088kbit/s",
+      "685 Ohm",
+      "The distance/baserate results show realistic values !",
+      "Quit",
+      "Varnek logo",
+  };
+  std::ptrdiff_t last = -1;
+  for (const std::string_view name : in_order) {
+    const auto index = at(name);
+    ASSERT_LT(index, static_cast<std::ptrdiff_t>(names.size())) << name << " is not in the tree";
+    EXPECT_GT(index, last) << name << " is out of order";
+    last = index;
+  }
+  EXPECT_LT(panel_1, panel_2);
+  EXPECT_EQ(tree[static_cast<std::size_t>(at("Possible Distance for Pellion, 6009 Meter = 19713 Feet"))].role,
+            tk::common::AccessibleRole::Result);
+  // Covered, empty and folded-in labels are left out.
+  for (const char* gone : {"Meter = 0 Feet", "Possible Distance for Pellion", "Meter =", "", "21505 Feet"}) {
+    EXPECT_EQ(at(gone), static_cast<std::ptrdiff_t>(names.size())) << '"' << gone << "\" is in the tree";
   }
 }
 

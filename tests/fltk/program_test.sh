@@ -2,7 +2,8 @@
 # program_test.sh FERRANT_CALC FERRANT_REPLAY SCREEN_CHECK: the real program on
 # the X server in DISPLAY (run it under with_xvfb.sh), driven with X input
 # (xdotool): its window's place, size and icon, its pixels against
-# ferrant-replay's canvas for the same input, Quit's exit code, the same at
+# ferrant-replay's canvas for the same input, the results copied to the
+# clipboard, the refused-character hint, Quit's exit code, the same at
 # 200 % (Xft.dpi) and 150 % (FERRANT_SCALE), and under a window manager only
 # moving, sizing and closing offered.
 set -euo pipefail
@@ -48,6 +49,34 @@ xdotool mousemove $((ox + 35)) $((oy + 76)) click 1
 xdotool key ctrl+a
 xdotool type --delay 50 10
 shot_until typed matches "$work/canvas-typed.png" || fail "the chart of baserate 10 differs from the canvas"
+
+# The typical input, then Ctrl+Shift+C: both panels' answers on the clipboard
+# (and the primary selection) as ferrant-reach prints them.
+xdotool key Tab Tab
+xdotool type --delay 50 5000
+xdotool key Tab Tab P ctrl+shift+c
+sleep 0.5
+copied=$(timeout 5 xclip -o -selection clipboard || true)
+for wanted in "6555 Meter = 21505 Feet" "6009 Meter = 19713 Feet" "17 x 64kbit/s = 1088kbit/s" "Model:             Pellion"; do
+  [[ $copied == *"$wanted"* ]] || fail "the copied results lack \"$wanted\": $copied"
+done
+[[ $(timeout 5 xclip -o -selection primary || true) == "$copied" ]] || fail "the primary selection is not the copied text"
+# The context menu from the keyboard copies the same.
+printf '' | xclip -selection clipboard
+xdotool key shift+F10
+sleep 0.3
+xdotool key Down Return
+sleep 0.5
+[[ $(timeout 5 xclip -o -selection clipboard || true) == "$copied" ]] || fail "Copy results in the context menu copied something else"
+# A refused "." in the distance field: the text stays, the hint shows under
+# the field (its pale yellow), and is gone after its five seconds.
+hint_shown() { convert "$1" -crop "1x1+$((ox + 50))+$((oy + 380 + 16 + 20 + 12))" -depth 8 txt: | grep -qi "#FFFFE1"; }
+xdotool mousemove $((ox + 35)) $((oy + 405)) click 1
+xdotool key End period
+shot_until hint hint_shown || fail "a refused character shows no hint under the field"
+sleep 5.5
+import -window root "PNG24:$work/hint-gone.png"
+! hint_shown "$work/hint-gone.png" || fail "the hint still shows after five seconds"
 xdotool mousemove $((ox + 640)) $((oy + 636)) click 1
 status=0
 timeout 10 tail --pid="${pids[0]}" -f /dev/null || fail "still running after Quit"

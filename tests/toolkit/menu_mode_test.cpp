@@ -1,6 +1,7 @@
 // Menu mode's mouse side and the cases the backends' keyboard tests cannot
 // reach: a click on a title, Escape with a clicked-open menu, Left/Right
 // from a shown menu, a menu rebuilt under menu mode, an empty menu bar.
+#include "toolkit/common/context_menu.h"
 #include "toolkit/common/menu_mode.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,46 @@ TEST(MenuMode, NoMenuOrARebuiltOneEndsMenuMode) {
   mode.key_down(MenuKey::F10, false, {{}, {20}});
   EXPECT_FALSE(mode.key_down(MenuKey::Enter, false, {{}, {20}}).chosen);  // an empty menu opens empty
   EXPECT_EQ(mode.item(), -1);
+}
+
+TEST(ContextMenu, ShortcutsNeedCtrlOrAltBeforeOneLetterOrDigit) {
+  using tk::common::KeyChord;
+  using tk::common::parse_shortcut;
+  EXPECT_EQ(parse_shortcut("Ctrl+Shift+C"), (KeyChord{U'C', true, true, false}));
+  EXPECT_EQ(parse_shortcut("alt+7"), (KeyChord{U'7', false, false, true}));
+  EXPECT_EQ(parse_shortcut("ctrl+x"), (KeyChord{U'X', true, false, false}));
+  for (const char* refused : {"Shift+C", "C", "Ctrl+", "Ctrl+Shift+CC", "Meta+C", "Ctrl+%", ""}) {
+    EXPECT_FALSE(parse_shortcut(refused)) << refused;
+  }
+  const tk::common::ContextMenuItem item = tk::common::context_menu_item(4, "Copy results\tCtrl+Shift+C");
+  EXPECT_EQ(item.name, "Copy results");
+  EXPECT_EQ(item.shortcut, "Ctrl+Shift+C");
+  EXPECT_EQ(tk::common::context_menu_item(5, "Plain").chord, std::nullopt);
+}
+
+TEST(ContextMenu, KeysWalkTheItemsRoundAndEnterOrAClickChooses) {
+  using Key = tk::common::ContextMenuMode::Key;
+  const std::vector<tk::common::ContextMenuItem> items{{7, "a", "", {}}, {8, "b", "", {}}};
+  tk::common::ContextMenuMode menu;
+  EXPECT_FALSE(menu.key_down(Key::Down, items).taken) << "a closed menu takes no key";
+  menu.open(items.size());
+  EXPECT_EQ(menu.marked(), -1);
+  menu.key_down(Key::Up, items);
+  EXPECT_EQ(menu.marked(), 1) << "Up first marks the last";
+  menu.key_down(Key::Down, items);
+  EXPECT_EQ(menu.marked(), 0) << "and Down wraps round";
+  EXPECT_EQ(menu.key_down(Key::Enter, items).chosen, 7);
+  EXPECT_FALSE(menu.is_open());
+  menu.open(items.size());
+  EXPECT_EQ(menu.key_down(Key::Enter, items).chosen, std::nullopt) << "nothing marked, nothing chosen";
+  menu.open(items.size());
+  EXPECT_EQ(menu.click(1, items).chosen, 8);
+  menu.open(items.size());
+  const auto outside = menu.click(-1, items);
+  EXPECT_TRUE(outside.taken);
+  EXPECT_EQ(outside.chosen, std::nullopt);
+  menu.open(0);
+  EXPECT_FALSE(menu.is_open()) << "a menu without items does not open";
 }
 
 }  // namespace

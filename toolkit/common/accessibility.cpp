@@ -128,11 +128,13 @@ AccessibleOutline accessible_outline(std::span<const AccessibleGadget> gadgets) 
   }
 
   // Inputs that share a name are told apart by their groups' captions.
+  std::vector<std::string> captions(count);
+  for (std::size_t i = 0; i < count; ++i) captions[i] = nodes[i].name;
   for (std::size_t i = 0; i < count; ++i) {
     if (!is_input(gadgets[i])) continue;
     bool shared = false;
     for (std::size_t j = 0; j < count; ++j) {
-      shared = shared || (j != i && is_input(gadgets[j]) && nodes[j].name == nodes[i].name);
+      shared = shared || (j != i && is_input(gadgets[j]) && captions[j] == captions[i]);
     }
     if (shared && nodes[i].group >= 0) {
       nodes[i].name += ", " + std::string(gadgets[static_cast<std::size_t>(nodes[i].group)].text);
