@@ -16,6 +16,7 @@
 #include <future>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -102,11 +103,19 @@ void press_next_key(void*) {
 int park_x = 0, park_y = 0;
 int moves = 0;
 
+// The window's pixels, read from the server at the first pixel() after each
+// settle(): one request per pixel would take seconds for a whole area.
+struct ImageFree {
+  void operator()(XImage* image) const { XDestroyImage(image); }
+};
+std::unique_ptr<XImage, ImageFree> screen;
+
 }  // namespace
 
 const char* backend_name() { return "fltk"; }
 
 void window_ready() {
+  screen.reset();
   // The window is up once the server has mapped it.
   XWindowAttributes attributes{};
   while (XGetWindowAttributes(fl_display, window_id(), &attributes) != 0 && attributes.map_state != IsViewable) {
@@ -235,6 +244,7 @@ void move_mouse(int count) {
 }
 
 std::vector<Event> settle() {
+  screen.reset();
   std::vector<Event> events;
   for (int quiet_rounds = 0; quiet_rounds < 2 || !keys_to_press.empty();) {
     XSync(fl_display, False);
@@ -277,9 +287,14 @@ std::string shown_text(int gadget) {
 bool window_shown() { return state().window != nullptr && state().window->shown() && state().window->visible(); }
 
 tk::Colour pixel(int x, int y) {
-  XImage* image = XGetImage(fl_display, window_id(), x, y + state().window->client_top(), 1, 1, AllPlanes, ZPixmap);
-  const unsigned long p = XGetPixel(image, 0, 0);
-  XDestroyImage(image);
+  const Fl_Window& window = *state().window;
+  if (!screen) {
+    screen.reset(XGetImage(fl_display, window_id(), 0, 0, static_cast<unsigned>(window.w()),
+                           static_cast<unsigned>(window.h()), AllPlanes, ZPixmap));
+  }
+  const int row = y + state().window->client_top();
+  if (!screen || x < 0 || row < 0 || x >= window.w() || row >= window.h()) return 0;
+  const unsigned long p = XGetPixel(screen.get(), x, row);
   return tk::rgb(static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF));
 }
 
