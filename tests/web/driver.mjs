@@ -132,7 +132,7 @@ export function createDriver(page) {
     async field_hint(number) {
       return page.evaluate((n) => {
         const hint = document.querySelector('[data-field-hint]');
-        if (!hint || hint.hidden || hint.dataset.gadget !== String(n)) return '';
+        if (!hint || hint.hidden || hint.dataset.forGadget !== String(n)) return '';
         return `${hint.querySelector('.hint-title').textContent}\n${hint.querySelector('.hint-text').textContent}`;
       }, number);
     },

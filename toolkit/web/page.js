@@ -749,7 +749,7 @@ var ferrantPage = (function () {
       hideHint();
       const hint = win.hint;
       hint.dataset.element = String(id);
-      hint.dataset.gadget = field.dataset.gadget;
+      hint.dataset.forGadget = field.dataset.gadget;
       hint.hidden = false;
       hint.heading.textContent = title;
       hint.body.textContent = text;
