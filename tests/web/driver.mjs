@@ -79,7 +79,12 @@ export function createDriver(page) {
     },
     async click(number) { await clickMiddle(gadget(number)); },
     async tab(forward) { await page.keyboard.press(Number(forward) ? 'Tab' : 'Shift+Tab'); },
-    async press_key(name) { await page.keyboard.press(name); },  // KeyboardEvent.key names
+    async press_key(name) { await page.keyboard.press(name); },  // KeyboardEvent.key names, "Control+Shift+C"
+    // A right click at the client point x, y.
+    async right_click(x, y) {
+      const box = await page.locator('[data-client]').boundingBox();
+      await page.mouse.click(box.x + Number(x), box.y + Number(y), { button: 'right' });
+    },
     async choose_menu(item) {
       await clickMiddle(await menuTitleOf(item));
       const entry = `[data-menu-item="${item}"]`;
@@ -114,6 +119,22 @@ export function createDriver(page) {
       });
     },
     async shown_text(number) { return (await shownText(page, number)) ?? ''; },
+    // The clipboard's text once the page's last write is done.
+    async clipboard_text() {
+      return page.evaluate(async () => {
+        await window.ferrantClipboardWritten?.();
+        return navigator.clipboard.readText();
+      });
+    },
+    // The hint that shows at the gadget: its title and text, one line each;
+    // empty when none shows there.
+    async field_hint(number) {
+      return page.evaluate((n) => {
+        const hint = document.querySelector('[data-field-hint]');
+        if (!hint || hint.hidden || hint.dataset.forGadget !== String(n)) return '';
+        return `${hint.querySelector('.hint-title').textContent}\n${hint.querySelector('.hint-text').textContent}`;
+      }, number);
+    },
     async window_shown() {
       return page.evaluate(() => {
         const window = document.querySelector('[data-window]');

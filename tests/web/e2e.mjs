@@ -1,7 +1,9 @@
 // e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR: the page (SITE_DIR/index.html) in
 // headless Chromium, driven with real input, against the headless toolkit
 // (ferrant-replay) given the same input: every gadget's text; what assistive
-// technology reads, the Homepage menu item and Quit; then the page at device
+// technology reads and announces; "Copy results" by its shortcut and by the
+// context menu; the refused-character hint; the Homepage menu item and Quit;
+// then the page at device
 // scale factors 1, 2 and 3: the drawing's backing pixels against the
 // headless window's picture at that scale, the logo's size, and a change of
 // the ratio within one page. Screenshots are kept in OUT_DIR. Exit status 0
@@ -61,24 +63,182 @@ async function replay(script, scratch, scale = null) {
   return result;
 }
 
-// What assistive technology reads, by Playwright's accessible names and
-// roles: the baserate field named by its caption, the sunken result labels
-// announced (a polite live region), the drawing an image named by the
-// chart's title.
+// Chromium's accessibility tree (what a screen reader gets) as a list of
+// { role, name, group }: the named roles, and plain texts outside them;
+// `group` is the name of the group holding the node, '' at the top.
+async function accessibleNodes(page) {
+  const nodes = [];
+  const leaves = new Set(['textbox', 'combobox', 'image', 'button', 'status', 'heading', 'menuitem']);
+  const walk = (node, group, inLeaf) => {
+    if (node.role === 'group') group = node.name;
+    if (['group', ...leaves].includes(node.role) || (node.role === 'text' && !inLeaf)) {
+      nodes.push({ role: node.role, name: node.name, group });
+    }
+    for (const child of node.children ?? []) walk(child, group, inLeaf || leaves.has(node.role));
+  };
+  // page.accessibility reads the browser's own tree (through DevTools),
+  // where aria-owns has moved the members into their groups.
+  walk(await page.accessibility.snapshot({ interestingOnly: false }), '', false);
+  return nodes;
+}
+
+// What assistive technology reads after the typical input: the inputs named
+// by their captions (the diameter boxes apart), every result one image named
+// by caption, value and unit, in its panel with the sketches' Ohm values,
+// no covered "Meter = 0 Feet", the chart's and the logo's alternative texts,
+// no role=application.
 async function checkAccessibility(page) {
-  step('accessibility: names, live regions and the drawing');
-  if (await page.getByRole('textbox', { name: kBaserateCaption }).count() !== 1) {
-    fail(`no text field is named "${kBaserateCaption}"`);
+  step('accessibility: names, groups, order, hidden labels and the chart');
+  const nodes = await accessibleNodes(page);
+  const upper = 'Baserate/Cable ---> Distance ...';
+  const lower = 'Distance/Cable ---> Baserate ...';
+  const find = (role, name) => nodes.findIndex((n) => n.role === role && n.name === name);
+  const wanted = [
+    ['textbox', kBaserateCaption, upper],
+    ['combobox', `Enter Cable Diameter: 0.4mm .. 1.4mm, ${upper}`, upper],
+    ['image', 'Possible Distance for Ferrant_II,III,IV, 6555 Meter = 21505 Feet', upper],
+    ['image', 'Possible Distance for Pellion, 6009 Meter = 19713 Feet', upper],
+    ['text', '898 Ohm', upper],
+    ['image', 'Transmit PSD for baserate 10: PAM-8, PAM-16, PAM-32, 0 to 1.5 MHz', upper],
+    ['textbox', 'Enter Distance: 0 .. 30000 Meter', lower],
+    ['combobox', `Enter Cable Diameter: 0.4mm .. 1.4mm, ${lower}`, lower],
+    ['combobox', 'Enter Modem Type: Tamsel1 .. Tamsel3', lower],
+    ['image', 'Possible Baserate, 17 x 64kbit/s = DSL Line Speed = 1088kbit/s', lower],
+    ['text', '685 Ohm', lower],
+    ['button', 'Quit', ''],
+    ['image', 'Varnek logo', ''],
+  ];
+  let last = -1;
+  for (const [role, name, group] of wanted) {
+    const at = find(role, name);
+    if (at < 0) {
+      fail(`no ${role} "${name}" in the accessibility tree`);
+    } else if (nodes[at].group !== group) {
+      fail(`${role} "${name}" is in the group "${nodes[at].group}", not "${group}"`);
+    } else if (at < last) {
+      fail(`${role} "${name}" is read before the node wanted ahead of it`);
+    }
+    last = Math.max(last, at);
   }
-  const silent = await page.evaluate(() => [...document.querySelectorAll('[data-client] [data-gadget]')]
-    .filter((label) => parseFloat(getComputedStyle(label).borderTopWidth) > 0 && !label.matches('input, button, [role]'))
-    .filter((label) => label.closest('[aria-live]')?.getAttribute('aria-live') !== 'polite')
-    .map((label) => label.dataset.gadget));
-  if (silent.length) fail(`sunken result labels not in a polite live region: ${silent.join(', ')}`);
-  const chart = page.getByRole('img', { name: kChartTitle, exact: false });
-  if (await chart.count() !== 1 || await chart.getAttribute('data-drawing') === null) {
-    fail(`the drawing is not an image whose name has the chart's title "${kChartTitle}"`);
+  const covered = nodes.filter((n) => n.name.includes('Meter = 0 Feet'));
+  if (covered.length) fail(`the covered label is read: ${JSON.stringify(covered)}`);
+  const loose = nodes.filter((n) => n.group === '' && /Ohm|Meter|Feet|kbit/.test(n.name));
+  if (loose.length) fail(`values read outside their panel: ${JSON.stringify(loose)}`);
+  const statuses = nodes.filter((n) => n.role === 'status').map((n) => n.group);
+  if (JSON.stringify(statuses) !== JSON.stringify([upper, lower])) {
+    fail(`live regions in the groups ${JSON.stringify(statuses)}, not one in each panel`);
   }
+  if (nodes.some((n) => n.role === 'application') || await page.locator('[role=application]').count() > 0) {
+    fail('the window is a role=application');
+  }
+}
+
+// One polite announcement per change of a panel's answers: typing a digit
+// into the baserate field and taking it back changes the upper panel's news
+// twice and the lower panel's never; moving the mouse changes nothing.
+async function checkAnnouncements(page, driver) {
+  step('live regions: one announcement per change of the answers');
+  await page.evaluate(() => {
+    window.announced = [];
+    document.querySelectorAll('[data-client] [role=status]').forEach((region, i) => {
+      window.announced[i] = [];
+      new MutationObserver(() => window.announced[i].push(region.textContent))
+        .observe(region, { childList: true, characterData: true, subtree: true });
+    });
+  });
+  await driver.perform('focus_field', kBaserateField);
+  await page.keyboard.press('End');
+  await driver.perform('type', '1');
+  await programIdle(page);
+  await page.keyboard.press('Backspace');
+  await programIdle(page);
+  await driver.perform('move_mouse', 3);
+  await programIdle(page);
+  const [upper, lower] = await page.evaluate(() => window.announced);
+  if (upper.length !== 2 || !upper[1].startsWith('Possible Distance for Ferrant_II,III,IV, 6555 Meter') ||
+      upper[0] === upper[1]) {
+    fail(`the upper panel announced ${JSON.stringify(upper)}, not its two changes`);
+  }
+  if (lower.length !== 0) fail(`the lower panel announced ${JSON.stringify(lower)} with its answers unchanged`);
+}
+
+// "Copy results" puts both panels' answers on the clipboard: by its shortcut
+// from a text field (whose text stays), and chosen from the context menu
+// opened by a right click on a text field, after which the focus is back in
+// the field.
+async function checkCopyResults(page, driver) {
+  const wanted = ['6555 Meter = 21505 Feet', '6009 Meter = 19713 Feet', '17 x 64kbit/s = 1088kbit/s'];
+  const clipboard = async () => driver.perform('clipboard_text');
+  const copied = async (how) => {
+    const text = await clipboard();
+    const missing = wanted.filter((line) => !text.includes(line));
+    if (missing.length) fail(`${how}: the clipboard holds ${JSON.stringify(text)}, without ${missing.join(', ')}`);
+  };
+  const field = `[data-client] [data-gadget="${kDistanceField}"]`;
+
+  step('Copy results by Ctrl+Shift+C');
+  await page.evaluate(() => navigator.clipboard.writeText(''));
+  await driver.perform('focus_field', kDistanceField);
+  await page.keyboard.press('Control+Shift+C');
+  await programIdle(page);
+  await copied('Ctrl+Shift+C');
+  if (await page.locator(field).inputValue() !== '5000') fail('Ctrl+Shift+C changed the distance field');
+
+  step('Copy results from the context menu, opened on a text field');
+  await page.evaluate(() => navigator.clipboard.writeText(''));
+  await page.locator(field).click({ button: 'right' });
+  const menu = page.getByRole('menu', { name: 'Context menu' });
+  const item = menu.getByRole('menuitem', { name: 'Copy results' });
+  if (!await item.isVisible()) {
+    fail('a right click on a text field shows no context menu with "Copy results"');
+    return;
+  }
+  if ((await item.textContent()).replace('Copy results', '') !== 'Ctrl+Shift+C') {
+    fail(`the item shows "${await item.textContent()}", not its shortcut beside its name`);
+  }
+  await item.click();
+  await programIdle(page);
+  await copied('the context menu');
+  if (await menu.isVisible()) fail('the context menu stays open after the choice');
+  if (!await page.locator(field).evaluate((el) => el === document.activeElement)) {
+    fail('the focus is not back in the distance field after the context menu');
+  }
+}
+
+// Typing "12.5" into the distance field leaves "125": the refused "." shows
+// the balloon beside the field, announced, the title in bold above the
+// text, until the "5"; a refused "." alone ends by itself.
+async function checkRefusedHint(page, driver) {
+  step('the refused-character hint');
+  await driver.perform('focus_field', kDistanceField);
+  await page.keyboard.press('Control+A');
+  await driver.perform('type', '12.');
+  await programIdle(page);
+  const hint = page.getByRole('alert');
+  if (!await hint.isVisible()) {
+    fail('typing "." into the distance field shows no hint');
+    return;
+  }
+  const shown = await hint.evaluate((el, fieldSelector) => {
+    const title = el.querySelector('.hint-title');
+    const box = el.getBoundingClientRect();
+    const at = document.querySelector(fieldSelector).getBoundingClientRect();
+    return { title: title.textContent, text: el.querySelector('.hint-text').textContent,
+             bold: Number(getComputedStyle(title).fontWeight) >= 700,
+             beside: box.top >= at.bottom && box.top - at.bottom < 20 && box.left < at.right && box.right > at.left };
+  }, `[data-client] [data-gadget="${kDistanceField}"]`);
+  const wanted = { title: 'Unacceptable Character', text: 'You can only type a number here.', bold: true, beside: true };
+  if (JSON.stringify(shown) !== JSON.stringify(wanted)) fail(`the hint is ${JSON.stringify(shown)}, not ${JSON.stringify(wanted)}`);
+  await driver.perform('type', '5');
+  await programIdle(page);
+  const field = page.locator(`[data-client] input[data-gadget="${kDistanceField}"]`);
+  if (await field.inputValue() !== '125') fail(`the distance field shows "${await field.inputValue()}", not "125"`);
+  if (await hint.isVisible()) fail('the hint stays after the next key');
+  await driver.perform('type', '.');
+  const started = Date.now();
+  await hint.waitFor({ state: 'hidden', timeout: 10_000 }).catch(() => {});
+  const lasted = Date.now() - started;
+  if (await hint.isVisible() || lasted < 3000) fail(`the hint ended after ${lasted} ms, not by itself after 5 s`);
 }
 
 // Fails unless every gadget but the logo shows its text in GADGETS (a
@@ -216,6 +376,9 @@ async function main() {
     console.log(`compared the texts of ${await checkTexts(page, typed.gadgets, 'typical input')} gadgets`);
 
     await checkAccessibility(page);
+    await checkAnnouncements(page, driver);
+    await checkCopyResults(page, driver);
+    await checkRefusedHint(page, driver);
 
     step('Homepage opens the address in a new tab; the program runs on');
     let tab = null;

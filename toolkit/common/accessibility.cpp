@@ -127,16 +127,17 @@ AccessibleOutline accessible_outline(std::span<const AccessibleGadget> gadgets) 
     hidden[i] = false;
   }
 
-  // Inputs that share a name are told apart by their groups' captions.
-  std::vector<std::string> captions(count);
-  for (std::size_t i = 0; i < count; ++i) captions[i] = nodes[i].name;
+  // Inputs that share a name are told apart by their groups' captions; which
+  // names are shared is decided before any is changed, so every input of a
+  // shared name gets its caption.
+  std::vector<bool> shared(count, false);
   for (std::size_t i = 0; i < count; ++i) {
-    if (!is_input(gadgets[i])) continue;
-    bool shared = false;
     for (std::size_t j = 0; j < count; ++j) {
-      shared = shared || (j != i && is_input(gadgets[j]) && captions[j] == captions[i]);
+      shared[i] = shared[i] || (j != i && is_input(gadgets[i]) && is_input(gadgets[j]) && nodes[j].name == nodes[i].name);
     }
-    if (shared && nodes[i].group >= 0) {
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (shared[i] && nodes[i].group >= 0) {
       nodes[i].name += ", " + std::string(gadgets[static_cast<std::size_t>(nodes[i].group)].text);
     }
   }

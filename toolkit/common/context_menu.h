@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/toolkit.h"
+
 namespace tk::common {
 
 // A key as the rules here see it: an ASCII letter (either case) or digit,
@@ -43,6 +45,12 @@ ContextMenuItem context_menu_item(int item, std::string_view text);
 constexpr bool opens_context_menu(const KeyChord& chord) {
   if (chord.ctrl || chord.alt) return false;
   return (chord.key == kKeyF10 && chord.shift) || chord.key == kKeyContextMenu;
+}
+
+// Whether a right click on a gadget of this kind (none: where no gadget is)
+// opens the context menu. An image view's right click is its own event.
+constexpr bool right_click_opens_context_menu(std::optional<GadgetKind> under) {
+  return under != GadgetKind::ImageView;
 }
 
 // The context menu's items, as add_context_menu_item() gave them; emptied

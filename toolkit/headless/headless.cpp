@@ -381,7 +381,7 @@ int handle(const Message& message) {
       return kMsgRButtonDown;
     case MessageKind::RightUp:
       // The platform's context-menu message follows a right click's release.
-      if (gadget == nullptr || gadget->kind != GadgetKind::ImageView) {
+      if (common::right_click_opens_context_menu(gadget ? std::optional(gadget->kind) : std::nullopt)) {
         s.context_menu.open(common::context_menu_items().size());
       }
       return kMsgRButtonUp;

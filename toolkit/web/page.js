@@ -26,9 +26,19 @@
 //     first handed to the program side (a synchronous call, while the
 //     program waits), which decides menu mode (F10, Alt alone, arrows,
 //     Enter, Escape, a click on a title) and has the page show it
-//   - accessible names: a field or box is labelled by the caption above it,
-//     sunken value labels and labels the program writes are polite live
-//     regions, the drawing is an image whose name lists the texts it shows
+//   - the context menu, drawn like the menu bar's menus over the client
+//     area in place of the browser's own: right clicks and the keys that
+//     open it, its keys and clicks, and its items' shortcuts are handed to
+//     the program side (a synchronous call), which decides what they do
+//   - the refused-character hint: a balloon beside the field, announced
+//     (role=alert); typed and pasted text is handed to the program side,
+//     which decides whether it shows, and for how long
+//   - the clipboard: written through the asynchronous clipboard API, else
+//     by copying a selected hidden text area
+//   - the accessible tree as the program side computes it: names, roles,
+//     hidden elements, each frame's members (aria-owns, so the elements
+//     keep their places and stacking) and its polite live region; the
+//     drawing is presentation, its described parts are images over it
 // Quirks:
 //   - a combo box's selection is decided by the program side (typed keys,
 //     picks); the list here only shows it
@@ -48,6 +58,14 @@ var ferrantPage = (function () {
   // Keys as menu mode knows them (MenuKey); every other key is `other`.
   const MENU_KEYS = { F10: 0, Alt: 1, ArrowLeft: 2, ArrowRight: 3, ArrowUp: 4, ArrowDown: 5, Enter: 6, Escape: 7 };
   const OTHER_KEY = 8, KEY_UP = 1, KEY_REPEAT = 2;
+  // Keys as the open context menu knows them (ContextMenuMode::Key), and
+  // the chord keys that are not letters or digits (context_menu.h); the
+  // modifiers of a chord (web_toolkit.cpp, kModifierCtrl ...).
+  const CONTEXT_KEYS = { ArrowUp: 0, ArrowDown: 1, Home: 2, End: 3, Enter: 4, Escape: 5 };
+  const OTHER_CONTEXT_KEY = 6, CHORD_F10 = 0xF000 + 10, CHORD_CONTEXT_MENU = 0xF100;
+  const MODIFIER = { ctrl: 1, shift: 2, alt: 4 };
+  // Accessible roles (toolkit/common/accessibility.h, AccessibleRole).
+  const ROLE = { group: 0, text: 1, result: 2, textField: 3, comboBox: 4, button: 5, image: 6 };
   // What menu mode did with a key (ferrant_menu_key()).
   const MENU = { notTaken: 0, taken: 1, chose: 2 };
   // Notification codes (toolkit.h).
@@ -79,6 +97,10 @@ var ferrantPage = (function () {
   let menuShown = { title: -1, item: -1, open: false };  // menu mode as the program side last said
   let openList = null;     // the combo box whose list is open
   let dragFrom = null;     // the image view a left button went down on
+  let contextAnchor = null;  // where a right click opens the context menu (page coordinates); null: at the focus
+  let returningFocus = false;  // the focus goes back to the gadget that had it: no message
+  let hintTimer = 0;       // ends the hint that shows
+  let lastCopy = Promise.resolve();  // the last clipboard write
 
   function post(code, records) {
     queue.push({ code, records: records || [] });
@@ -124,11 +146,24 @@ var ferrantPage = (function () {
   }
 
   function onFocusIn(event) {
+    if (returningFocus) return;
     const gained = gadgetOf(event.target);
     if (!gained || !takesFocus(gained)) return;
     const old = focused;
     focused = gained;
     post(MSG.setFocus, focusRecords(old, gained));
+  }
+
+  // Gives the focus back to the gadget that had it before the context menu
+  // or the clipboard's text area took it: for the program it never left.
+  function returnFocus() {
+    returningFocus = true;
+    try {
+      if (focused && focused.isConnected) focused.focus();
+      else if (document.activeElement && win && win.root.contains(document.activeElement)) document.activeElement.blur();
+    } finally {
+      returningFocus = false;
+    }
   }
 
   // Tab and Shift+Tab: the program side knows the order (ferrant_tab_target()).
@@ -192,6 +227,50 @@ var ferrantPage = (function () {
     return done === MENU.chose ? [[REC.menu, _ferrant_menu_chosen(), 0]] : [];
   }
 
+  // --- the context menu ------------------------------------------------------
+
+  // A chord's key as the program side knows it: the letter or digit the key
+  // types (its place on the keyboard when Shift or the layout make it
+  // another character), F10, the context-menu key; 0 for any other.
+  function chordKey(event) {
+    if (event.key === 'F10') return CHORD_F10;
+    if (event.key === 'ContextMenu') return CHORD_CONTEXT_MENU;
+    if (/^[A-Za-z0-9]$/.test(event.key)) return event.key.codePointAt(0);
+    const place = /^(?:Key([A-Z])|Digit([0-9]))$/.exec(event.code);
+    return place ? (place[1] || place[2]).codePointAt(0) : 0;
+  }
+
+  // Hands the key down to the context menu (open, it takes every key;
+  // closed, a chord may open it or choose an item); returns the records of
+  // what it did, or null when it did not take the key.
+  function contextKey(event) {
+    const modifiers = (event.ctrlKey ? MODIFIER.ctrl : 0) | (event.shiftKey ? MODIFIER.shift : 0) |
+                      (event.altKey ? MODIFIER.alt : 0);
+    contextAnchor = null;  // a key opens the menu at the focused gadget
+    const key = event.key in CONTEXT_KEYS ? CONTEXT_KEYS[event.key] : OTHER_CONTEXT_KEY;
+    const done = _ferrant_context_key(key, chordKey(event), modifiers);
+    if (done === MENU.notTaken) return null;
+    return done === MENU.chose ? [[REC.menu, _ferrant_menu_chosen(), 0]] : [];
+  }
+
+  // The open menu's place: its top-left corner at the mouse, or for a key
+  // below the focused gadget (the client's corner when none has the focus),
+  // moved in as far as it must to stay inside the client area.
+  function placeContextMenu(menu) {
+    const client = win.client.getBoundingClientRect();
+    let x = 0, y = 0;
+    if (contextAnchor) {
+      x = contextAnchor.x - client.left;
+      y = contextAnchor.y - client.top;
+    } else if (focused && focused.isConnected) {
+      const box = focused.getBoundingClientRect();
+      x = box.left - client.left;
+      y = box.bottom - client.top;
+    }
+    menu.style.left = Math.max(0, Math.min(x, client.width - menu.offsetWidth)) + 'px';
+    menu.style.top = Math.max(0, Math.min(y, client.height - menu.offsetHeight)) + 'px';
+  }
+
   // --- keyboard ------------------------------------------------------------
 
   function onKeyDown(event) {
@@ -199,8 +278,9 @@ var ferrantPage = (function () {
     const key = event.key;
     const system = key === 'F10' || key === 'Alt';
     const code = system ? MSG.sysKeyDown : MSG.keyDown;
-    // A key menu mode takes does nothing else.
-    const menuRecords = menuKey(key, event.repeat ? KEY_REPEAT : 0);
+    _ferrant_dismiss_field_hint();
+    // A key the context menu or menu mode takes does nothing else.
+    const menuRecords = contextKey(event) || menuKey(key, event.repeat ? KEY_REPEAT : 0);
     if (menuRecords) {
       event.preventDefault();
       post(code, menuRecords);
@@ -242,15 +322,32 @@ var ferrantPage = (function () {
   }
 
   // Typed text the program side's rule refuses for the field (digits-only
-  // fields) does not go in; pasting and dropping are not typing.
+  // fields) does not go in, and the program side shows the hint; pasting and
+  // dropping are not typing.
   function onBeforeInput(event) {
     const field = gadgetOf(event.target);
     if (!field || kindOf(field) !== KIND.textField) return;
     const flags = Number(field.dataset.flags);
     if (event.inputType.startsWith('insert') && event.inputType !== 'insertFromPaste' &&
         event.inputType !== 'insertFromDrop' && event.data !== null &&
-        [...event.data].some((c) => _ferrant_field_takes_typed(flags, c.codePointAt(0)) === 0)) {
+        [...event.data].some((c) => _ferrant_field_typed(numberOf(field), flags, c.codePointAt(0)) === 0)) {
       event.preventDefault();
+    }
+  }
+
+  // A paste goes in unfiltered; the program side hears of its text, for the
+  // hint.
+  function onPaste(event) {
+    const field = gadgetOf(event.target);
+    if (!field || kindOf(field) !== KIND.textField) return;
+    const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
+    const size = lengthBytesUTF8(text) + 1;
+    const buffer = _malloc(size);
+    try {
+      stringToUTF8(text, buffer, size);
+      _ferrant_field_pasted(numberOf(field), Number(field.dataset.flags), buffer);
+    } finally {
+      _free(buffer);
     }
   }
 
@@ -264,6 +361,15 @@ var ferrantPage = (function () {
   function onMouseDown(event) {
     if (!win) return;
     const target = event.target;
+    _ferrant_dismiss_field_hint();
+    // On the open context menu a button chooses when released (onClick);
+    // anywhere else it closes the menu first.
+    if (target.closest('[data-context-menu]')) {
+      event.preventDefault();
+      post(event.button === 2 ? MSG.rightDown : MSG.leftDown, []);
+      return;
+    }
+    _ferrant_context_click(-1);
     const title = target.closest('[data-menu-title]');
     const item = target.closest('[data-menu-item]');
     const records = [];
@@ -305,6 +411,13 @@ var ferrantPage = (function () {
 
   function onClick(event) {
     if (!win) return;
+    const entry = event.target.closest('[data-context-item]');
+    if (entry) {
+      const done = _ferrant_context_click(Number(entry.dataset.contextItem));
+      post(MSG.command, done === MENU.chose ? [[REC.menu, _ferrant_menu_chosen(), 0]] : []);
+      return;
+    }
+    if (event.target.closest('[data-context-menu]')) return;
     const item = event.target.closest('[data-menu-item]');
     if (item) {
       _ferrant_menu_click(-1);
@@ -327,11 +440,20 @@ var ferrantPage = (function () {
     if (win) post(MSG.leftDouble, records);
   }
 
+  // The window's context menu replaces the browser's over the whole window.
+  // A right click in the client area may open it (the program side says
+  // where); an event the key that opened the menu raised, or one on the open
+  // menu, changes nothing.
   function onContextMenu(event) {
-    const gadget = gadgetOf(event.target);
-    if (!win || !gadget) return;
+    if (!win) return;
     event.preventDefault();
-    if (kindOf(gadget) === KIND.imageView) post(MSG.command, [[REC.gadget, numberOf(gadget), T.rightClick]]);
+    if (!win.contextMenu.hidden || !win.client.contains(event.target)) return;
+    const gadget = gadgetOf(event.target);
+    contextAnchor = { x: event.clientX, y: event.clientY };
+    const opened = _ferrant_context_right_click(gadget ? kindOf(gadget) : -1) !== 0;
+    if (!opened && gadget && kindOf(gadget) === KIND.imageView) {
+      post(MSG.command, [[REC.gadget, numberOf(gadget), T.rightClick]]);
+    }
   }
 
   function onVisibility() {
@@ -359,14 +481,23 @@ var ferrantPage = (function () {
     ratioWatch = null;
   }
 
-  // --- the accessible name of a field: the caption just above it ------------
+  // An element of the client area the program side refers to by id.
+  function register(el) {
+    const id = nextId++;
+    el.elementId = id;
+    el.id = el.id || 'ferrant-element-' + id;
+    win.client.insertBefore(el, win.drawing);
+    elements.set(id, el);
+    return id;
+  }
 
-  function captionFor(el, x, y) {
-    for (const label of win.client.querySelectorAll('[data-kind="1"]:not(.sunken)')) {
-      const lx = parseInt(label.style.left, 10), ly = parseInt(label.style.top, 10);
-      if (Math.abs(lx - x) <= 10 && y - ly > 0 && y - ly <= 24) return label;
-    }
-    return null;
+  function hideHint() {
+    clearTimeout(hintTimer);
+    hintTimer = 0;
+    if (!win || win.hint.hidden) return;
+    win.hint.hidden = true;
+    const field = elements.get(Number(win.hint.dataset.element));
+    if (field) field.removeAttribute('aria-describedby');
   }
 
   // --- what the program side calls ------------------------------------------
@@ -409,7 +540,10 @@ var ferrantPage = (function () {
     openWindow: function (title, width, height, pictureWidth, pictureHeight) {
       page.closeWindow();
       const host = document.querySelector('[data-window-host]') || document.body;
-      const root = make('div', { 'data-window': '', class: 'window', role: 'application', 'aria-label': title }, host);
+      // A region named by the title, not an application: the page's keys
+      // (menu bar, context menu, Tab) are handled whatever a screen reader
+      // passes on, and its browse mode reads the window as a document.
+      const root = make('div', { 'data-window': '', class: 'window', role: 'region', 'aria-label': title }, host);
       const caption = make('div', { class: 'caption' }, root);
       make('h1', { 'data-window-title': '' }, caption).textContent = title;
       const close = make('button', { 'data-window-close': '', 'aria-label': 'Close', title: 'Close', tabindex: '-1' }, caption);
@@ -418,13 +552,22 @@ var ferrantPage = (function () {
       const client = make('div', { 'data-client': '', class: 'client' }, root);
       client.style.width = width + 'px';
       client.style.height = height + 'px';
-      const drawing = make('canvas', { 'data-drawing': '', role: 'img', 'aria-label': 'Drawing' }, client);
+      // The drawing is presentation: its described parts (createPart()) are
+      // what a screen reader finds.
+      const drawing = make('canvas', { 'data-drawing': '', 'aria-hidden': 'true' }, client);
       drawing.width = pictureWidth;
       drawing.height = pictureHeight;
       drawing.style.width = width + 'px';
       drawing.style.height = height + 'px';
       document.title = title;
-      win = { root, menuBar, client, drawing, context: drawing.getContext('2d') };
+      const contextMenu = make('div', { 'data-context-menu': '', role: 'menu', class: 'menu context', tabindex: '-1',
+                                        'aria-label': 'Context menu' }, client);
+      contextMenu.hidden = true;
+      const hint = make('div', { 'data-field-hint': '', role: 'alert', class: 'hint', id: 'ferrant-hint' }, client);
+      hint.hidden = true;
+      hint.heading = make('div', { class: 'hint-title' }, hint);
+      hint.body = make('div', { class: 'hint-text' }, hint);
+      win = { root, menuBar, client, drawing, contextMenu, hint, context: drawing.getContext('2d') };
       const on = (type, handler, capture) => root.addEventListener(type, handler, capture);
       on('mousedown', onMouseDown, true);
       on('mouseup', onMouseUp, true);
@@ -435,6 +578,7 @@ var ferrantPage = (function () {
       on('focusin', onFocusIn, false);
       on('beforeinput', onBeforeInput, false);
       on('input', onInput, false);
+      on('paste', onPaste, false);
       document.addEventListener('keydown', onKeyDown, true);
       document.addEventListener('keyup', onKeyUp, true);
       document.addEventListener('visibilitychange', onVisibility);
@@ -443,6 +587,7 @@ var ferrantPage = (function () {
 
     closeWindow: function () {
       if (!win) return;
+      hideHint();
       document.removeEventListener('keydown', onKeyDown, true);
       document.removeEventListener('keyup', onKeyUp, true);
       document.removeEventListener('visibilitychange', onVisibility);
@@ -451,6 +596,7 @@ var ferrantPage = (function () {
       win = null;
       elements.clear();
       focused = null; menuShown = { title: -1, item: -1, open: false }; openList = null; dragFrom = null;
+      contextAnchor = null;
       queue.length = 0;
     },
 
@@ -489,15 +635,14 @@ var ferrantPage = (function () {
       el.className = ['frame', 'label', 'field', 'combo', 'button', 'image'][kind];
       Object.assign(el.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
       if (kind === KIND.frame) {
+        // Named by the program side (setAccess()); the caption is what it
+        // shows, its news region what it announces.
         el.setAttribute('role', 'group');
-        el.setAttribute('aria-label', text);
-        make('span', { class: 'frame-caption' }, el).textContent = text;
+        make('span', { class: 'frame-caption', 'aria-hidden': 'true' }, el).textContent = text;
+        el.news = make('div', { class: 'news', role: 'status', 'aria-live': 'polite', id: 'ferrant-news-' + nextId }, el);
       } else if (kind === KIND.label) {
         el.textContent = text;
-        if (flags & FLAG_SUNKEN) {
-          el.classList.add('sunken');
-          el.setAttribute('aria-live', 'polite');
-        }
+        if (flags & FLAG_SUNKEN) el.classList.add('sunken');
       } else if (kind === KIND.textField) {
         el.type = 'text';
         el.value = text;
@@ -521,21 +666,126 @@ var ferrantPage = (function () {
         el.width = Math.max(w, 0);
         el.height = Math.max(h, 0);
         el.setAttribute('role', 'img');
-        el.setAttribute('aria-label', 'Logo');
       }
-      if (kind === KIND.textField || kind === KIND.comboBox) {
-        const caption = captionFor(el, x, y);
-        if (caption) {
-          caption.id = caption.id || 'ferrant-caption-' + nextId;
-          el.setAttribute('aria-labelledby', caption.id);
-        }
-      }
-      win.client.insertBefore(el, win.drawing);
-      const id = nextId++;
-      el.elementId = id;
-      elements.set(id, el);
-      return id;
+      return register(el);
     },
+
+    // An element over the part x, y, w, h of the drawing, the image its
+    // description names (setAccess()); it shows nothing and takes no input.
+    createPart: function (x, y, w, h) {
+      if (!win) return 0;
+      const el = make('div', { class: 'described', role: 'img' });
+      Object.assign(el.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
+      return register(el);
+    },
+
+    // An element's place in the accessible tree as the program side decided
+    // it: its role (ROLE; -1 leaves it), whether it is hidden, its name
+    // (none for plain text, read as it stands). A result is one image
+    // whose name says caption, value and unit, so its pieces are not read
+    // apart.
+    setAccess: function (id, role, hidden, name) {
+      const el = elements.get(id);
+      if (!el) return;
+      if (hidden) el.setAttribute('aria-hidden', 'true'); else el.removeAttribute('aria-hidden');
+      if (role === ROLE.result || role === ROLE.image) el.setAttribute('role', 'img');
+      if (role === ROLE.text || name === '') el.removeAttribute('aria-label'); else el.setAttribute('aria-label', name);
+    },
+
+    // The members of a frame (id) or of the window (0), in reading order;
+    // a frame's news region comes last.
+    setMembers: function (id, memberIds) {
+      const owner = id === 0 ? (win && win.client) : elements.get(id);
+      if (!owner) return;
+      const ids = memberIds.map((member) => elements.get(member)).filter(Boolean).map((el) => el.id);
+      if (owner.news) ids.push(owner.news.id);
+      owner.setAttribute('aria-owns', ids.join(' '));
+    },
+
+    // A frame's news changed: its live region says so.
+    announce: function (id, news) {
+      const frame = elements.get(id);
+      if (frame && frame.news) frame.news.textContent = news;
+    },
+
+    // The context menu's item `index` (0 starts the list anew): its name and
+    // the shortcut shown beside it.
+    contextMenuItem: function (index, name, shortcut) {
+      if (!win) return;
+      const menu = win.contextMenu;
+      if (index === 0) menu.replaceChildren();
+      const item = make('div', { role: 'menuitem', tabindex: '-1', 'data-context-item': String(index) }, menu);
+      make('span', { class: 'name' }, item).textContent = name;
+      if (shortcut) {
+        make('span', { class: 'shortcut' }, item).textContent = shortcut;
+        item.setAttribute('aria-keyshortcuts', shortcut.replace(/\bctrl\b/gi, 'Control'));
+      }
+    },
+
+    // The context menu as the program side decided it: shown or not, and
+    // the marked item (-1 for none), which has the focus while it is open;
+    // closed, the focus goes back to the gadget that had it.
+    showContextMenu: function (shown, marked) {
+      if (!win) return;
+      const menu = win.contextMenu;
+      if (shown && menu.hidden) {
+        menu.hidden = false;
+        placeContextMenu(menu);
+      } else if (!shown && !menu.hidden) {
+        menu.hidden = true;
+        returnFocus();
+      }
+      if (!shown) return;
+      [...menu.children].forEach((item, i) => item.classList.toggle('active', i === marked));
+      (menu.children[marked] || menu).focus();
+    },
+
+    // The hint of a field (id) that refused a character: the title in bold
+    // above the text, the balloon's pointer at the field; it ends by itself
+    // after `milliseconds`, and the program side hears of it.
+    showHint: function (id, title, text, milliseconds) {
+      const field = elements.get(id);
+      if (!win || !field) return;
+      hideHint();
+      const hint = win.hint;
+      hint.dataset.element = String(id);
+      hint.dataset.forGadget = field.dataset.gadget;
+      hint.hidden = false;
+      hint.heading.textContent = title;
+      hint.body.textContent = text;
+      const left = Math.min(field.offsetLeft, win.client.clientWidth - hint.offsetWidth);
+      hint.style.left = Math.max(0, left) + 'px';
+      hint.style.top = field.offsetTop + field.offsetHeight + 8 + 'px';
+      field.setAttribute('aria-describedby', hint.id);
+      hintTimer = setTimeout(() => {
+        hideHint();
+        _ferrant_forget_field_hint();
+      }, milliseconds);
+    },
+
+    hideHint: hideHint,
+
+    // Plain text onto the clipboard: through the clipboard API, else (no
+    // API, or it refuses) by the copy command on a selected hidden text area.
+    setClipboard: function (text) {
+      const copyBySelection = () => {
+        const area = make('textarea', { class: 'copy-buffer', 'aria-hidden': 'true', readonly: '' }, document.body);
+        area.value = text;
+        area.focus();
+        area.select();
+        try {
+          document.execCommand('copy');
+        } finally {
+          area.remove();
+          returnFocus();
+        }
+      };
+      const api = navigator.clipboard && navigator.clipboard.writeText;
+      lastCopy = (api ? navigator.clipboard.writeText(text) : Promise.reject(new Error('no clipboard API')))
+        .catch(copyBySelection);
+    },
+
+    clipboardWritten: () => lastCopy,
 
     removeGadget: function (id) {
       const el = elements.get(id);
@@ -554,11 +804,8 @@ var ferrantPage = (function () {
         el.value = text;
       } else if (el.classList.contains('frame')) {
         el.firstChild.textContent = text;
-        el.setAttribute('aria-label', text);
       } else {
         el.textContent = text;
-        // A label the program writes shows a result: announce its changes.
-        if (kindOf(el) === KIND.label) el.setAttribute('aria-live', 'polite');
       }
     },
 
@@ -616,10 +863,6 @@ var ferrantPage = (function () {
       win.context.putImageData(image, 0, 0, x0, y0, x1 - x0, y1 - y0);
     },
 
-    describeDrawing: function (text) {
-      if (win) win.drawing.setAttribute('aria-label', text);
-    },
-
     openUrl: function (url) {
       const opened = window.open(url, '_blank');
       if (!opened) return 0;
@@ -644,6 +887,8 @@ var ferrantPage = (function () {
 // For tests and benchmarks: resolves once the program has handled every
 // queued browser event and waits again.
 window.ferrantIdle = ferrantPage.idle;
+// For tests: resolves once the last clipboard write is done.
+window.ferrantClipboardWritten = ferrantPage.clipboardWritten;
 
 var Module = typeof Module !== 'undefined' ? Module : {};
 // main() is started here rather than by the loader: once it has waited for

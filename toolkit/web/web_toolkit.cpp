@@ -16,9 +16,16 @@
 //     shown again when the ratio changes
 //   - image views: a loaded image's pixels at that scale
 //   - open_url(): a new browser tab
+//   - the context menu, drawn by the page: common::ContextMenuMode takes
+//     its keys and clicks, the shortcuts of its items choose them
+//   - the clipboard (the page writes it) and the refused-character hint,
+//     a balloon the page shows beside the field
+//   - the accessible tree: common::accessible_outline() of the gadgets and
+//     the described parts of the drawing, handed to the page as names,
+//     roles, hidden elements and group members, with each group's news for
+//     its live region; recomputed once per handled message, and only what
+//     changed goes to the page
 // Quirks:
-//   - the drawing canvas is a text alternative too: its accessible name
-//     lists the texts it currently shows, in the order they were drawn
 //   - there is no screen position: create_window() ignores x and y
 #include <emscripten.h>
 
@@ -32,14 +39,16 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf8.h"
+#include "toolkit/common/accessibility.h"
 #include "toolkit/common/backend.h"
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/common/display_scale.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/common/gadget_table.h"
-#include "base/utf8.h"
 #include "toolkit/common/menu_mode.h"
-#include "toolkit/common/typing.h"
 #include "toolkit/toolkit.h"
 
 // --- page.js, the page side ------------------------------------------------
@@ -78,7 +87,23 @@ EM_JS(void, page_show_image,
 EM_JS(void, page_show_drawing, (const std::uint32_t* rgba, int width, int height, int x0, int y0, int x1, int y1), {
   ferrantPage.showDrawing(rgba, width, height, x0, y0, x1, y1);
 });
-EM_JS(void, page_describe_drawing, (const char* text), { ferrantPage.describeDrawing(UTF8ToString(text)); });
+EM_JS(int, page_create_part, (int x, int y, int w, int h), { return ferrantPage.createPart(x, y, w, h); });
+EM_JS(void, page_set_access, (int element, int role, int hidden, const char* name), {
+  ferrantPage.setAccess(element, role, hidden !== 0, UTF8ToString(name));
+});
+EM_JS(void, page_set_members, (int element, const int* members, int count), {
+  ferrantPage.setMembers(element, Array.from(HEAP32.subarray(members >> 2, (members >> 2) + count)));
+});
+EM_JS(void, page_announce, (int element, const char* news), { ferrantPage.announce(element, UTF8ToString(news)); });
+EM_JS(void, page_context_menu_item, (int index, const char* name, const char* shortcut), {
+  ferrantPage.contextMenuItem(index, UTF8ToString(name), UTF8ToString(shortcut));
+});
+EM_JS(void, page_show_context_menu, (int shown, int marked), { ferrantPage.showContextMenu(shown !== 0, marked); });
+EM_JS(void, page_show_hint, (int element, const char* title, const char* text, int milliseconds), {
+  ferrantPage.showHint(element, UTF8ToString(title), UTF8ToString(text), milliseconds);
+});
+EM_JS(void, page_hide_hint, (), { ferrantPage.hideHint(); });
+EM_JS(void, page_set_clipboard, (const char* text), { ferrantPage.setClipboard(UTF8ToString(text)); });
 EM_JS(int, page_open_url, (const char* url), { return ferrantPage.openUrl(UTF8ToString(url)); });
 EM_ASYNC_JS(int, page_next_message, (int* out, int capacity), {
   return await ferrantPage.nextMessage(out, capacity);
@@ -97,21 +122,39 @@ enum class Record : int {
 // A combo key record carries a character's code point, or for a key that
 // is none -1 - its common::ComboKey (page.js, COMBO_KEYS).
 constexpr int kComboKeyCount = static_cast<int>(common::ComboKey::PageDown) + 1;
-// ferrant_menu_key()'s flags and answers (page.js, KEY_UP, KEY_REPEAT, MENU).
+// ferrant_menu_key()'s flags and answers (page.js, KEY_UP, KEY_REPEAT, MENU),
+// the answers of the context menu's calls too.
 constexpr int kKeyUp = 1;
 constexpr int kKeyRepeat = 2;
 constexpr int kMenuNotTaken = 0;
 constexpr int kMenuTaken = 1;
 constexpr int kMenuChose = 2;
+// ferrant_context_key()'s modifiers (page.js, MODIFIER).
+constexpr int kModifierCtrl = 1;
+constexpr int kModifierShift = 2;
+constexpr int kModifierAlt = 4;
 constexpr int kMaxRecords = 8;
+
+// What the page was last told of an element's place in the accessible tree
+// (page.js, setAccess(), setMembers(), announce()), so that only changes
+// reach it.
+struct AccessShown {
+  int role = -1;  // a common::AccessibleRole, -1 before the first
+  bool hidden = false;
+  std::string name;
+  std::vector<int> members;  // a frame's, in reading order
+  std::string news;          // a frame's
+};
 
 // A gadget owns its element: destroying it removes the element.
 struct Gadget {
-  Gadget(GadgetKind gadget_kind, int number, int x, int y, int w, int h, std::string_view text,
+  Gadget(GadgetKind gadget_kind, int number, int gx, int gy, int gw, int gh, std::string_view text,
          std::uint32_t gadget_flags)
       : kind(gadget_kind),
-        element(page_create_gadget(static_cast<int>(gadget_kind), number, x, y, w, h, std::string(text).c_str(),
+        element(page_create_gadget(static_cast<int>(gadget_kind), number, gx, gy, gw, gh, std::string(text).c_str(),
                                    static_cast<int>(gadget_flags), common::takes_focus(gadget_kind) ? 1 : 0)),
+        x(gx), y(gy), w(gw), h(gh),
+        flags(gadget_flags),
         text(text) {}
   ~Gadget() { page_remove_gadget(element); }
   Gadget(const Gadget&) = delete;
@@ -119,16 +162,28 @@ struct Gadget {
 
   GadgetKind kind;
   int element;
-  std::string text;             // labels, frames, buttons
+  int x, y, w, h;
+  std::uint32_t flags;
+  std::string text;             // labels, frames, buttons; an image view's name
   common::ComboItems items;     // combo boxes
   int selected = -1;
   Bitmap bitmap = kNoBitmap;    // image views
+  AccessShown access;
 };
 
-// A text the drawing shows: its cell, for the drawing's text alternative.
-struct DrawnText {
-  int x, y, end;
+// A part of the drawing described in words (describe_drawing()): an
+// element of its own over that area, the image a screen reader finds there.
+struct DescribedPart {
+  DescribedPart(int px, int py, int pw, int ph)
+      : x(px), y(py), w(pw), h(ph), element(page_create_part(px, py, pw, ph)) {}
+  ~DescribedPart() { page_remove_gadget(element); }
+  DescribedPart(const DescribedPart&) = delete;
+  DescribedPart& operator=(const DescribedPart&) = delete;
+
+  int x, y, w, h;
+  int element;
   std::string text;
+  AccessShown access;
 };
 
 struct State {
@@ -140,12 +195,18 @@ struct State {
   std::vector<std::uint32_t> rgba;     // the picture as the page's ImageData wants it
   Bitmap last_image = kNoBitmap;       // make_image()'s handles count up
   common::GadgetTable<Gadget> gadgets;
-  std::vector<DrawnText> texts;
-  bool texts_changed = false;  // in this phase
+  std::vector<std::unique_ptr<DescribedPart>> parts;  // in the order first described
   common::MenuMode::Shape menu;  // per title its items' numbers, as the page shows them
   common::MenuMode menu_mode;
-  int menu_chosen = 0;  // the item the last key chose
+  int menu_chosen = 0;  // the item the last key or click chose (menu bar or context menu)
   std::array<int, 3> menu_shown{-1, -1, 0};  // what the page shows: title, item, menu shown
+  common::ContextMenuMode context_menu;
+  std::array<int, 2> context_shown{0, -1};  // what the page shows: open, marked item
+  // The accessible tree: whether a gadget, a text or a described part
+  // changed since the page was last given it, and the window's top-level
+  // members as the page has them.
+  bool outline_stale = false;
+  std::vector<int> top_level;
 };
 
 State& state() {
@@ -178,6 +239,107 @@ void show_menu_mode() {
   if (shown != s.menu_shown) {
     s.menu_shown = shown;
     page_show_menu(shown[0], shown[1], shown[2]);
+  }
+}
+
+// --- the context menu ------------------------------------------------------------
+
+// Has the page show the context menu as its mode has it; an opening menu
+// gets its items first.
+void show_context_menu() {
+  State& s = state();
+  const std::array<int, 2> shown{s.context_menu.is_open() ? 1 : 0, s.context_menu.marked()};
+  if (shown == s.context_shown) return;
+  if (shown[0] != 0 && s.context_shown[0] == 0) {
+    const auto& items = common::context_menu_items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      page_context_menu_item(static_cast<int>(i), items[i].name.c_str(), items[i].shortcut.c_str());
+    }
+  }
+  s.context_shown = shown;
+  page_show_context_menu(shown[0], shown[1]);
+}
+
+// Opening the context menu ends menu mode.
+void open_context_menu() {
+  State& s = state();
+  s.menu_mode.leave();
+  show_menu_mode();
+  s.context_menu.open(common::context_menu_items().size());
+  show_context_menu();
+}
+
+int context_menu_answer(const common::ContextMenuMode::Outcome& outcome) {
+  show_context_menu();
+  if (outcome.chosen) state().menu_chosen = *outcome.chosen;
+  return outcome.chosen ? kMenuChose : outcome.taken ? kMenuTaken : kMenuNotTaken;
+}
+
+// --- the accessible tree ---------------------------------------------------------
+
+// Tells the page an element's role, name and whether it is hidden, when any
+// of them changed.
+void show_access(int element, AccessShown& shown, int role, bool hidden, const std::string& name) {
+  if (shown.role == role && shown.hidden == hidden && shown.name == name) return;
+  shown.role = role;
+  shown.hidden = hidden;
+  shown.name = name;
+  page_set_access(element, role, hidden ? 1 : 0, name.c_str());
+}
+
+void show_members(int element, std::vector<int>& shown, const std::vector<int>& members) {
+  if (shown == members) return;
+  shown = members;
+  page_set_members(element, members.data(), static_cast<int>(members.size()));
+}
+
+// The outline of the gadgets (creation order) and the described parts, as
+// the page's elements show it: roles, names, the hidden ones, each group's
+// members and news, and the window's top-level members (element 0).
+void update_accessible_tree() {
+  State& s = state();
+  if (!s.outline_stale || s.window < 0) return;
+  s.outline_stale = false;
+  struct Target {
+    int element;
+    AccessShown* shown;
+  };
+  std::vector<common::AccessibleGadget> gadgets;
+  std::vector<Target> targets;
+  for (const auto& entry : s.gadgets.entries()) {
+    Gadget& g = *entry.gadget;
+    // A field's content names nothing (its caption does), and the page
+    // holds it: it is left out.
+    const bool holds_text = g.kind != GadgetKind::TextField && g.kind != GadgetKind::ComboBox;
+    gadgets.push_back({entry.number, g.kind, g.x, g.y, g.w, g.h, holds_text ? std::string_view(g.text) : "", g.flags});
+    targets.push_back({g.element, &g.access});
+  }
+  for (const auto& part : s.parts) {
+    gadgets.push_back({kAnonymous, GadgetKind::ImageView, part->x, part->y, part->w, part->h, part->text, 0});
+    targets.push_back({part->element, &part->access});
+  }
+  const common::AccessibleOutline outline = common::accessible_outline(gadgets);
+
+  std::vector<bool> in_tree(gadgets.size(), false);
+  std::vector<std::vector<int>> members(gadgets.size());
+  std::vector<int> top_level;
+  for (const common::AccessibleNode& node : outline.nodes) {
+    const Target& target = targets[node.gadget];
+    in_tree[node.gadget] = true;
+    (node.group < 0 ? top_level : members[static_cast<std::size_t>(node.group)]).push_back(target.element);
+    show_access(target.element, *target.shown, static_cast<int>(node.role), false, node.name);
+  }
+  for (std::size_t i = 0; i < gadgets.size(); ++i) {
+    AccessShown& shown = *targets[i].shown;
+    if (!in_tree[i]) show_access(targets[i].element, shown, shown.role, true, shown.name);
+    if (gadgets[i].kind == GadgetKind::Frame) show_members(targets[i].element, shown.members, members[i]);
+  }
+  show_members(0, s.top_level, top_level);
+  for (const auto& [frame, news] : outline.news) {
+    AccessShown& shown = *targets[frame].shown;
+    if (shown.news == news) continue;
+    shown.news = news;
+    page_announce(targets[frame].element, news.c_str());
   }
 }
 
@@ -281,40 +443,73 @@ void handle_record(const int* record) {
   }
 }
 
-// --- drawing -----------------------------------------------------------------
-
-// Texts whose cell a box covers whole are gone from the picture.
-void forget_texts_under(long long x, long long y, long long w, long long h) {
-  auto& texts = state().texts;
-  const auto covered = [&](const DrawnText& t) {
-    return t.x >= x && t.end <= x + w && t.y >= y && t.y + common::Canvas::text_height() <= y + h;
-  };
-  const auto before = texts.size();
-  texts.erase(std::remove_if(texts.begin(), texts.end(), covered), texts.end());
-  state().texts_changed |= texts.size() != before;
-}
-
-void describe_drawing() {
-  std::string description = "Drawing";
-  const char* separator = ": ";
-  for (const DrawnText& t : state().texts) {
-    description += separator;
-    description += t.text;
-    separator = ", ";
-  }
-  page_describe_drawing(description.c_str());
-}
-
 }  // namespace
 
 // --- asked by page.js while it dispatches a browser event ------------------
 // Called while the program waits in page_next_message(): allowed, as it
 // does not wait itself.
 
-// Whether a field with these flags takes the typed character (page.js
-// refuses the input otherwise).
-extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_field_takes_typed(int flags, int character) {
-  return common::field_takes_typed(static_cast<std::uint32_t>(flags), static_cast<char32_t>(character)) ? 1 : 0;
+// A character typed into the text field `gadget` with these flags: whether
+// the field takes it (page.js refuses the input otherwise); a refused one
+// shows the hint.
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_field_typed(int gadget, int flags, int character) {
+  return common::typed_into_field(gadget, static_cast<std::uint32_t>(flags), static_cast<char32_t>(character)) ? 1
+                                                                                                               : 0;
+}
+
+// Text pasted into the field (it goes in unfiltered): the hint shows when a
+// character of it would be refused typed.
+extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_field_pasted(int gadget, int flags, const char* text) {
+  common::pasted_into_field(gadget, static_cast<std::uint32_t>(flags), text);
+}
+
+// Any other key down or button down ends the hint.
+extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_dismiss_field_hint() { common::dismiss_field_hint(); }
+
+// The page's timer ended the hint.
+extern "C" EMSCRIPTEN_KEEPALIVE void ferrant_forget_field_hint() { common::forget_field_hint(); }
+
+// A key down goes to the context menu before menu mode: the open menu takes
+// every key (`key` a ContextMenuMode::Key, page.js CONTEXT_KEYS); closed,
+// the chord of `chord_key` (an ASCII letter or digit, kKeyF10,
+// kKeyContextMenu, else 0) with the modifiers (kModifierCtrl ...) may open
+// it or choose the item it is the shortcut of. Answers as
+// ferrant_menu_key(), the item in ferrant_menu_chosen().
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_context_key(int key, int chord_key, int modifiers) {
+  State& s = state();
+  if (s.context_menu.is_open()) {
+    using ContextKey = common::ContextMenuMode::Key;
+    const auto menu_key = static_cast<ContextKey>(std::clamp(key, 0, static_cast<int>(ContextKey::Other)));
+    return context_menu_answer(s.context_menu.key_down(menu_key, common::context_menu_items()));
+  }
+  const common::KeyChord chord{static_cast<char32_t>(chord_key), (modifiers & kModifierCtrl) != 0,
+                               (modifiers & kModifierShift) != 0, (modifiers & kModifierAlt) != 0};
+  if (common::opens_context_menu(chord)) {
+    open_context_menu();
+    return s.context_menu.is_open() ? kMenuTaken : kMenuNotTaken;
+  }
+  const std::optional<int> item = common::shortcut_item(chord);
+  if (!item) return kMenuNotTaken;
+  s.menu_mode.leave();
+  show_menu_mode();
+  s.menu_chosen = *item;
+  return kMenuChose;
+}
+
+// A right click on a gadget of this kind (-1: where no gadget is). Returns
+// 1 when the context menu opened; an image view's right click is its own.
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_context_right_click(int kind) {
+  const std::optional<GadgetKind> under =
+      kind < 0 ? std::nullopt : std::optional<GadgetKind>(static_cast<GadgetKind>(kind));
+  if (!common::right_click_opens_context_menu(under)) return 0;
+  open_context_menu();
+  return state().context_menu.is_open() ? 1 : 0;
+}
+
+// A click on the open context menu's item `index`, or elsewhere (-1).
+// Answers as ferrant_context_key().
+extern "C" EMSCRIPTEN_KEEPALIVE int ferrant_context_click(int index) {
+  return context_menu_answer(state().context_menu.click(index, common::context_menu_items()));
 }
 
 // A key down or up (a MenuKey) goes to menu mode first, as the browser
@@ -377,9 +572,12 @@ bool open_platform(std::string& /*error*/) {
 void close_platform() {
   State& s = state();
   common::forget_drawing_phase();
-  s.texts_changed = false;
   s.gadgets.clear();
-  s.texts.clear();
+  s.parts.clear();
+  s.top_level.clear();
+  s.outline_stale = false;
+  s.context_menu.close();
+  s.context_shown = {0, -1};
   s.canvas.reset();
   s.picture = {};
   s.rgba.clear();
@@ -405,6 +603,9 @@ void free_image(Bitmap image) {
 }
 
 int pump_message() {
+  // The program has handled the last message: the page's accessible tree
+  // follows what it changed, once.
+  update_accessible_tree();
   std::array<int, 2 + 4 * kMaxRecords> message{};
   const int code = page_next_message(message.data(), static_cast<int>(message.size()));
   const int count = std::clamp(message[1], 0, kMaxRecords);
@@ -422,22 +623,21 @@ common::Canvas* window_canvas(int window) {
 void present_drawing(int x0, int y0, int x1, int y1) {
   State& s = state();
   if (!s.canvas) return;
-  if (std::exchange(s.texts_changed, false)) describe_drawing();
   show_picture(x0, y0, x1, y1);
 }
 
-void box_drawn(int x, int y, int w, int h) {
-  forget_texts_under(std::min<long long>(x, static_cast<long long>(x) + w), std::min<long long>(y, static_cast<long long>(y) + h),
-                     std::llabs(static_cast<long long>(w)), std::llabs(static_cast<long long>(h)));
+// The drawing is described by its parts (describe_drawing()), not by what
+// it paints.
+void box_drawn(int /*x*/, int /*y*/, int /*w*/, int /*h*/) {}
+void text_drawn(int /*x*/, int /*y*/, int /*end*/, std::string_view /*text*/) {}
+
+void show_field_hint(int gadget, std::string_view title, std::string_view text, int milliseconds) {
+  const Gadget* field = find(gadget);
+  if (field == nullptr) return;
+  page_show_hint(field->element, std::string(title).c_str(), std::string(text).c_str(), milliseconds);
 }
 
-void text_drawn(int x, int y, int end, std::string_view text) {
-  if (text.empty()) return;
-  auto& texts = state().texts;
-  std::erase_if(texts, [&](const DrawnText& t) { return t.x == x && t.y == y; });
-  texts.push_back(DrawnText{x, y, end, std::string(text)});
-  state().texts_changed = true;
-}
+void hide_field_hint() { page_hide_hint(); }
 
 }  // namespace backend
 
@@ -448,7 +648,11 @@ bool create_window(int window, int /*x*/, int /*y*/, int width, int height, std:
   if (!common::window_may_open()) return false;
   State& s = state();
   s.gadgets.clear();
-  s.texts.clear();
+  s.parts.clear();
+  s.top_level.clear();
+  s.outline_stale = true;
+  s.context_menu.close();
+  s.context_shown = {0, -1};
   s.menu.clear();
   s.menu_mode.leave();
   s.menu_shown = {-1, -1, 0};
@@ -488,6 +692,7 @@ Gadget* create(GadgetKind kind, int number, int x, int y, int w, int h, std::str
   State& s = state();
   if (s.window < 0) return nullptr;
   s.gadgets.erase(number);  // the old element goes before the new one comes
+  s.outline_stale = true;
   return &s.gadgets.insert(number, kind, std::make_unique<Gadget>(kind, number, x, y, w, h, text, flags));
 }
 
@@ -543,9 +748,14 @@ void set_gadget_text(int number, std::string_view text) {
       common::record_text_change(number);
       return;
     case GadgetKind::ImageView:
+      // Its name, for screen readers.
+      if (gadget->text != text) state().outline_stale = true;
+      gadget->text = text;
       return;
     default:
+      if (gadget->text == text) return;
       gadget->text = text;
+      state().outline_stale = true;
       page_set_text(gadget->element, gadget->text.c_str());
       return;
   }
@@ -561,8 +771,6 @@ std::string get_gadget_text(int number) {
       const std::unique_ptr<char, decltype(&std::free)> text(page_field_text(gadget->element), &std::free);
       return text ? std::string(text.get()) : std::string();
     }
-    case GadgetKind::ImageView:
-      return {};
     default:
       return gadget->text;
   }
@@ -578,12 +786,17 @@ std::int64_t get_gadget_state(int number) {
 
 bool open_url(std::string_view location) { return page_open_url(std::string(location).c_str()) != 0; }
 
-// Not yet presented on this platform.
-void set_clipboard_text(std::string_view) {}
-void describe_drawing(int, int, int, int, int, std::string_view) {}
-namespace backend {
-void show_field_hint(int, std::string_view, std::string_view, int) {}
-void hide_field_hint() {}
-}  // namespace backend
+void set_clipboard_text(std::string_view text) { page_set_clipboard(std::string(text).c_str()); }
+
+void describe_drawing(int window, int x, int y, int w, int h, std::string_view text) {
+  State& s = state();
+  if (window != s.window || s.window < 0) return;
+  const auto same_area = [&](const auto& part) { return part->x == x && part->y == y && part->w == w && part->h == h; };
+  auto found = std::find_if(s.parts.begin(), s.parts.end(), same_area);
+  if (found == s.parts.end()) found = s.parts.insert(s.parts.end(), std::make_unique<DescribedPart>(x, y, w, h));
+  if ((*found)->text == text) return;
+  (*found)->text = text;
+  s.outline_stale = true;
+}
 
 }  // namespace tk

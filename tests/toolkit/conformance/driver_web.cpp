@@ -12,6 +12,7 @@
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
+#include "toolkit/common/context_menu.h"
 
 // clang-format off
 EM_ASYNC_JS(int, driver_number, (const char* action, int a, int b), {
@@ -128,10 +129,36 @@ tk::Colour pixel(int x, int y) {
   return shot.pixels[static_cast<std::size_t>(index)];
 }
 
-// The context menu, the clipboard and the hint: not yet driven here.
-void press_chord(char32_t, bool, bool, bool) {}
-void right_click_window(int, int) {}
-std::string clipboard_text() { return {}; }
-Hint field_hint(int) { return {}; }
+// Playwright's key names: "Control+Shift+C", "Shift+F10", "ContextMenu".
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
+  std::string name;
+  if (ctrl) name += "Control+";
+  if (shift) name += "Shift+";
+  if (alt) name += "Alt+";
+  if (key == tk::common::kKeyF10) {
+    name += "F10";
+  } else if (key == tk::common::kKeyContextMenu) {
+    name += "ContextMenu";
+  } else {
+    name += static_cast<char>(key);
+  }
+  act_keys("press_key", name);
+}
+
+void right_click_window(int x, int y) { act("right_click", x, y); }
+
+std::string clipboard_text() {
+  const std::unique_ptr<char, decltype(&std::free)> text(driver_text("clipboard_text", 0), &std::free);
+  return text ? std::string(text.get()) : std::string();
+}
+
+// The driver gives the title and the text on a line each, "" for none.
+Hint field_hint(int gadget) {
+  const std::unique_ptr<char, decltype(&std::free)> shown(driver_text("field_hint", gadget), &std::free);
+  const std::string lines = shown ? std::string(shown.get()) : std::string();
+  const auto newline = lines.find('\n');
+  if (newline == std::string::npos) return {};
+  return Hint{lines.substr(0, newline), lines.substr(newline + 1)};
+}
 
 }  // namespace conformance
