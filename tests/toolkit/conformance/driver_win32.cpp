@@ -3,12 +3,22 @@
 // and moves to the control under the pointer, characters and keys to the
 // control with the focus, commands from the menu, the system menu's close)
 // and read back with GetWindowText and GetPixel. Runs under Wine in CI.
+//
+// The program's waits run on a fiber of their own: a context menu's modal
+// loop (TrackPopupMenu) keeps that fiber inside wait_event() while the menu
+// is open, and the test goes on on its own fiber as the user would, looking
+// at the open menu and pressing its keys.
+#include "toolkit/win32/platform.h"
+
+#include <commctrl.h>
+
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
-#include "toolkit/win32/platform.h"
+#include "toolkit/common/context_menu.h"
 
 namespace conformance {
 namespace {
@@ -49,13 +59,93 @@ void post_click(HWND window, POINT point) {
   PostMessageW(window, WM_LBUTTONUP, 0, at(point));
 }
 
-// Shift as the keyboard state has it when the posted keys are handled; put
-// back by settle() once they are.
-void hold_shift(bool down) {
+// The modifiers as the keyboard state has them when the posted keys are
+// handled; released by settle() once they are.
+void hold_modifiers(bool ctrl, bool shift, bool alt) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  keys[VK_SHIFT] = down ? 0x80 : 0;
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  keys[VK_MENU] = alt ? 0x80 : 0;
   SetKeyboardState(keys);
+}
+void hold_shift(bool down) { hold_modifiers(false, down, false); }
+
+// The thread's visible window of that class whose property `matches` holds.
+template <class Matches>
+HWND thread_window(const wchar_t* window_class, Matches matches) {
+  struct Search {
+    const wchar_t* window_class;
+    Matches& matches;
+    HWND found = nullptr;
+  } search{window_class, matches};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wcscmp(name, s.window_class) == 0 && IsWindowVisible(window) && s.matches(window)) {
+          s.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// --- the fibers -------------------------------------------------------------
+
+struct Fibers {
+  LPVOID test = nullptr;
+  LPVOID pump = nullptr;
+  HHOOK menu_idle = nullptr;
+  bool pumping = false;  // the pump fiber runs
+  std::vector<Event> events;
+};
+
+
+Fibers& fibers() {
+  static Fibers both;
+  return both;
+}
+
+void to_test_fiber() {
+  fibers().pumping = false;
+  SwitchToFiber(fibers().test);
+}
+
+// A gadget event recorded without a message (a program's write) is reported
+// with the next message, as the program's next wait would be woken by one.
+void run_waits() {
+  for (MSG waiting{};;) {
+    if (!tk::common::has_queued_window_events() && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!tk::common::has_recorded_event()) {
+        break;
+      }
+      PostMessageW(main_window(), WM_NULL, 0, 0);
+    }
+    const int code = tk::wait_event();
+    fibers().events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+  }
+}
+
+void CALLBACK pump_fiber(void*) {
+  for (;;) {
+    run_waits();
+    to_test_fiber();
+  }
+}
+
+// An open menu with nothing more to handle waits for the user: the test's
+// turn.
+LRESULT CALLBACK on_menu_idle(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (code == HC_ACTION && sent->message == WM_ENTERIDLE && sent->wParam == MSGF_MENU && fibers().pumping) {
+    to_test_fiber();
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 HWND focus_or_window() { return GetFocus() ? GetFocus() : main_window(); }
@@ -173,22 +263,18 @@ void move_mouse(int count) {
   }
 }
 
-// A gadget event recorded without a message (a program's write) is reported
-// with the next message, as the program's next wait would be woken by one.
 std::vector<Event> settle() {
-  std::vector<Event> events;
-  for (MSG waiting{};;) {
-    if (!tk::common::has_queued_window_events() && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!tk::common::has_recorded_event()) {
-        break;
-      }
-      PostMessageW(main_window(), WM_NULL, 0, 0);
-    }
-    const int code = tk::wait_event();
-    events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+  Fibers& both = fibers();
+  if (!both.pump) {
+    both.test = ConvertThreadToFiber(nullptr);
+    both.pump = CreateFiber(0, pump_fiber, nullptr);
+    both.menu_idle = SetWindowsHookExW(WH_CALLWNDPROC, on_menu_idle, nullptr, GetCurrentThreadId());
   }
-  hold_shift(false);
-  return events;
+  both.events.clear();
+  both.pumping = true;
+  SwitchToFiber(both.pump);
+  hold_modifiers(false, false, false);
+  return std::exchange(both.events, {});
 }
 
 int focused_gadget() {
@@ -216,11 +302,80 @@ tk::Colour pixel(int x, int y) {
   return static_cast<tk::Colour>(colour);
 }
 
-// The context menu, the clipboard and the hint: not yet driven here.
-void press_chord(char32_t, bool, bool, bool) {}
-void right_click_window(int, int) {}
-bool context_menu_shown() { return false; }
-std::string clipboard_text() { return {}; }
-Hint field_hint(int) { return {}; }
+// The key with the modifiers held: system keys (F10, and any key with Alt)
+// as the system posts them.
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
+  const UINT virtual_key = key == tk::common::kKeyF10           ? VK_F10
+                           : key == tk::common::kKeyContextMenu ? VK_APPS
+                                                                : static_cast<UINT>(key);
+  const bool system = alt || virtual_key == VK_F10;
+  const LPARAM common = 1 | LPARAM{MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC)} << 16 |
+                        (virtual_key == VK_APPS ? LPARAM{KF_EXTENDED} << 16 : 0) |
+                        (alt ? LPARAM{KF_ALTDOWN} << 16 : 0);
+  hold_modifiers(ctrl, shift, alt);
+  HWND target = focus_or_window();
+  PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, common);
+  PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, virtual_key, common | LPARAM{KF_REPEAT | KF_UP} << 16);
+}
+
+void right_click_window(int x, int y) {
+  const POINT point{x, y};
+  PostMessageW(main_window(), WM_MOUSEMOVE, 0, at(point));
+  PostMessageW(main_window(), WM_RBUTTONDOWN, MK_RBUTTON, at(point));
+  PostMessageW(main_window(), WM_RBUTTONUP, 0, at(point));
+}
+
+bool context_menu_shown() {
+  return thread_window(L"#32768", [](HWND) { return true; }) != nullptr;
+}
+
+std::string clipboard_text() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    if (HGLOBAL memory = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(memory))) {
+        text = characters;
+        GlobalUnlock(memory);
+      }
+    }
+    CloseClipboard();
+  }
+  for (std::size_t crlf; (crlf = text.find(L"\r\n")) != std::wstring::npos;) text.erase(crlf, 1);
+  return tk::win32::narrow(text);
+}
+
+// The balloon tooltip shown for the field: its text as the tooltip gives
+// it, its title too where the tooltip answers TTM_GETTITLE, else (Wine) as
+// the backend set it.
+Hint field_hint(int gadget) {
+  HWND field = control(gadget);
+  HWND balloon = thread_window(TOOLTIPS_CLASSW, [field](HWND tip) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    return SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
+           tool.uId == reinterpret_cast<UINT_PTR>(field);
+  });
+  if (!field || !balloon) {
+    return {};
+  }
+  wchar_t text[256] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  SendMessageW(balloon, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.lpszText = text;
+  SendMessageW(balloon, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+  wchar_t title[256] = {};
+  TTGETTITLE asked{};
+  asked.dwSize = sizeof(asked);
+  asked.cch = std::size(title);
+  asked.pszTitle = title;
+  SendMessageW(balloon, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&asked));
+  std::wstring shown_title = title;
+  const auto& main = tk::win32::platform().window;
+  if (shown_title.empty() && main && main->hint.balloon.get() == balloon) {
+    shown_title = main->hint.title;
+  }
+  return Hint{tk::win32::narrow(shown_title), tk::win32::narrow(text)};
+}
 
 }  // namespace conformance
