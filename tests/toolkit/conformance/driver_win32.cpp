@@ -307,6 +307,7 @@ tk::Colour pixel(int x, int y) {
 void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
   const UINT virtual_key = key == tk::common::kKeyF10           ? VK_F10
                            : key == tk::common::kKeyContextMenu ? VK_APPS
+                           : key >= U'a' && key <= U'z'         ? static_cast<UINT>(key - U'a' + U'A')
                                                                 : static_cast<UINT>(key);
   const bool system = alt || virtual_key == VK_F10;
   const LPARAM common = 1 | LPARAM{MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC)} << 16 |
