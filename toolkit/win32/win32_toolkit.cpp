@@ -14,6 +14,11 @@
 //   - per-monitor DPI awareness: the layout's 96-DPI units placed at the
 //     window's DPI, the controls' font of that DPI, both renewed on
 //     WM_DPICHANGED (dpi.cpp asks the platform)
+//   - the context menu and its shortcuts (context_menu.cpp), the clipboard
+//     (clipboard.cpp), the refused-character balloon (field_hint.cpp) and
+//     the names screen readers find for described parts of the drawing and
+//     for image views (accessible.cpp); the keys, clicks and pastes they
+//     need are picked out here, in pump_message() and the gadgets' procedure
 // Quirks:
 //   - overlapping gadgets, below
 //

@@ -8,17 +8,13 @@
 // loop (TrackPopupMenu) keeps that fiber inside wait_event() while the menu
 // is open, and the test goes on on its own fiber as the user would, looking
 // at the open menu and pressing its keys.
-#include "toolkit/win32/platform.h"
-
-#include <commctrl.h>
-
-#include <cstring>
 #include <cwchar>
 #include <utility>
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
 #include "toolkit/common/context_menu.h"
+#include "toolkit/win32/platform.h"
 
 namespace conformance {
 namespace {
@@ -71,40 +67,14 @@ void hold_modifiers(bool ctrl, bool shift, bool alt) {
 }
 void hold_shift(bool down) { hold_modifiers(false, down, false); }
 
-// The thread's visible window of that class whose property `matches` holds.
-template <class Matches>
-HWND thread_window(const wchar_t* window_class, Matches matches) {
-  struct Search {
-    const wchar_t* window_class;
-    Matches& matches;
-    HWND found = nullptr;
-  } search{window_class, matches};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(context);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wcscmp(name, s.window_class) == 0 && IsWindowVisible(window) && s.matches(window)) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // --- the fibers -------------------------------------------------------------
 
 struct Fibers {
   LPVOID test = nullptr;
   LPVOID pump = nullptr;
-  HHOOK menu_idle = nullptr;
   bool pumping = false;  // the pump fiber runs
   std::vector<Event> events;
 };
-
 
 Fibers& fibers() {
   static Fibers both;
@@ -171,19 +141,7 @@ void type(std::string_view keys) {
 // The selection made with the mouse, then Paste from the edit control's
 // menu, with the text on the clipboard.
 void paste(std::string_view text) {
-  const std::wstring wide = widen(text);
-  if (OpenClipboard(main_window())) {
-    EmptyClipboard();
-    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_UNICODETEXT, memory)) {
-        GlobalFree(memory);
-      }
-    }
-    CloseClipboard();
-  }
+  tk::set_clipboard_text(text);
   HWND field = focus_or_window();
   SendMessageW(field, EM_SETSEL, 0, -1);
   PostMessageW(field, WM_PASTE, 0, 0);
@@ -268,7 +226,7 @@ std::vector<Event> settle() {
   if (!both.pump) {
     both.test = ConvertThreadToFiber(nullptr);
     both.pump = CreateFiber(0, pump_fiber, nullptr);
-    both.menu_idle = SetWindowsHookExW(WH_CALLWNDPROC, on_menu_idle, nullptr, GetCurrentThreadId());
+    SetWindowsHookExW(WH_CALLWNDPROC, on_menu_idle, nullptr, GetCurrentThreadId());
   }
   both.events.clear();
   both.pumping = true;
@@ -327,17 +285,16 @@ void right_click_window(int x, int y) {
 }
 
 bool context_menu_shown() {
-  return thread_window(L"#32768", [](HWND) { return true; }) != nullptr;
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu);
 }
 
 std::string clipboard_text() {
   std::wstring text;
   if (OpenClipboard(nullptr)) {
     if (HGLOBAL memory = GetClipboardData(CF_UNICODETEXT)) {
-      if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(memory))) {
-        text = characters;
-        GlobalUnlock(memory);
-      }
+      text = static_cast<const wchar_t*>(GlobalLock(memory));
+      GlobalUnlock(memory);
     }
     CloseClipboard();
   }
@@ -345,38 +302,14 @@ std::string clipboard_text() {
   return tk::win32::narrow(text);
 }
 
-// The balloon tooltip shown for the field: its text as the tooltip gives
-// it, its title too where the tooltip answers TTM_GETTITLE, else (Wine) as
-// the backend set it.
+// The balloon the backend shows for the field, with the text the balloon
+// gives; Wine's tooltip cannot be asked for its title (no TTM_GETTITLE), so
+// that is the one the backend set.
 Hint field_hint(int gadget) {
-  HWND field = control(gadget);
-  HWND balloon = thread_window(TOOLTIPS_CLASSW, [field](HWND tip) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    return SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)) &&
-           tool.uId == reinterpret_cast<UINT_PTR>(field);
-  });
-  if (!field || !balloon) {
-    return {};
-  }
-  wchar_t text[256] = {};
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  SendMessageW(balloon, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool));
-  tool.lpszText = text;
-  SendMessageW(balloon, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
-  wchar_t title[256] = {};
-  TTGETTITLE asked{};
-  asked.dwSize = sizeof(asked);
-  asked.cch = std::size(title);
-  asked.pszTitle = title;
-  SendMessageW(balloon, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&asked));
-  std::wstring shown_title = title;
   const auto& main = tk::win32::platform().window;
-  if (shown_title.empty() && main && main->hint.balloon.get() == balloon) {
-    shown_title = main->hint.title;
-  }
-  return Hint{tk::win32::narrow(shown_title), tk::win32::narrow(text)};
+  HWND balloon = main ? main->hint.balloon.get() : nullptr;
+  if (!balloon || main->hint.field != control(gadget) || !IsWindowVisible(balloon)) return {};
+  return Hint{tk::win32::narrow(main->hint.title), tk::win32::narrow(tk::win32::window_text_wide(balloon))};
 }
 
 }  // namespace conformance
