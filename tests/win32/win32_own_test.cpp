@@ -1,9 +1,10 @@
 // What only the Win32 backend can get wrong, beyond the conformance suite and
 // the end-to-end test: its owner-drawn labels under later ones, its hidden
 // empty labels, the closed height of its combo boxes and the system keys
-// they pass on, pictures with alpha on the button face, and the window at
-// the system's DPI and after WM_DPICHANGED. Runs under Wine (at 96 and at
-// 144 DPI); the input is the conformance driver's.
+// they pass on, pictures with alpha on the button face, the window at the
+// system's DPI and after WM_DPICHANGED, the context menu and the keys over
+// the edit, the clipboard's line ends, a described part of the drawing.
+// Runs under Wine (at 96 and at 144 DPI); the input is the conformance driver's.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,7 +18,11 @@
 
 #include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
+#include "tests/win32/accessible_name.h"
+#include "toolkit/common/backend.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/common/display_scale.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -222,3 +227,117 @@ TEST_F(Win32Window, TheWindowFollowsItsDpi) {
 }
 
 }  // namespace
+
+// --- the context menu, the edit's keys, pasting, the clipboard, the drawing ----
+
+constexpr int kField = 0, kLogo = 13, kCopyItem = 4, kHomepageItem = 0;
+
+class Win32Input : public Win32Window {
+ protected:
+  void SetUp() override {
+    Win32Window::SetUp();
+    tk::create_menu_bar(0, 0);
+    tk::add_menu_title("Varnek");
+    tk::add_menu_item(kHomepageItem, "Homepage");
+    tk::add_context_menu_item(kCopyItem, "Copy results\tCtrl+Shift+C");
+    tk::create_text_field(kField, 20, 66, 60, 20, "12345", tk::kFlagNumber);
+    tk::create_image_view(kLogo, 330, 560, 60, 40, tk::kNoBitmap);
+    conformance::focus_field(kField);
+    conformance::settle();
+  }
+  static std::vector<conformance::Event> right_click(int gadget) {
+    PostMessageW(control(gadget), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(control(gadget), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    return conformance::settle();
+  }
+  static bool has(const std::vector<conformance::Event>& events, const conformance::Event& wanted) {
+    return std::ranges::count(events, wanted) > 0;
+  }
+};
+
+// The open menu's first item, as the menu window shows it.
+std::wstring open_menu_first_item() {
+  constexpr UINT kGetMenu = 0x01E1;  // MN_GETHMENU
+  wchar_t text[128] = {};
+  if (HWND popup = FindWindowW(L"#32768", nullptr); popup && IsWindowVisible(popup)) {
+    GetMenuStringW(reinterpret_cast<HMENU>(SendMessageW(popup, kGetMenu, 0, 0)), 0, text, 128, MF_BYPOSITION);
+  }
+  return text;
+}
+
+TEST_F(Win32Input, TheWindowsMenuReplacesTheEditsAndLeavesTheImageViewItsRightClick) {
+  for (const int gadget : {kField, kCaption}) {
+    right_click(gadget);
+    EXPECT_EQ(open_menu_first_item(), L"Copy results\tCtrl+Shift+C") << "over gadget " << gadget;
+    conformance::press_key(conformance::Key::Escape);
+    conformance::settle();
+  }
+  EXPECT_TRUE(has(right_click(kLogo), {tk::kEventGadget, kLogo, tk::kTypeRightClick}));
+  EXPECT_TRUE(open_menu_first_item().empty());
+  // The Shift+F10 that opened the menu keeps no later F10 from the menu bar.
+  conformance::press_chord(tk::common::kKeyF10, false, true, false);
+  conformance::settle();
+  conformance::press_key(conformance::Key::Escape);
+  conformance::settle();
+  for (const auto key : {conformance::Key::F10, conformance::Key::Down, conformance::Key::Enter}) conformance::press_key(key);
+  EXPECT_TRUE(has(conformance::settle(), {tk::kEventMenu, kHomepageItem, tk::kTypeNone}));
+}
+
+TEST_F(Win32Input, TheEditKeepsCtrlCAndEveryPasteKeyShowsTheHintUntilItsTime) {
+  SendMessageW(control(kField), EM_SETSEL, 1, 3);
+  conformance::press_chord(U'C', true, false, false);
+  conformance::settle();
+  EXPECT_EQ(conformance::clipboard_text(), "23");
+  conformance::press_chord(U'C', true, true, false);
+  EXPECT_TRUE(has(conformance::settle(), {tk::kEventMenu, kCopyItem, tk::kTypeNone}));
+  EXPECT_EQ(conformance::clipboard_text(), "23") << "the shortcut reached the edit";
+
+  const conformance::Hint refused{std::string(tk::kRefusedHintTitle), std::string(tk::kRefusedHintText)};
+  tk::set_clipboard_text("5 km");
+  conformance::press_chord(U'V', true, false, false);
+  conformance::settle();
+  EXPECT_EQ(conformance::field_hint(kField), refused) << "Ctrl+V";
+  conformance::press_key(conformance::Key::End);
+  conformance::settle();
+  EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{});
+  BYTE keys[256] = {};
+  keys[VK_SHIFT] = 0x80;  // released by settle()
+  SetKeyboardState(keys);
+  PostMessageW(control(kField), WM_KEYDOWN, VK_INSERT, 1 | LPARAM{0x52 | KF_EXTENDED} << 16);
+  conformance::settle();
+  EXPECT_EQ(tk::get_gadget_text(kField), "15 km455 km") << "over the selection \"23\", then at the end";
+  EXPECT_EQ(conformance::field_hint(kField), refused) << "Shift+Insert";
+  // The balloon goes by itself after its time, and the shared core knows.
+  tk::backend::show_field_hint(kField, tk::kRefusedHintTitle, tk::kRefusedHintText, 50);
+  Sleep(200);
+  conformance::settle();
+  EXPECT_EQ(conformance::field_hint(kField), conformance::Hint{});
+  EXPECT_EQ(tk::common::field_hint_gadget(), -1);
+}
+
+TEST_F(Win32Input, TheClipboardHoldsWindowsLineEnds) {
+  tk::set_clipboard_text("a\nb\n");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const std::wstring raw = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+  GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+  CloseClipboard();
+  EXPECT_EQ(raw, L"a\r\nb\r\n");
+}
+
+// A part's window for screen readers lets the clicks through to the window
+// (the wine tests compare its pixels in the program).
+TEST_F(Win32Input, ADescribedPartIsNamedAndTakesNoClick) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  tk::describe_drawing(0, 400, 100, 200, 80, "Chart A");
+  const int dpi = system_dpi();
+  POINT inside{tk::common::to_device(500, dpi), tk::common::to_device(170, dpi)};
+  HWND part = ChildWindowFromPointEx(main_window(), inside, CWP_SKIPINVISIBLE);
+  ASSERT_NE(part, main_window());
+  EXPECT_EQ(win32_test::accessible_name(part), "Chart A");
+  tk::describe_drawing(0, 400, 100, 200, 80, "Chart B");
+  EXPECT_EQ(ChildWindowFromPointEx(main_window(), inside, CWP_SKIPINVISIBLE), part) << "one window a part";
+  EXPECT_EQ(win32_test::accessible_name(part), "Chart B");
+  ClientToScreen(main_window(), &inside);
+  EXPECT_EQ(WindowFromPoint(inside), main_window());
+  CoUninitialize();
+}

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/common/canvas.h"
 #include "toolkit/common/combo.h"
@@ -83,12 +84,37 @@ struct DestroyAccelerators {
 struct DeleteMemoryDc {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
+struct DestroyMenuHandle {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+struct FreeGlobalMemory {
+  void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
 
 using UniqueBitmap = Unique<HBITMAP, DeleteGdiObject>;
 using UniqueFont = Unique<HFONT, DeleteGdiObject>;
 using UniqueWindow = Unique<HWND, DestroyWindowHandle>;
 using UniqueAccelerators = Unique<HACCEL, DestroyAccelerators>;
 using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;
+using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
+using UniqueGlobalMemory = Unique<HGLOBAL, FreeGlobalMemory>;
+
+// The clipboard, opened for the window and closed when this goes.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  ~OpenedClipboard() {
+    if (open_) {
+      CloseClipboard();
+    }
+  }
+  bool is_open() const { return open_; }
+
+ private:
+  bool open_;
+};
 
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDc {
@@ -234,6 +260,8 @@ struct Gadget {
     int x = 0, y = 0, w = 0, h = 0;
   } layout;
   bool sunken = false;               // label with a sunken edge
+  std::uint32_t flags = 0;           // text field: the flags it was made with (kFlagNumber)
+  bool pasting = false;              // text field: a paste already reported is under way
   Bitmap shown_image = kNoBitmap;    // image view: the bitmap it was given
   UniqueBitmap scaled_image;         // image view: that bitmap at the DPI, above 100 %
   common::ComboItems items;          // combo box: its items, as the list has them
@@ -264,6 +292,7 @@ class WindowClassRegistration {
 struct MainWindow {
   int number = 0;
   WindowClassRegistration class_registration;  // outlives the window
+  WindowClassRegistration part_class;          // of the described parts, too
   UniqueWindow handle;
   std::unique_ptr<WindowPicture> picture;
   ShowState show_state = ShowState::Normal;
@@ -272,6 +301,21 @@ struct MainWindow {
   // and paint messages of that time queue no window events (the shared code
   // queues the start-up events once the window is up).
   bool opening = false;
+  // The parts of the drawing that describe_drawing() named: a child window
+  // each, seen by screen readers only (accessible.cpp).
+  struct DescribedPart {
+    Gadget::Layout layout;
+    UniqueWindow window;
+  };
+  std::vector<DescribedPart> described_parts;
+  // The refused-character hint that shows: a balloon pointing at the field
+  // (field_hint.cpp). Its title is kept because the balloon of some systems
+  // (Wine) cannot be asked for it.
+  struct ShownHint {
+    HWND field = nullptr;
+    UniqueWindow balloon;
+    std::wstring title;
+  } hint;
 };
 
 // The backend's whole platform state. One program thread touches it. The
@@ -285,6 +329,9 @@ struct Platform {
   std::optional<MainWindow> window;
   HMENU menu_bar = nullptr;       // owned by the window once attached
   HMENU current_menu = nullptr;   // the drop-down that receives items
+  // A key whose key down opened the context menu or chose an item by its
+  // shortcut: its key up is not dispatched either (0 for none).
+  WPARAM taken_key = 0;
   common::GadgetTable<Gadget> gadgets;
 };
 
@@ -292,6 +339,38 @@ Platform& platform();
 
 // The main window's handle if `window` names it, else nullptr.
 HWND window_handle(int window);
+
+// --- the clipboard (clipboard.cpp) ---------------------------------------------
+
+// The clipboard's text as UTF-8 with "\n" line ends; empty when it holds none.
+std::string clipboard_text();
+
+// --- the context menu and the shortcuts (context_menu.cpp) -----------------------
+
+// A key message of the main window: a key down that opens the context menu
+// (which it does, the choice recorded) or is an item's shortcut (recorded),
+// or the key up of such a key. True when the message is taken so and must
+// be neither translated nor dispatched.
+bool take_menu_key(const MSG& message);
+// Opens the context menu at the screen point of a WM_CONTEXTMENU (-1 for a
+// key: at the focused gadget) and records the item chosen, if any.
+void show_context_menu(LPARAM screen_point);
+
+// --- the refused-character hint (field_hint.cpp) ---------------------------------
+
+// The main window's timer that ends the hint.
+constexpr UINT_PTR kHintTimer = 1;
+// That timer went off: the hint ends.
+void hint_timer_elapsed();
+// A text field's paste is about to happen: the shared rule sees the text.
+void report_paste(Gadget& field);
+
+// --- accessible names (accessible.cpp) ---------------------------------------
+
+// Places the described parts' windows at the DPI.
+void place_described_parts(int dpi);
+// Names an image view for screen readers without touching its picture.
+void name_image_view(const Gadget& view, std::string_view name);
 
 // --- display scale (dpi.cpp) ----------------------------------------------------
 

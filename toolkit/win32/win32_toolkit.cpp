@@ -14,6 +14,11 @@
 //   - per-monitor DPI awareness: the layout's 96-DPI units placed at the
 //     window's DPI, the controls' font of that DPI, both renewed on
 //     WM_DPICHANGED (dpi.cpp asks the platform)
+//   - the context menu and its shortcuts (context_menu.cpp), the clipboard
+//     (clipboard.cpp), the refused-character balloon (field_hint.cpp) and
+//     the names screen readers find for described parts of the drawing and
+//     for image views (accessible.cpp); the keys, clicks and pastes they
+//     need are picked out here, in pump_message() and the gadgets' procedure
 // Quirks:
 //   - overlapping gadgets, below
 //
@@ -42,6 +47,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/field_hint.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -145,6 +151,32 @@ void on_command(WPARAM wparam, LPARAM lparam) {
   common::record_event(kEventMenu, id, kTypeNone);
 }
 
+// Whether a WM_CONTEXTMENU's screen point lies in the window's client area.
+bool point_in_client_area(HWND window, LPARAM screen_point) {
+  POINT point{static_cast<short>(LOWORD(screen_point)), static_cast<short>(HIWORD(screen_point))};
+  ScreenToClient(window, &point);
+  RECT client{};
+  GetClientRect(window, &client);
+  return PtInRect(&client, point) != FALSE;
+}
+
+// The input that ends a hint that shows: a key or a mouse button going
+// down in the window.
+bool ends_field_hint(UINT message) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void on_size(WPARAM kind) {
   ShowState& state = platform().window->show_state;
   switch (kind) {
@@ -192,6 +224,20 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CLOSE:
       queue(kEventClose);  // the program decides; the window stays
       return 0;
+    // A right click in the client area or a key (-1); on the frame the
+    // system menu stays the system's.
+    case WM_CONTEXTMENU:
+      if (lparam == -1 || point_in_client_area(window, lparam)) {
+        show_context_menu(lparam);
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wparam == kHintTimer) {
+        hint_timer_elapsed();
+        return 0;
+      }
+      break;
     case WM_ERASEBKGND: {
       const LRESULT erased = DefWindowProcW(window, message, wparam, lparam);
       queue(kEventRepaint);
@@ -275,6 +321,38 @@ LRESULT CALLBACK gadget_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     case WM_SYSKEYDOWN:
       if (gadget.kind == GadgetKind::ComboBox && wparam != VK_UP && wparam != VK_DOWN) {
         return DefWindowProcW(window, message, wparam, lparam);
+      }
+      break;
+    // The window's context menu over every gadget (in place of a text
+    // field's own), except an image view, whose right click is its own.
+    case WM_CONTEXTMENU:
+      if (gadget.kind != GadgetKind::ImageView) {
+        show_context_menu(lparam);
+      }
+      return 0;
+    // A character for a text field passes the shared rule first; one it
+    // refuses (and that shows the hint) never reaches the edit. Control
+    // characters are the edit's commands (Backspace, Ctrl+V ...).
+    case WM_CHAR:
+      if (gadget.kind == GadgetKind::TextField && numbered && wparam >= 0x20 && wparam != 0x7F &&
+          !common::typed_into_field(gadget.number, gadget.flags, static_cast<char32_t>(wparam))) {
+        return 0;
+      }
+      break;
+    case WM_PASTE:
+      if (gadget.kind == GadgetKind::TextField && numbered) {
+        report_paste(gadget);
+      }
+      break;
+    // Shift+Insert pastes too, and not every edit sends itself WM_PASTE for it.
+    case WM_KEYDOWN:
+      if (gadget.kind == GadgetKind::TextField && numbered && wparam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 &&
+          GetKeyState(VK_CONTROL) >= 0) {
+        report_paste(gadget);
+        gadget.pasting = true;
+        const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+        gadget.pasting = false;
+        return result;
       }
       break;
     case WM_RBUTTONDOWN:
@@ -419,6 +497,7 @@ void apply_dpi(int dpi) {
     }
   }
   state.gui_font = std::move(font);
+  place_described_parts(dpi);
   if (MainWindow* main = state.window ? &*state.window : nullptr; main && main->picture) {
     main->picture->update(dpi, 0, 0, main->picture->canvas().width(), main->picture->canvas().height());
     RedrawWindow(main->handle.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -476,8 +555,11 @@ void destroy_main_window() {
   state.gadgets.clear();
   state.gui_font.reset();  // no control has it any more
   if (state.window) {
+    state.window->hint = {};
+    state.window->described_parts.clear();
     state.window->handle.reset();
   }
+  state.taken_key = 0;
   state.window.reset();
   state.menu_bar = nullptr;
   state.current_menu = nullptr;
@@ -716,9 +798,11 @@ void create_label(int number, int x, int y, int w, int h, std::string_view text,
 
 void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
                        std::uint32_t flags) {
-  win32::create_gadget(number, GadgetKind::TextField, L"Edit", text,
-                       WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | flags, WS_EX_CLIENTEDGE, x,
-                       y, w, h);
+  if (Gadget* gadget = win32::create_gadget(number, GadgetKind::TextField, L"Edit", text,
+                                            WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | flags,
+                                            WS_EX_CLIENTEDGE, x, y, w, h)) {
+    gadget->flags = flags;
+  }
 }
 
 void create_combo_box(int number, int x, int y, int w, int h) {
@@ -781,6 +865,7 @@ void set_gadget_text(int number, std::string_view text) {
       return;
     }
     case GadgetKind::ImageView:
+      win32::name_image_view(*gadget, text);
       return;
     case GadgetKind::Label: {
       const bool had_text = GetWindowTextLengthW(control) > 0;
@@ -830,14 +915,6 @@ std::int64_t get_gadget_state(int number) {
       return 0;
   }
 }
-
-// Not yet presented on this platform.
-void set_clipboard_text(std::string_view) {}
-void describe_drawing(int, int, int, int, int, std::string_view) {}
-namespace backend {
-void show_field_hint(int, std::string_view, std::string_view, int) {}
-void hide_field_hint() {}
-}  // namespace backend
 
 bool open_url(std::string_view location) {
   const std::string target = win32::to_ansi(location);
@@ -937,8 +1014,14 @@ int pump_message() {
   }
   auto& state = platform();
   HWND main = state.window ? state.window->handle.get() : nullptr;
-  if (main && state.navigation_keys && (message.hwnd == main || IsChild(main, message.hwnd)) &&
-      TranslateAcceleratorW(main, state.navigation_keys.get(), &message)) {
+  const bool ours = main && (message.hwnd == main || IsChild(main, message.hwnd));
+  if (ours && win32::ends_field_hint(message.message)) {
+    common::dismiss_field_hint();
+  }
+  if (ours && win32::take_menu_key(message)) {
+    return static_cast<int>(message.message);
+  }
+  if (ours && state.navigation_keys && TranslateAcceleratorW(main, state.navigation_keys.get(), &message)) {
     return static_cast<int>(message.message);
   }
   TranslateMessage(&message);

@@ -3,11 +3,17 @@
 // and moves to the control under the pointer, characters and keys to the
 // control with the focus, commands from the menu, the system menu's close)
 // and read back with GetWindowText and GetPixel. Runs under Wine in CI.
-#include <cstring>
+//
+// The program's waits run on a fiber of their own: a context menu's modal
+// loop (TrackPopupMenu) keeps that fiber inside wait_event() while the menu
+// is open, and the test goes on on its own fiber as the user would, looking
+// at the open menu and pressing its keys.
 #include <cwchar>
+#include <utility>
 
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/win32/platform.h"
 
 namespace conformance {
@@ -49,13 +55,67 @@ void post_click(HWND window, POINT point) {
   PostMessageW(window, WM_LBUTTONUP, 0, at(point));
 }
 
-// Shift as the keyboard state has it when the posted keys are handled; put
-// back by settle() once they are.
-void hold_shift(bool down) {
+// The modifiers as the keyboard state has them when the posted keys are
+// handled; released by settle() once they are.
+void hold_modifiers(bool ctrl, bool shift, bool alt) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  keys[VK_SHIFT] = down ? 0x80 : 0;
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  keys[VK_MENU] = alt ? 0x80 : 0;
   SetKeyboardState(keys);
+}
+void hold_shift(bool down) { hold_modifiers(false, down, false); }
+
+// --- the fibers -------------------------------------------------------------
+
+struct Fibers {
+  LPVOID test = nullptr;
+  LPVOID pump = nullptr;
+  bool pumping = false;  // the pump fiber runs
+  std::vector<Event> events;
+};
+
+Fibers& fibers() {
+  static Fibers both;
+  return both;
+}
+
+void to_test_fiber() {
+  fibers().pumping = false;
+  SwitchToFiber(fibers().test);
+}
+
+// A gadget event recorded without a message (a program's write) is reported
+// with the next message, as the program's next wait would be woken by one.
+void run_waits() {
+  for (MSG waiting{};;) {
+    if (!tk::common::has_queued_window_events() && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!tk::common::has_recorded_event()) {
+        break;
+      }
+      PostMessageW(main_window(), WM_NULL, 0, 0);
+    }
+    const int code = tk::wait_event();
+    fibers().events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+  }
+}
+
+void CALLBACK pump_fiber(void*) {
+  for (;;) {
+    run_waits();
+    to_test_fiber();
+  }
+}
+
+// An open menu with nothing more to handle waits for the user: the test's
+// turn.
+LRESULT CALLBACK on_menu_idle(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (code == HC_ACTION && sent->message == WM_ENTERIDLE && sent->wParam == MSGF_MENU && fibers().pumping) {
+    to_test_fiber();
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 HWND focus_or_window() { return GetFocus() ? GetFocus() : main_window(); }
@@ -81,19 +141,7 @@ void type(std::string_view keys) {
 // The selection made with the mouse, then Paste from the edit control's
 // menu, with the text on the clipboard.
 void paste(std::string_view text) {
-  const std::wstring wide = widen(text);
-  if (OpenClipboard(main_window())) {
-    EmptyClipboard();
-    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
-      GlobalUnlock(memory);
-      if (!SetClipboardData(CF_UNICODETEXT, memory)) {
-        GlobalFree(memory);
-      }
-    }
-    CloseClipboard();
-  }
+  tk::set_clipboard_text(text);
   HWND field = focus_or_window();
   SendMessageW(field, EM_SETSEL, 0, -1);
   PostMessageW(field, WM_PASTE, 0, 0);
@@ -173,22 +221,18 @@ void move_mouse(int count) {
   }
 }
 
-// A gadget event recorded without a message (a program's write) is reported
-// with the next message, as the program's next wait would be woken by one.
 std::vector<Event> settle() {
-  std::vector<Event> events;
-  for (MSG waiting{};;) {
-    if (!tk::common::has_queued_window_events() && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!tk::common::has_recorded_event()) {
-        break;
-      }
-      PostMessageW(main_window(), WM_NULL, 0, 0);
-    }
-    const int code = tk::wait_event();
-    events.push_back(Event{code, tk::event_gadget(), tk::event_type()});
+  Fibers& both = fibers();
+  if (!both.pump) {
+    both.test = ConvertThreadToFiber(nullptr);
+    both.pump = CreateFiber(0, pump_fiber, nullptr);
+    SetWindowsHookExW(WH_CALLWNDPROC, on_menu_idle, nullptr, GetCurrentThreadId());
   }
-  hold_shift(false);
-  return events;
+  both.events.clear();
+  both.pumping = true;
+  SwitchToFiber(both.pump);
+  hold_modifiers(false, false, false);
+  return std::exchange(both.events, {});
 }
 
 int focused_gadget() {
@@ -216,10 +260,51 @@ tk::Colour pixel(int x, int y) {
   return static_cast<tk::Colour>(colour);
 }
 
-// The context menu, the clipboard and the hint: not yet driven here.
-void press_chord(char32_t, bool, bool, bool) {}
-void right_click_window(int, int) {}
-std::string clipboard_text() { return {}; }
-Hint field_hint(int) { return {}; }
+// The key with the modifiers held: system keys (F10, and any key with Alt)
+// as the system posts them.
+void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
+  const UINT virtual_key = key == tk::common::kKeyF10           ? VK_F10
+                           : key == tk::common::kKeyContextMenu ? VK_APPS
+                           : key >= U'a' && key <= U'z'         ? static_cast<UINT>(key - U'a' + U'A')
+                                                                : static_cast<UINT>(key);
+  const bool system = alt || virtual_key == VK_F10;
+  const LPARAM common = 1 | LPARAM{MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC)} << 16 |
+                        (virtual_key == VK_APPS ? LPARAM{KF_EXTENDED} << 16 : 0) |
+                        (alt ? LPARAM{KF_ALTDOWN} << 16 : 0);
+  hold_modifiers(ctrl, shift, alt);
+  HWND target = focus_or_window();
+  PostMessageW(target, system ? WM_SYSKEYDOWN : WM_KEYDOWN, virtual_key, common);
+  PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, virtual_key, common | LPARAM{KF_REPEAT | KF_UP} << 16);
+}
+
+void right_click_window(int x, int y) {
+  const POINT point{x, y};
+  PostMessageW(main_window(), WM_MOUSEMOVE, 0, at(point));
+  PostMessageW(main_window(), WM_RBUTTONDOWN, MK_RBUTTON, at(point));
+  PostMessageW(main_window(), WM_RBUTTONUP, 0, at(point));
+}
+
+std::string clipboard_text() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    if (HGLOBAL memory = GetClipboardData(CF_UNICODETEXT)) {
+      text = static_cast<const wchar_t*>(GlobalLock(memory));
+      GlobalUnlock(memory);
+    }
+    CloseClipboard();
+  }
+  for (std::size_t crlf; (crlf = text.find(L"\r\n")) != std::wstring::npos;) text.erase(crlf, 1);
+  return tk::win32::narrow(text);
+}
+
+// The balloon the backend shows for the field, with the text the balloon
+// gives; Wine's tooltip cannot be asked for its title (no TTM_GETTITLE), so
+// that is the one the backend set.
+Hint field_hint(int gadget) {
+  const auto& main = tk::win32::platform().window;
+  HWND balloon = main ? main->hint.balloon.get() : nullptr;
+  if (!balloon || main->hint.field != control(gadget) || !IsWindowVisible(balloon)) return {};
+  return Hint{tk::win32::narrow(main->hint.title), tk::win32::narrow(tk::win32::window_text_wide(balloon))};
+}
 
 }  // namespace conformance
