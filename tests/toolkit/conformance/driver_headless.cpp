@@ -31,7 +31,15 @@ void press_key(Key key) {
   hl::press_key(kKeys[static_cast<int>(key)]);
 }
 void press_chord(char32_t key, bool ctrl, bool shift, bool alt) { hl::press_chord(key, ctrl, shift, alt); }
-void right_click_window(int /*x*/, int /*y*/) { hl::right_click_window(); }
+// The right click goes to the topmost gadget under the point, if any.
+void right_click_window(int x, int y) {
+  const std::vector<int> numbers = hl::gadget_numbers();
+  for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
+    const hl::Rect r = hl::rect(*number);
+    if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return hl::right_click(*number);
+  }
+  hl::right_click_window();
+}
 void choose_menu(int item) { hl::choose_menu(item); }
 void close_box() { hl::close_box(); }
 void system_repaint() { hl::system_repaint(); }

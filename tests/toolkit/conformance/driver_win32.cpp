@@ -277,11 +277,17 @@ void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
   PostMessageW(target, system ? WM_SYSKEYUP : WM_KEYUP, virtual_key, common | LPARAM{KF_REPEAT | KF_UP} << 16);
 }
 
+// To the window the system would give the click: the child under the point
+// unless it lets clicks through (HTTRANSPARENT), at the point in its client.
 void right_click_window(int x, int y) {
-  const POINT point{x, y};
-  PostMessageW(main_window(), WM_MOUSEMOVE, 0, at(point));
-  PostMessageW(main_window(), WM_RBUTTONDOWN, MK_RBUTTON, at(point));
-  PostMessageW(main_window(), WM_RBUTTONUP, 0, at(point));
+  HWND target = ChildWindowFromPointEx(main_window(), POINT{x, y}, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+  POINT point{x, y};
+  ClientToScreen(main_window(), &point);
+  if (!target || SendMessageW(target, WM_NCHITTEST, 0, at(point)) == HTTRANSPARENT) target = main_window();
+  ScreenToClient(target, &point);
+  PostMessageW(target, WM_MOUSEMOVE, 0, at(point));
+  PostMessageW(target, WM_RBUTTONDOWN, MK_RBUTTON, at(point));
+  PostMessageW(target, WM_RBUTTONUP, 0, at(point));
 }
 
 std::string clipboard_text() {

@@ -222,6 +222,14 @@ TEST_F(Toolkit, TheContextMenuOpensByMouseAndKeysAndItsShortcutWorksAnywhere) {
   conformance::press_key(Key::Down);
   conformance::press_key(Key::Enter);
   EXPECT_EQ(menu_events(), copied);
+
+  // Over an image view the right click is the view's, and no menu opens.
+  conformance::right_click_window(340, 570);
+  conformance::press_key(Key::Down);
+  conformance::press_key(Key::Enter);
+  events = settle();
+  EXPECT_TRUE(has_event(events, Event{kCode, kLogo, tk::kTypeRightClick}));
+  EXPECT_FALSE(has_code(events, tk::kEventMenu));
 }
 
 TEST_F(Toolkit, TheClipboardTakesTheTextAsGiven) {
