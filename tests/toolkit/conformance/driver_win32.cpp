@@ -1,13 +1,8 @@
 // The conformance driver on the Win32 backend: the real window in-process,
-// driven with the messages that a user's input posts to it (mouse buttons
-// and moves to the control under the pointer, characters and keys to the
-// control with the focus, commands from the menu, the system menu's close)
-// and read back with GetWindowText and GetPixel. Runs under Wine in CI.
-//
-// The program's waits run on a fiber of their own: a context menu's modal
-// loop (TrackPopupMenu) keeps that fiber inside wait_event() while the menu
-// is open, and the test goes on on its own fiber as the user would, looking
-// at the open menu and pressing its keys.
+// driven with the messages a user's input posts to it and read back with
+// GetWindowText and GetPixel; under Wine in CI. The program's waits run on a
+// fiber of their own: a context menu's modal loop (TrackPopupMenu) keeps that
+// fiber inside wait_event() while the test goes on, as the user would.
 #include <cwchar>
 #include <utility>
 
@@ -19,8 +14,7 @@
 namespace conformance {
 namespace {
 
-// The program's one top-level window (its class is WindowClass_<number>),
-// nullptr when there is none.
+// The program's one top-level window (class WindowClass_<number>), if any.
 HWND main_window() {
   HWND found = nullptr;
   EnumThreadWindows(
@@ -48,15 +42,13 @@ POINT centre_of(HWND window) {
   return POINT{client.right / 2, client.bottom / 2};
 }
 
-// A left click at a point of the window's client area.
 void post_click(HWND window, POINT point) {
   PostMessageW(window, WM_MOUSEMOVE, 0, at(point));
   PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at(point));
   PostMessageW(window, WM_LBUTTONUP, 0, at(point));
 }
 
-// The modifiers as the keyboard state has them when the posted keys are
-// handled; released by settle() once they are.
+// The modifiers for the posted keys; settle() releases them once handled.
 void hold_modifiers(bool ctrl, bool shift, bool alt) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
@@ -65,14 +57,13 @@ void hold_modifiers(bool ctrl, bool shift, bool alt) {
   keys[VK_MENU] = alt ? 0x80 : 0;
   SetKeyboardState(keys);
 }
-void hold_shift(bool down) { hold_modifiers(false, down, false); }
 
 // --- the fibers -------------------------------------------------------------
 
 struct Fibers {
   LPVOID test = nullptr;
   LPVOID pump = nullptr;
-  bool pumping = false;  // the pump fiber runs
+  bool pumping = false;
   std::vector<Event> events;
 };
 
@@ -87,13 +78,11 @@ void to_test_fiber() {
 }
 
 // A gadget event recorded without a message (a program's write) is reported
-// with the next message, as the program's next wait would be woken by one.
+// with a posted one, as the program's next wait would be woken.
 void run_waits() {
   for (MSG waiting{};;) {
     if (!tk::common::has_queued_window_events() && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!tk::common::has_recorded_event()) {
-        break;
-      }
+      if (!tk::common::has_recorded_event()) break;
       PostMessageW(main_window(), WM_NULL, 0, 0);
     }
     const int code = tk::wait_event();
@@ -108,8 +97,7 @@ void CALLBACK pump_fiber(void*) {
   }
 }
 
-// An open menu with nothing more to handle waits for the user: the test's
-// turn.
+// An open menu with nothing more to handle waits for the user: the test's turn.
 LRESULT CALLBACK on_menu_idle(int code, WPARAM wparam, LPARAM lparam) {
   const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
   if (code == HC_ACTION && sent->message == WM_ENTERIDLE && sent->wParam == MSGF_MENU && fibers().pumping) {
@@ -125,7 +113,6 @@ HWND focus_or_window() { return GetFocus() ? GetFocus() : main_window(); }
 const char* backend_name() { return "win32"; }
 void window_ready() {}
 
-// The click that an edit control takes the focus from.
 void focus_field(int gadget) {
   HWND field = control(gadget);
   post_click(field, centre_of(field));
@@ -133,13 +120,10 @@ void focus_field(int gadget) {
 
 void type(std::string_view keys) {
   HWND target = focus_or_window();
-  for (const wchar_t key : widen(keys)) {
-    PostMessageW(target, WM_CHAR, key, 1);
-  }
+  for (const wchar_t key : widen(keys)) PostMessageW(target, WM_CHAR, key, 1);
 }
 
-// The selection made with the mouse, then Paste from the edit control's
-// menu, with the text on the clipboard.
+// The text selected, then Paste from the edit control's menu.
 void paste(std::string_view text) {
   tk::set_clipboard_text(text);
   HWND field = focus_or_window();
@@ -147,9 +131,8 @@ void paste(std::string_view text) {
   PostMessageW(field, WM_PASTE, 0, 0);
 }
 
-// A click on the box drops its list; a click on the item picks it and closes
-// the list. The item lies where the list box places it (its list opens with
-// every item in view).
+// A click on the box drops its list (every item in view); a click on the
+// item picks it and closes the list.
 void pick(int gadget, int index) {
   HWND combo = control(gadget);
   post_click(combo, centre_of(combo));
@@ -174,21 +157,19 @@ void click(int gadget) {
 }
 
 void tab(bool forward) {
-  hold_shift(!forward);
+  hold_modifiers(false, !forward, false);
   PostMessageW(focus_or_window(), WM_KEYDOWN, VK_TAB, 1);
   PostMessageW(focus_or_window(), WM_KEYUP, VK_TAB, 0xC0000001);
 }
 
-// The key down and up that the system posts to the control with the focus
-// (the window when none has it): F10 and Alt as system keys, Alt's down with
-// the Alt-down context bit. The program's pump, or the menu's own loop,
-// translates them into characters as it does the user's keys.
+// The key down and up the system posts to the control with the focus (else
+// the window): F10 and Alt as system keys, Alt's down with the Alt-down bit.
 void press_key(Key key) {
   struct Stroke {
     UINT virtual_key;
     LPARAM scan_code;
     bool system;
-    bool extended;  // the arrow and paging keys of their own block
+    bool extended;
   };
   constexpr Stroke kStrokes[] = {
       {VK_F10, 0x44, true, false},    {VK_MENU, 0x38, true, false},   {VK_LEFT, 0x4B, false, true},
@@ -204,7 +185,6 @@ void press_key(Key key) {
                common | LPARAM{KF_REPEAT | KF_UP} << 16);
 }
 
-// A menu item chosen from the menu bar arrives as a posted WM_COMMAND.
 void choose_menu(int item) {
   PostMessageW(main_window(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
 }
@@ -216,9 +196,7 @@ void system_repaint() {
 }
 
 void move_mouse(int count) {
-  for (int i = 0; i < count; ++i) {
-    PostMessageW(main_window(), WM_MOUSEMOVE, 0, MAKELPARAM(300 + i, 330));
-  }
+  for (int i = 0; i < count; ++i) PostMessageW(main_window(), WM_MOUSEMOVE, 0, MAKELPARAM(300 + i, 330));
 }
 
 std::vector<Event> settle() {
@@ -237,20 +215,12 @@ std::vector<Event> settle() {
 
 int focused_gadget() {
   HWND focus = GetFocus();
-  HWND window = main_window();
-  if (!focus || !window || GetParent(focus) != window) {
-    return -1;
-  }
-  return GetDlgCtrlID(focus);
+  return focus && main_window() && GetParent(focus) == main_window() ? GetDlgCtrlID(focus) : -1;
 }
 
-// A combo box shows its selected item as its window text.
 std::string shown_text(int gadget) { return tk::win32::narrow(tk::win32::window_text_wide(control(gadget))); }
 
-bool window_shown() {
-  HWND window = main_window();
-  return window && IsWindowVisible(window);
-}
+bool window_shown() { return IsWindowVisible(main_window()); }
 
 tk::Colour pixel(int x, int y) {
   HWND window = main_window();
@@ -260,8 +230,7 @@ tk::Colour pixel(int x, int y) {
   return static_cast<tk::Colour>(colour);
 }
 
-// The key with the modifiers held: system keys (F10, and any key with Alt)
-// as the system posts them.
+// System keys (F10, and any key with Alt) as the system posts them.
 void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
   const UINT virtual_key = key == tk::common::kKeyF10           ? VK_F10
                            : key == tk::common::kKeyContextMenu ? VK_APPS
@@ -303,9 +272,8 @@ std::string clipboard_text() {
   return tk::win32::narrow(text);
 }
 
-// The balloon the backend shows for the field, with the text the balloon
-// gives; Wine's tooltip cannot be asked for its title (no TTM_GETTITLE), so
-// that is the one the backend set.
+// The balloon's text; the title is the one the backend set (Wine's tooltip
+// has no TTM_GETTITLE).
 Hint field_hint(int gadget) {
   const auto& main = tk::win32::platform().window;
   HWND balloon = main ? main->hint.balloon.get() : nullptr;
