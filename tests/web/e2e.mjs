@@ -1,13 +1,11 @@
 // e2e.mjs SITE_DIR FERRANT_REPLAY OUT_DIR: the page (SITE_DIR/index.html) in
 // headless Chromium, driven with real input, against the headless toolkit
-// (ferrant-replay) given the same input: every gadget's text; what assistive
-// technology reads and announces; "Copy results" by its shortcut and by the
-// context menu; the refused-character hint; the Homepage menu item and Quit;
-// then the page at device
-// scale factors 1, 2 and 3: the drawing's backing pixels against the
-// headless window's picture at that scale, the logo's size, and a change of
-// the ratio within one page. Screenshots are kept in OUT_DIR. Exit status 0
-// when every check holds, 1 otherwise, 2 for bad arguments.
+// (ferrant-replay) given the same input: every gadget's text, what assistive
+// technology reads and announces, "Copy results", the refused-character hint,
+// Homepage and Quit; then at device scale factors 1, 2 and 3 the drawing's
+// backing pixels, the logo's size and a change of the ratio. Screenshots go
+// to OUT_DIR. Exit status 0 when every check holds, 1 otherwise, 2 for bad
+// arguments.
 import { execFileSync } from 'node:child_process';
 import { existsSync, promises as fs } from 'node:fs';
 import path from 'node:path';
@@ -37,7 +35,7 @@ const fail = (text) => {
 };
 
 const programState = () => document.documentElement.dataset.ferrant;
-// Polls the program's state in the page (surviving reloads) until it is `wanted`.
+// Polls the program's state in the page (across reloads) until it is `wanted`.
 async function waitForState(page, wanted, timeoutMs) {
   const deadline = Date.now() + timeoutMs;
   while (await page.evaluate(programState).catch(() => null) !== wanted) {
@@ -47,9 +45,8 @@ async function waitForState(page, wanted, timeoutMs) {
   return true;
 }
 
-// ferrant-replay on SCRIPT in a folder that has the logo when the site has
-// it: its final JSON, and with a scale the window's picture at that scale
-// when the script has ended, a PNG file in base64 (`png`).
+// ferrant-replay on SCRIPT beside the site's logo: its final JSON, with a
+// scale also the window's picture at that scale as PNG in base64 (`png`).
 async function replay(script, scratch, scale = null) {
   const folder = await fs.mkdtemp(path.join(scratch, 'replay-'));
   const logo = path.join(siteDir, 'Varnek.bmp');
@@ -63,9 +60,9 @@ async function replay(script, scratch, scale = null) {
   return result;
 }
 
-// Chromium's accessibility tree (what a screen reader gets) as a list of
-// { role, name, group }: the named roles, and plain texts outside them;
-// `group` is the name of the group holding the node, '' at the top.
+// Chromium's own accessibility tree (through DevTools, aria-owns applied) as
+// { role, name, group }: the named roles and the plain texts outside them,
+// `group` naming the group that holds the node ('' at the top).
 async function accessibleNodes(page) {
   const nodes = [];
   const leaves = new Set(['textbox', 'combobox', 'image', 'button', 'status', 'heading', 'menuitem']);
@@ -76,17 +73,13 @@ async function accessibleNodes(page) {
     }
     for (const child of node.children ?? []) walk(child, group, inLeaf || leaves.has(node.role));
   };
-  // page.accessibility reads the browser's own tree (through DevTools),
-  // where aria-owns has moved the members into their groups.
   walk(await page.accessibility.snapshot({ interestingOnly: false }), '', false);
   return nodes;
 }
 
-// What assistive technology reads after the typical input: the inputs named
-// by their captions (the diameter boxes apart), every result one image named
-// by caption, value and unit, in its panel with the sketches' Ohm values,
-// no covered "Meter = 0 Feet", the chart's and the logo's alternative texts,
-// no role=application.
+// After the typical input: the inputs named by their captions, each result
+// one image named by caption, value and unit, in its panel, no covered
+// "Meter = 0 Feet", one live region a panel, no role=application.
 async function checkAccessibility(page) {
   step('accessibility: names, groups, order, hidden labels and the chart');
   const nodes = await accessibleNodes(page);
@@ -133,9 +126,8 @@ async function checkAccessibility(page) {
   }
 }
 
-// One polite announcement per change of a panel's answers: typing a digit
-// into the baserate field and taking it back changes the upper panel's news
-// twice and the lower panel's never; moving the mouse changes nothing.
+// A digit typed into the baserate field and taken back: the upper panel
+// announces twice, the lower never, a mouse move nothing.
 async function checkAnnouncements(page, driver) {
   step('live regions: one announcement per change of the answers');
   await page.evaluate(() => {
@@ -162,15 +154,12 @@ async function checkAnnouncements(page, driver) {
   if (lower.length !== 0) fail(`the lower panel announced ${JSON.stringify(lower)} with its answers unchanged`);
 }
 
-// "Copy results" puts both panels' answers on the clipboard: by its shortcut
-// from a text field (whose text stays), and chosen from the context menu
-// opened by a right click on a text field, after which the focus is back in
-// the field.
+// "Copy results" puts both panels' answers on the clipboard, by its shortcut
+// and from the context menu a right click on a text field opens.
 async function checkCopyResults(page, driver) {
   const wanted = ['6555 Meter = 21505 Feet', '6009 Meter = 19713 Feet', '17 x 64kbit/s = 1088kbit/s'];
-  const clipboard = async () => driver.perform('clipboard_text');
   const copied = async (how) => {
-    const text = await clipboard();
+    const text = await driver.perform('clipboard_text');
     const missing = wanted.filter((line) => !text.includes(line));
     if (missing.length) fail(`${how}: the clipboard holds ${JSON.stringify(text)}, without ${missing.join(', ')}`);
   };
@@ -182,7 +171,6 @@ async function checkCopyResults(page, driver) {
   await page.keyboard.press('Control+Shift+C');
   await programIdle(page);
   await copied('Ctrl+Shift+C');
-  if (await page.locator(field).inputValue() !== '5000') fail('Ctrl+Shift+C changed the distance field');
 
   step('Copy results from the context menu, opened on a text field');
   await page.evaluate(() => navigator.clipboard.writeText(''));
@@ -205,9 +193,9 @@ async function checkCopyResults(page, driver) {
   }
 }
 
-// Typing "12.5" into the distance field leaves "125": the refused "." shows
-// the balloon beside the field, announced, the title in bold above the
-// text, until the "5"; a refused "." alone ends by itself.
+// A refused "." in the distance field shows the announced balloon under the
+// field, its title in bold, until it ends by itself. (That the next key ends
+// it and the text stays is the conformance suite's, run in this browser.)
 async function checkRefusedHint(page, driver) {
   step('the refused-character hint');
   await driver.perform('focus_field', kDistanceField);
@@ -229,20 +217,14 @@ async function checkRefusedHint(page, driver) {
   }, `[data-client] [data-gadget="${kDistanceField}"]`);
   const wanted = { title: 'Unacceptable Character', text: 'You can only type a number here.', bold: true, beside: true };
   if (JSON.stringify(shown) !== JSON.stringify(wanted)) fail(`the hint is ${JSON.stringify(shown)}, not ${JSON.stringify(wanted)}`);
-  await driver.perform('type', '5');
-  await programIdle(page);
-  const field = page.locator(`[data-client] input[data-gadget="${kDistanceField}"]`);
-  if (await field.inputValue() !== '125') fail(`the distance field shows "${await field.inputValue()}", not "125"`);
-  if (await hint.isVisible()) fail('the hint stays after the next key');
-  await driver.perform('type', '.');
   const started = Date.now();
   await hint.waitFor({ state: 'hidden', timeout: 10_000 }).catch(() => {});
   const lasted = Date.now() - started;
   if (await hint.isVisible() || lasted < 3000) fail(`the hint ended after ${lasted} ms, not by itself after 5 s`);
 }
 
-// Fails unless every gadget but the logo shows its text in GADGETS (a
-// ferrant-replay result's); returns how many were compared.
+// Every gadget but the logo shows its text in GADGETS (ferrant-replay's);
+// returns how many were compared.
 async function checkTexts(page, gadgets, what) {
   const numbers = Object.keys(gadgets).map(Number).filter((number) => number !== kLogo);
   for (const number of numbers) {
@@ -254,10 +236,9 @@ async function checkTexts(page, gadgets, what) {
   return numbers.length;
 }
 
-// Fails unless the drawing's backing store is the headless window's picture
-// after SCRIPT at this whole scale (ferrant-replay --scale): its size, and
-// each pixel the drawing paints (opaque; the rest wholly transparent).
-// Returns ferrant-replay's result.
+// The drawing's backing store is ferrant-replay's picture after SCRIPT at
+// this scale: its size, each painted pixel opaque and the same, the rest
+// transparent. Returns ferrant-replay's result.
 async function checkDrawing(page, script, factor, scratch, what) {
   const expected = await replay(script, scratch, factor);
   const problem = await page.evaluate(async ([base64, width, height]) => {
@@ -287,10 +268,9 @@ async function checkDrawing(page, script, factor, scratch, what) {
   return expected;
 }
 
-// The page at device scale factors 1, 2 and 3, each in a fresh profile: the
-// drawing at the start and after a typed baserate, the results, the logo's
-// backing pixels, a viewport narrower than the window; at 1, the ratio
-// changed to 2 within the page (as moving to another screen does).
+// Each factor in a fresh profile: the drawing at the start and after a typed
+// baserate, the results, the logo, a narrow viewport; at 1, the ratio changed
+// to 2 within the page (as moving to another screen does).
 async function checkDeviceScales(browser, scratch) {
   const typing = `type ${kBaserateField} 10\n`;
   for (const factor of [1, 2, 3]) {
@@ -312,8 +292,7 @@ async function checkDeviceScales(browser, scratch) {
       await programIdle(page);
       const typed = await checkDrawing(page, typing, factor, scratch, `${factor}x, baserate 10`);
       await checkTexts(page, typed.gadgets, `${factor}x`);
-      // The logo at factor x its pixels; in a viewport narrower than the
-      // window, the window keeps its size and the page scrolls to its edge.
+      // The logo at factor x its pixels; a narrow viewport scrolls the window.
       const { width, height } = typed.gadgets[kLogo];
       await page.setViewportSize({ width: 400, height: 900 });
       const shown = await page.evaluate((n) => {
