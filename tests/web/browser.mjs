@@ -1,8 +1,7 @@
 // What the browser tests share: headless Chromium driven through Playwright,
-// the site served from a folder by Playwright's request routing, screenshots
-// of the client area. playwright-core is installed into the build tree
-// (scripts/test.d/45-web.sh): FERRANT_WEB_NODE names the folder holding its
-// node_modules (default: build/web-node in the source tree).
+// the site served from a folder by its request routing. FERRANT_WEB_NODE names
+// the folder whose node_modules hold playwright-core (default build/web-node,
+// where scripts/test.d/45-web.sh installs it).
 import { existsSync, promises as fs } from 'node:fs';
 import { createRequire } from 'node:module';
 import os from 'node:os';
@@ -28,20 +27,15 @@ function loadPlaywright() {
 // clipboard needs one); launchBrowser's route answers every request.
 export const kOrigin = 'http://localhost:8137';
 
-// --- Chromium ----------------------------------------------------------------
-
-// Flags for a quiet, reproducible headless browser run as root: no sandbox
-// (root cannot have one), no GPU, no network of its own, and colours left
-// as the page paints them (sRGB), so screenshots carry exact pixel values.
+// A quiet, reproducible headless browser as root: no sandbox (root has
+// none), no GPU or network of its own, sRGB so screenshots keep exact pixels.
 const kChromiumFlags = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync', '--force-color-profile=srgb'];
 
-// Room for the window (700 x 680 client area, caption and menu bar) and the
-// ended notice, so nothing the tests click needs scrolling.
+// Room for the window and the ended notice: nothing the tests click scrolls.
 const kViewport = { width: 1000, height: 900 };
 
-// Answers the context's requests to `origin` with the files of `folder`
-// (404 for what is not there).
+// Answers the context's requests to `origin` with the files of `folder`.
 export async function serveFolderAt(context, origin, folder) {
   const root = path.resolve(folder);
   await context.route((url) => url.origin === origin, async (route) => {
@@ -49,16 +43,12 @@ export async function serveFolderAt(context, origin, folder) {
     const file = path.join(root, decodeURIComponent(url.pathname));
     const found = file.startsWith(root + path.sep) && (await fs.stat(file).catch(() => null))?.isFile();
     if (!found) return route.fulfill({ status: 404, contentType: 'text/plain', body: `${url.pathname} not found\n` });
-    // Playwright names the type by the extension (application/wasm too).
     return route.fulfill({ path: file, headers: { 'Cache-Control': 'no-store' } });
   });
 }
 
-// Starts Chromium (FERRANT_CHROMIUM, default /usr/bin/chromium) with a fresh
-// profile and opens one page with clipboard access granted. Requests to
-// kOrigin get the files of `siteDir`; requests to any other origin are
-// answered with an empty page, so the tests never reach the network.
-// Resolves to { browser, context, page, close() }.
+// Starts Chromium (FERRANT_CHROMIUM, default /usr/bin/chromium) with one page
+// as openPage() gives it. Resolves to { browser, context, page, close() }.
 export async function launchBrowser(siteDir) {
   const { chromium } = loadPlaywright();
   const executablePath = process.env.FERRANT_CHROMIUM ?? '/usr/bin/chromium';
@@ -70,9 +60,9 @@ export async function launchBrowser(siteDir) {
   return { browser, context, page, close: () => browser.close() };
 }
 
-// A fresh profile of `browser` at this device scale factor (CSS pixel to
-// device pixels), its requests answered as launchBrowser() says, with one
-// page. Resolves to { context, page }.
+// A fresh profile at this device scale factor with clipboard access and one
+// page: kOrigin serves `siteDir`, every other origin an empty page (the tests
+// never reach the network). Resolves to { context, page }.
 export async function openPage(browser, siteDir, deviceScaleFactor = 1) {
   const context = await browser.newContext({
     viewport: kViewport,
@@ -81,19 +71,15 @@ export async function openPage(browser, siteDir, deviceScaleFactor = 1) {
     reducedMotion: 'reduce',
   });
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: kOrigin });
-  // Routes registered later are asked first: this one answers what no
-  // served folder does.
+  // Asked last (later routes come first): what no served folder answers.
   await context.route(() => true, (route) =>
     route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>offline</title>' }));
   await serveFolderAt(context, kOrigin, siteDir);
   return { context, page: await context.newPage() };
 }
 
-// --- the page's client area --------------------------------------------------
-
-// A screenshot of [data-client] as PNG bytes: its pixels correspond 1:1 to
-// the program's client area at device scale factor 1. The text caret is
-// hidden so that its blinking cannot change a pixel.
+// [data-client] as PNG bytes, 1:1 the client area at scale factor 1, the
+// blinking caret hidden.
 export async function shootClient(page) {
   return page.locator('[data-client]').screenshot({ animations: 'disabled', caret: 'hide' });
 }

@@ -1,12 +1,10 @@
 // The user's actions on the page as real input (Playwright's mouse and
-// keyboard reach Chromium as DevTools input events, a person's path), and
-// what the page shows. The conformance suite's browser driver calls
-// perform() through the page binding ferrantDriver(action, a, b) -> Promise;
-// the end-to-end test uses the same actions.
+// keyboard reach Chromium as DevTools input events) and what the page shows,
+// for the end-to-end test and, through the page binding
+// ferrantDriver(action, a, b) -> Promise, the conformance suite's driver.
 import { middleOf, shootClient, shownText } from './browser.mjs';
 
-// How long an element the action needs (an opened list, a menu) may take to
-// appear after the click that shows it.
+// How long an opened list or menu may take to appear.
 const kAppearMs = 5000;
 
 const gadget = (number) => `[data-client] [data-gadget="${number}"]`;
@@ -58,8 +56,7 @@ export function createDriver(page) {
     async type(keys) {
       for (const key of String(keys)) await page.keyboard.type(key);
     },
-    // Select all, then the system's paste: the text is put on the clipboard
-    // (the page's origin may write it) and Control+V pastes it.
+    // Select all, the text on the clipboard, then the system's paste.
     async paste(text) {
       await page.keyboard.press('Control+A');
       await page.evaluate((t) => navigator.clipboard.writeText(t), String(text));
@@ -80,7 +77,6 @@ export function createDriver(page) {
     async click(number) { await clickMiddle(gadget(number)); },
     async tab(forward) { await page.keyboard.press(Number(forward) ? 'Tab' : 'Shift+Tab'); },
     async press_key(name) { await page.keyboard.press(name); },  // KeyboardEvent.key names, "Control+Shift+C"
-    // A right click at the client point x, y.
     async right_click(x, y) {
       const box = await page.locator('[data-client]').boundingBox();
       await page.mouse.click(box.x + Number(x), box.y + Number(y), { button: 'right' });
@@ -92,8 +88,7 @@ export function createDriver(page) {
       await clickMiddle(entry);
     },
     async close_box() { await clickMiddle('[data-window-close]'); },
-    // The page takes a document becoming visible as the system's request to
-    // repaint the whole window.
+    // The page repaints the whole window when the document becomes visible.
     async system_repaint() {
       await page.evaluate(() => document.dispatchEvent(new Event('visibilitychange')));
     },
@@ -107,8 +102,7 @@ export function createDriver(page) {
   };
 
   const queries = {
-    // The client area as the screen shows it, a PNG picture in base64, for
-    // exposeDriver's client_pixels, which decodes it in the page.
+    // The client area as shown, PNG in base64, for client_pixels below.
     async client_png() {
       return (await shootClient(page)).toString('base64');
     },
@@ -126,8 +120,7 @@ export function createDriver(page) {
         return navigator.clipboard.readText();
       });
     },
-    // The hint that shows at the gadget: its title and text, one line each;
-    // empty when none shows there.
+    // The hint shown at the gadget: title and text a line each, else ''.
     async field_hint(number) {
       return page.evaluate((n) => {
         const hint = document.querySelector('[data-field-hint]');
@@ -157,11 +150,9 @@ export function createDriver(page) {
   return { perform };
 }
 
-// Gives the page `ferrantDriver(action, a, b)`. The call reaches Node.js
-// through a Playwright binding, a round trip each; so the page reads the
-// drawing from one screenshot, decoded in the page (colours as stored):
-// client_pixels gives the whole client area as { width, height, rgb: base64,
-// 3 bytes a pixel }. onError(message) hears of every failed call.
+// Gives the page `ferrantDriver(action, a, b)`, each call a round trip to
+// Node.js; client_pixels decodes one screenshot in the page into { width,
+// height, rgb: base64, 3 bytes a pixel }. onError(message) hears of failures.
 export async function exposeDriver(page, onError) {
   const driver = createDriver(page);
   await page.exposeBinding('ferrantDriverRemote', async (_source, action, a, b) => {

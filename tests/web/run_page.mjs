@@ -1,12 +1,9 @@
-// run_page.mjs SITE_DIR PAGE.html [ARG...]: runs a test program built for
-// the browser in headless Chromium, as PAGE.html?arg=ARG... from SITE_DIR,
-// and exits with its exit code (window.ferrantExitCode, set when main
-// returns). The page's console lines go to standard output; the page may
-// call ferrantDriver(action, a, b) for real input (driver.mjs).
-//
-// Exit status: the program's; 1 when the page failed to load, threw, or the
-// driver failed; 124 on time-out (FERRANT_PAGE_TIMEOUT seconds, default 120);
-// 77 when playwright-core or Chromium is not installed.
+// run_page.mjs SITE_DIR PAGE.html [ARG...]: runs a test program built for the
+// browser in headless Chromium as PAGE.html?arg=ARG..., its console lines on
+// standard output, ferrantDriver() for real input (driver.mjs). Exit status:
+// the program's (window.ferrantExitCode); 1 when the page failed to load,
+// threw or the driver failed; 124 on time-out (FERRANT_PAGE_TIMEOUT seconds,
+// default 120); 77 without playwright-core or Chromium.
 import process from 'node:process';
 
 import { kOrigin, launchBrowser, MissingTool } from './browser.mjs';
@@ -50,8 +47,8 @@ async function run() {
       return 1;
     }
 
-    // A page that threw or whose driver failed may never set its exit code:
-    // it gets a short grace to do so, then the run fails.
+    // A page that threw or whose driver failed gets a short grace to set
+    // its exit code.
     const deadline = Date.now() + timeoutSeconds * 1000;
     let graceEnd = null;
     let exitCode;

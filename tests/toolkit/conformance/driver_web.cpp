@@ -1,9 +1,7 @@
 // The conformance driver on the browser backend: the suite runs as a page in
-// headless Chromium, and every action is real browser input (Chromium's
-// input events through Playwright) performed by tests/web/run_page.mjs, which
-// gives the page the `ferrantDriver(action, a, b)` binding. The suite waits
-// (ASYNCIFY) while the input is delivered; the program side hears of it only
-// through wait_event(), as the program does.
+// headless Chromium (tests/web/run_page.mjs), every action real browser input
+// through the `ferrantDriver(action, a, b)` binding; the suite waits
+// (ASYNCIFY) while it is delivered and hears of it through wait_event().
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -28,9 +26,8 @@ EM_ASYNC_JS(char*, driver_text, (const char* action, int a), {
   stringToUTF8(text, buffer, size);
   return buffer;
 });
-// The client area as the screen shows it, r + 256 g + 65536 b a pixel, into
-// `out`; returns its width. One screenshot serves all pixel() calls until the
-// next action.
+// The client area as shown, r + 256 g + 65536 b a pixel, into `out`;
+// returns its width.
 EM_ASYNC_JS(int, driver_client_pixels, (int* out, int capacity), {
   const shot = await ferrantDriver('client_pixels', 0, 0);
   const bytes = atob(shot.rgb);
@@ -40,8 +37,7 @@ EM_ASYNC_JS(int, driver_client_pixels, (int* out, int capacity), {
   }
   return shot.width;
 });
-// One turn of the browser's event loop and a little more, so input still on
-// its way is delivered before settle() decides that nothing more comes.
+// A turn of the browser's event loop and more, for input still on its way.
 EM_ASYNC_JS(void, driver_pause, (), { await new Promise((resolve) => setTimeout(resolve, 25)); });
 EM_JS(int, driver_pending, (), { return ferrantPage.pending(); });
 // clang-format on
@@ -49,8 +45,7 @@ EM_JS(int, driver_pending, (), { return ferrantPage.pending(); });
 namespace conformance {
 namespace {
 
-// The last screenshot of the client area; empty once anything may have
-// changed it.
+// The last screenshot of the client area, for every pixel() until an action.
 struct Screen {
   std::vector<tk::Colour> pixels;
   int width = 0;
@@ -60,7 +55,6 @@ Screen& screen() {
   return shot;
 }
 
-// Every action and settle() may change what the window shows.
 int act(const char* action, int a, int b) {
   screen().pixels.clear();
   return driver_number(action, a, b);
