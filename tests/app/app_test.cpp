@@ -128,14 +128,10 @@ TEST_F(ProgramTest, CopyResultsCopiesWhatTheCommandLinePrintsForTheSameInputs) {
     EXPECT_NE(copied.find(answer), std::string::npos) << answer;
   }
 
-  // The context menu copies the same; a changed input changes the copy, and
-  // with no model chosen the limit is every baserate's.
-  ASSERT_EQ(hl::context_menu_names(), std::vector<std::string>{"Copy results"});
-  run("type 0 12\nmove 1");
-  hl::right_click_window();
-  hl::click_context_item(0);
-  session_.settle();
-  EXPECT_NE(hl::clipboard().find("12 x 64kbit/s = 768kbit/s"), std::string::npos);
+  // The context menu holds just this item (its click raises the same menu
+  // event: the conformance suite). With no model chosen the limit is every
+  // baserate's.
+  EXPECT_EQ(hl::context_menu_names(), std::vector<std::string>{"Copy results"});
   ASSERT_TRUE(session_.start());
   run("type 2 5000");
   hl::press_chord(U'c', true, true, false);
