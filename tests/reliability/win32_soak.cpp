@@ -1,11 +1,9 @@
-// Soak test of the Windows program's resources, ferrant_win32_soak [PASSES
-// [SEED]]: the real window for PASSES loop passes (10000) of posted mouse
-// movements and random user actions (seed 1). Wine's GetGuiResources reports
-// 0, so the program's imports that create and free GDI objects and device
-// contexts are routed through counters, and windows and menus are
-// enumerated. Fails when a count differs between the first pass and the end,
-// when a pen or brush is created after the first pass, or when the program
-// ends or its state leaves its range.
+// ferrant_win32_soak [PASSES [SEED]]: the real window for PASSES loop passes
+// (10000) of random user actions (seed 1). Wine's GetGuiResources reports 0,
+// so the imports that create and free GDI objects and DCs go through
+// counters, and windows and menus are enumerated. Fails when a count differs
+// between the first pass and the end, a pen or brush is made after the first
+// pass, or the program ends or its state leaves its range.
 #include <windows.h>
 
 #include <algorithm>
@@ -28,8 +26,7 @@
 
 namespace {
 
-// What is counted: the handles the toolkit creates and frees, then the USER
-// objects.
+// The handles the toolkit creates and frees, then the USER objects.
 enum Kind { kPens, kBrushes, kBitmaps, kFonts, kRegions, kMemoryDcs, kWindowDcs, kAccelerators, kWindows, kMenus };
 constexpr int kKinds = kMenus + 1;
 constexpr const char* kKindNames[kKinds] = {"pens",    "brushes",    "bitmaps",            "fonts",   "regions",
@@ -39,14 +36,13 @@ using Counts = std::array<long long, kKinds>;
 std::map<const void*, Kind> live;  // the handles the program holds now
 Counts created{};
 
-// The original entry points, one per function type (the rerouted functions'
-// types all differ), filled in by reroute().
+// The original entry points, one per function type (the types all differ).
 template <class Function>
 Function original;
 
-// The counting stand-ins, their types deduced from the import they replace:
-// `creates` books the handle the original returns; `frees` strikes off its
-// argument number `arg` (handles not booked here, like stock objects, stay out).
+// Stand-ins typed after the import they replace: `creates` books the handle
+// the original returns, `frees` strikes off argument `arg` (stock objects,
+// never booked, stay out).
 template <Kind kind, class Result, class... Args>
 Result WINAPI creates(Args... args) {
   const Result handle = original<Result(WINAPI*)(Args...)>(args...);
@@ -66,8 +62,8 @@ BOOL WINAPI ends_paint(HWND window, const PAINTSTRUCT* paint) {
   return original<decltype(&EndPaint)>(window, paint);
 }
 
-// Points the slots of this program's import address table that hold
-// `function` (the toolkit is linked in, so its calls use them) at `standin`.
+// Points this program's import address table slots of `function` (the
+// toolkit is linked in and calls through them) at `standin`.
 template <class Function>
 bool reroute(Function function, std::type_identity_t<Function> standin) {
   original<Function> = function;
@@ -115,8 +111,8 @@ Counts take_census() {
   return census;
 }
 
-// Runs passes while messages, window events or a recorded event wait, as the
-// event loop would; false when the program ends.
+// Runs passes while anything waits, as the event loop would; false when the
+// program ends.
 bool run_passes(app::ProgramState& state, long long& passes) {
   for (;;) {
     MSG waiting{};

@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# check_pe.sh EXE [LIBRARY...]: checks the 32-bit release build of
-# ferrant-calc.exe without running it: a hardened 32-bit x86 PE for the
-# Windows GUI subsystem that imports system DLLs only (the C++ runtime is
-# linked in), with icon 1 of 32 x 32 pixels, a manifest asking for common
-# controls 6, per-monitor DPI awareness and asInvoker, and version
-# information giving the project's version (read from the top-level
-# CMakeLists.txt). The project's own static
-# libraries, if given, must do no arithmetic on the x87 unit, whose extended
-# precision would change results (loads, stores and conversions are exact and
-# allowed).
+# check_pe.sh EXE [LIBRARY...]: the 32-bit release build of ferrant-calc.exe,
+# not run: a hardened 32-bit x86 GUI PE importing system DLLs only, with icon
+# 1 of 32 x 32, a manifest (common controls 6, per-monitor DPI awareness,
+# asInvoker) and the project's version. The given static libraries do no x87
+# arithmetic, whose extended precision would change results (loads, stores
+# and conversions are exact).
 set -euo pipefail
 exe=$1
 shift
@@ -32,8 +28,8 @@ fail() {
 headers=$("$objdump" -p "$exe")
 grep -q "file format pei-i386" <<<"$headers" || fail "not a 32-bit x86 PE"
 grep -Eq "^Subsystem[[:space:]]+00000002" <<<"$headers" || fail "not for the Windows GUI subsystem"
-# Hardened: loaded at a random address, data not executable, and the stack
-# protector's run time (libssp, whose message is its mark) linked in.
+# Loaded at a random address, data not executable, the stack protector's run
+# time (libssp, whose message is its mark) linked in.
 for flag in DYNAMIC_BASE NX_COMPAT; do
   grep -Eq "^[[:space:]]+$flag\$" <<<"$headers" || fail "no $flag"
 done

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: the Windows tests under Wine
-# on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh, whose
-# screen takes the window at 200 %), in a Wine
-# prefix of its own: the unit tests, ferrant-reach.exe's output against the
-# Linux build's, the conformance suite and win32_own_test in-process, and
-# ferrant-calc.exe started from another folder with real X input at three
-# display scales (its drawing against ferrant-replay's canvas at that scale,
-# the logo beside it, a typed baserate, Quit's exit code; at 100 % also the
-# results that Ctrl+Shift+C copies, read back through X11's clipboard, and
-# the chart's and the logo's names for screen readers).
-# WINDOWS_BUILD_DIR: a mingw-x86_64 build; LINUX_BUILD_DIR: a default build.
+# wine_tests.sh WINDOWS_BUILD_DIR LINUX_BUILD_DIR: the Windows tests of a
+# mingw-x86_64 build under Wine, in a prefix of its own, on the X server in
+# DISPLAY (run it under tests/fltk/with_xvfb.sh): the unit tests,
+# ferrant-reach.exe against the default Linux build's, the conformance suite
+# and win32_own_test in-process, and ferrant-calc.exe with real X input at
+# three display scales (its drawing and logo, a typed baserate, Quit; at 100 %
+# the results Ctrl+Shift+C copies and the names screen readers get).
 set -euo pipefail
 windows=$(cd "$1" && pwd)
 linux=$(cd "$2" && pwd)
@@ -71,18 +67,16 @@ echo "--- the real window driven in-process"
 "$WINE" "$windows/tests/win32/win32_own_test.exe" --gtest_brief=1 || fail "the Win32 backend's own window tests"
 
 echo "--- ferrant-calc.exe from another folder, with X input and screenshots, at 100 %, 150 % and 200 %"
-# The window's drawing is the shared canvas at the window's scale: the chart
-# and the sketches are compared with ferrant-replay's picture at that scale,
-# the logo with the bitmap scaled alike. Wine takes the prefix's LogPixels
-# when its server starts, and treats every program as per-monitor aware.
+# The drawing against ferrant-replay's picture at the window's scale, the
+# logo against the bitmap scaled alike. Wine takes the prefix's LogPixels when
+# its server starts.
 check=$linux/tests/fltk/fltk_screen_check
 mkdir -p "$work/program" "$work/elsewhere"
 cp "$windows/toolkit/win32/ferrant-calc.exe" "$here/../../assets/Varnek.bmp" "$work/program/"
 # A layout point (x, y) on the screen at the scale of $dpi.
 screen_point() { echo $((ox + ($1 * dpi + 48) / 96)) $((oy + ($2 * dpi + 48) / 96)); }
-# Screenshots until everything the canvas has drawn (the chart panel whole,
-# the sketches) is on the screen and the logo too (the window is still
-# drawing at first), then the checks, with the reasons.
+# Screenshots until the canvas's drawing and the logo are on the screen, then
+# the checks again with their reasons.
 expect_drawing() {
   local canvas=$1 what=$2
   for _ in $(seq 25); do
