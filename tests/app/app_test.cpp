@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -248,12 +247,7 @@ TEST(Logo, WorkingDirectoryThenDataFolderThenProgramFolder) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / ("ferrant-logo-" + std::to_string(::getpid()));
   for (const char* folder : {"work", "bin", "share/ferrant-calc"}) fs::create_directories(root / folder);
-  const auto write_logo = [](const fs::path& file, int width) {
-    const bmp::Bytes rows(static_cast<std::size_t>((width * 3 + 3) / 4 * 4), 0x80);
-    const bmp::Bytes bytes = bmp::bmp_file(bmp::info_header(width, 1, 24), {}, rows);
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-  };
+  const auto write_logo = [](const fs::path& file, int width) { bmp::write(file, bmp::solid_bmp(width, 1, kGreen)); };
   const fs::path old_directory = fs::current_path();
   fs::current_path(root / "work");
   const auto logo_width = [&root] {

@@ -1,8 +1,10 @@
-// Windows bitmap and icon files built byte by byte, for the decoder's tests and the
-// toolkit's conformance suite.
+// Windows bitmap and icon files built byte by byte, for the decoder's tests,
+// the conformance suite and the programs' logo tests.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <tuple>
 #include <vector>
 
@@ -41,6 +43,21 @@ inline Bytes bmp_file(const Bytes& header, const Bytes& extra, const Bytes& rows
   file.insert(file.end(), extra.begin(), extra.end());
   file.insert(file.end(), rows.begin(), rows.end());
   return file;
+}
+
+// A 24-bit bitmap of one colour (r + 256 g + 65536 b), rows padded.
+inline Bytes solid_bmp(int width, int height, std::uint32_t colour) {
+  Bytes rows;
+  for (int i = 1; i <= width * height; ++i) {
+    rows.insert(rows.end(), {std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour)});  // B, G, R
+    if (i % width == 0) rows.resize((rows.size() + 3) / 4 * 4);
+  }
+  return bmp_file(info_header(width, height, 24), {}, rows);
+}
+
+inline void write(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // An icon file with one image per given (width, bits, image).

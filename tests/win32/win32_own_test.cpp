@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -157,7 +156,7 @@ TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
   image.resize(image.size() + 16 * 4);
   const bmp::Bytes icon = bmp::ico_file({{16, 32, image}});
   const fs::path file = fs::temp_directory_path() / "win32-alpha.ico";
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(icon.data()), std::ssize(icon));
+  bmp::write(file, icon);
   const tk::Bitmap picture = tk::load_bitmap(0, file.string());
   fs::remove(file);
   ASSERT_NE(picture, tk::kNoBitmap) << tk::last_error();

@@ -7,10 +7,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -507,21 +504,11 @@ TEST_F(Toolkit, DrawingFollowsTheCanvasRulesAndSurvivesARepaint) {
   EXPECT_EQ(wrong_pixels(), 0) << "the drawing did not come back after the repaint";
 }
 
-// A 24-bit bitmap file of one colour, width a multiple of 4 (no row padding).
-void write_bmp(const std::filesystem::path& path, int width, int height, tk::Colour colour) {
-  const bmp::Bytes pixel = {std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour)};  // B, G, R
-  bmp::Bytes rows;
-  for (int i = 0; i < width * height; ++i) rows.insert(rows.end(), pixel.begin(), pixel.end());
-  const bmp::Bytes file = bmp::bmp_file(bmp::info_header(width, height, 24), {}, rows);
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-}
-
 TEST_F(Toolkit, ImagesLoadAndShowAtTheirOwnSize) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto logo = dir / ("conformance-logo-" + std::string(conformance::backend_name()) + ".bmp");
   const tk::Colour kLogoColour = tk::rgb(200, 30, 40);
-  write_bmp(logo, 24, 16, kLogoColour);
+  bmp::write(logo, bmp::solid_bmp(24, 16, kLogoColour));
   const tk::Bitmap bitmap = tk::load_bitmap(0, logo.string());
   std::filesystem::remove(logo);
   ASSERT_NE(bitmap, tk::kNoBitmap) << tk::last_error();
