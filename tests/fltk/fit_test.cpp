@@ -1,11 +1,9 @@
 // Every text of the program's real FLTK window fits its gadget in the font
 // fontconfig gives, at start and with the widest texts the handlers write:
-// word by word, in the size it is drawn in, every word inside its gadget's
-// box and none running under a later gadget that paints over its line (a
-// word wholly under it is hidden: the layout cuts labels short that way).
-// CTest runs it per font configuration (FONTCONFIG_FILE), FERRANT_FIT_FAMILY
-// naming the family fontconfig must then give, and at display scales
-// (FERRANT_SCALE).
+// each word inside its gadget's box and not under a later gadget painting
+// over its line (a word wholly under one is hidden, as the layout cuts labels
+// short). Run per font configuration (FONTCONFIG_FILE, FERRANT_FIT_FAMILY the
+// family it gives) and display scale (FERRANT_SCALE).
 
 // gtest before FLTK's drawing header, which brings X11's None macro.
 #include <gtest/gtest.h>
@@ -36,10 +34,8 @@ namespace {
 namespace fb = tk::fltk_backend;
 using fb::GadgetKind;
 
-std::string expected_family() {
-  const char* family = std::getenv("FERRANT_FIT_FAMILY");
-  return family != nullptr ? family : "";
-}
+const char* const kFamilyVariable = std::getenv("FERRANT_FIT_FAMILY");
+const std::string kExpectedFamily = kFamilyVariable != nullptr ? kFamilyVariable : "";
 
 // The family fontconfig gives for the GUI font, as Xft asks for it.
 std::string matched_family() {
@@ -84,13 +80,11 @@ TextInBox text_in_box(const fb::Gadget& gadget) {
   return {};
 }
 
-// Where a later gadget drawn over the box's line begins, else the box's end:
-// labels with text or a border and the controls paint their boxes; group
-// frames are transparent.
+// Where a later gadget drawn over the box's line begins, else the box's end
+// (labels with text or a border and the controls paint their boxes, group
+// frames do not; a frame's line is its caption on the top edge).
 int visible_end(const Fl_Widget& box) {
   int end = box.x() + box.w();
-  // A frame's text is its caption on the top edge; what sits inside the
-  // frame is below that line.
   const bool frame = dynamic_cast<const fb::Frame*>(&box) != nullptr;
   const int line_bottom = box.y() + (frame ? std::min(box.h(), fl_height()) : box.h());
   const Fl_Group& group = *box.parent();
@@ -104,9 +98,9 @@ int visible_end(const Fl_Widget& box) {
   return end;
 }
 
-// What is wrong with the text in its box, empty when nothing: a word that
-// runs past the box or under a later gadget (from the box's left edge, so
-// the text's own inset is slack), or a size out of range.
+// What is wrong with the text in its box, empty when nothing: a word running
+// past the box or under a later gadget (measured from the box's left edge),
+// or a size out of range.
 std::string misfit(const TextInBox& it) {
   std::ostringstream why;
   if (it.size < fb::min_gui_font_size() || it.size > fb::gui_font_size()) why << "size " << it.size << " out of range";
@@ -134,8 +128,8 @@ class FittedTexts : public ::testing::Test {
   }
   void TearDown() override { app::end_program(); }
 
-  // The user enters a text into a field or picks an item, and the program
-  // handles it as its loop does, up to the next pass's resistance labels.
+  // A text entered or an item picked, handled as the loop does, up to the
+  // next pass's resistance labels.
   void enter(int gadget, std::string_view text) {
     tk::set_gadget_text(gadget, text);
     app::handle_gadget_event(state_, gadget);
@@ -160,14 +154,12 @@ class FittedTexts : public ::testing::Test {
 };
 
 TEST_F(FittedTexts, EveryTextFitsItsGadgetAtStartAndAfterTheWidestInputs) {
-  ASSERT_EQ(matched_family(), expected_family()) << "FONTCONFIG_FILE does not give the font this run is for";
-  // The window is laid out for Liberation Sans at 100 %: at start and with
-  // the typical input every text keeps the full size there. (Scaled, a
-  // covered label's hidden word may come to straddle the covering edge.)
-  const bool laid_out_font = expected_family() == "Liberation Sans" && fb::state().dpi == tk::common::kBaseDpi;
+  ASSERT_EQ(matched_family(), kExpectedFamily) << "FONTCONFIG_FILE does not give the font this run is for";
+  // Laid out for Liberation Sans at 100 %: there every text keeps the full
+  // size at start and with the typical input.
+  const bool laid_out_font = kExpectedFamily == "Liberation Sans" && fb::state().dpi == tk::common::kBaseDpi;
   std::map<std::string, int> shrunk = expect_all_fit("start");
-  // The texts are drawn at the scaled size: 11 px at 100 %, 16 at 150 %, 22
-  // at 200 % (rounded down), the largest of them at least.
+  // The largest text is drawn at the scaled size: 11 px, 16 at 150 %, 22 at 200 %.
   const char* scale = std::getenv("FERRANT_SCALE");
   const int full_size = static_cast<int>(11 * std::atof(scale != nullptr ? scale : "1"));
   int largest = 0;

@@ -1,13 +1,11 @@
-// fltk_screen_check: checks screenshots of ferrant-calc for the end-to-end
-// tests, in client coordinates. The client area is found on the screen from
-// the chart panel (the only 385 pixel wide run of (220, 220, 220); its top
-// row is client row 30 from x 300), never from fixed screen positions.
-// "match" compares only what the headless canvas (a PNG of ferrant-replay)
-// has drawn, i.e. where it is not the window background. With --scale F
-// first, the screen shows the window at that display scale: client
-// coordinates stay at 100 % and are scaled, and the canvas PNG is one that
-// ferrant-replay saved with the same --scale. Exit code 0 when the check
-// holds, 1 when not (with the reason), 2 on bad arguments or files.
+// fltk_screen_check: checks screenshots of ferrant-calc in client
+// coordinates, the client area found from the chart panel (the only 385 pixel
+// wide run of (220, 220, 220), client row 30 from x 300). "match" compares
+// only what ferrant-replay's canvas PNG has drawn (not the window
+// background). With --scale F the window is at that display scale: client
+// coordinates stay at 100 % and are scaled, the canvas saved with the same
+// --scale. Exit code 0 when the check holds, 1 when not (with the reason), 2
+// on bad arguments or files.
 #include <png.h>
 
 #include <cstdio>
@@ -131,10 +129,9 @@ int main(int argc, char** argv) {
     const Area whole{0, 0, canvas.width, canvas.height};
     return same(read_shot(args[1]), canvas, args.size() == 3 ? whole : area(args, 3), true, true) ? 0 : 1;
   }
-  if ((command == "same" || command == "differ") && args.size() == 7) {
-    const bool expected = command == "same";
-    if (same(read_shot(args[1]), read_shot(args[2]), area(args, 3), false, expected) == expected) return 0;
-    if (!expected) std::printf("the area is unchanged\n");
+  if (command == "differ" && args.size() == 7) {
+    if (!same(read_shot(args[1]), read_shot(args[2]), area(args, 3), false, false)) return 0;
+    std::printf("the area is unchanged\n");
     return 1;
   }
   if (command == "image" && args.size() == 5) {
@@ -147,5 +144,5 @@ int main(int argc, char** argv) {
     return same(read_shot(args[1]), want, at, false, true) ? 0 : 1;
   }
   fail_usage("usage: [--scale F] origin SHOT (prints the screen position of client 0,0) | match SHOT CANVAS [X Y W H]"
-             " | same|differ SHOT_A SHOT_B X Y W H | image SHOT BITMAP X Y");
+             " | differ SHOT_A SHOT_B X Y W H | image SHOT BITMAP X Y");
 }
