@@ -1,16 +1,11 @@
 #!/usr/bin/env bash
-# Runs the worked examples of ferrant-reach that README.md (its console blocks
-# under "## ferrant-reach") and the man page (the no-fill blocks under EXAMPLES)
-# show, and compares what they print with the documented output, exactly.
-#
-#   doc_examples.sh FERRANT_REACH README [MANPAGE]
-#
-# An example is a "$ command" line and the output lines that follow it. Each
-# document's examples run in order in a fresh folder, where ferrant-reach is
-# the given program, with standard error after standard output; "$ echo $?"
-# prints the exit code of the example before. "$ cat FILE" of a FILE that does
-# not exist yet writes the shown lines into it: the documents show their input
-# files, and this creates them.
+# doc_examples.sh FERRANT_REACH README [MANPAGE]: runs the worked examples of
+# ferrant-reach in README.md (console blocks under "## ferrant-reach") and the
+# man page (no-fill blocks under EXAMPLES) and compares their output with the
+# documented one, exactly. An example is a "$ command" line and the output
+# lines after it; each document's run in order in a fresh folder, standard
+# error after standard output, "$ echo $?" giving the example before's exit
+# code. "$ cat FILE" of a FILE not there yet writes the shown lines into it.
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -26,8 +21,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
 ln -s "$program" "$work/bin/ferrant-reach"
 
-# The README's examples: "@ LINE" before each command, then the command and
-# its output as shown.
+# The README's examples: "@ FILE:LINE" before each command and its output.
 readme_examples() {
   awk '
     /^## / { in_section = ($0 == "## ferrant-reach") }
@@ -41,10 +35,8 @@ readme_examples() {
     }' "$1"
 }
 
-# The man page's examples, the same way: the lines between .nf and .fi under
-# EXAMPLES with their escapes undone. A request or an escape other than \- \e
-# \& \(aq \(dq inside would make the page show something else than this
-# text, so it stops the check.
+# The man page's, the same way, escapes undone; a request or an escape other
+# than \- \e \& \(aq \(dq would show something else, so it stops the check.
 manpage_examples() {
   awk '
     /^\.SH / { in_section = ($0 == ".SH EXAMPLES") }
@@ -72,9 +64,8 @@ manpage_examples() {
 failures=0
 examples=0
 
-# Runs the examples of one document (the format above, on standard input) in
-# a fresh folder. status: the exit code of the example run last, for
-# "echo $?"; run_example sets it.
+# Runs one document's examples (on standard input) in a fresh folder; status
+# is the last one's exit code, for "echo $?".
 check_examples() {
   local folder where='' command='' expected status=0 line
   folder=$(mktemp -d "$work/run.XXXX")

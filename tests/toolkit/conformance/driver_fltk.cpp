@@ -46,7 +46,6 @@ void press_left_button() {
   XTestFakeButtonEvent(fl_display, Button1, False, CurrentTime);
 }
 
-// A key pressed with the modifiers held down.
 struct Press {
   KeySym sym;
   std::vector<KeySym> modifiers;
@@ -68,9 +67,8 @@ void key(KeySym sym, KeySym modifier = NoSymbol) {
   key(Press{sym, modifier == NoSymbol ? std::vector<KeySym>{} : std::vector<KeySym>{modifier}});
 }
 
-// An open list or menu runs a loop of its own inside the program's wait and
-// holds FLTK's grab while it is open. The action runs from inside that loop
-// as soon as the grab is there.
+// An open list or menu runs a loop of its own inside the program's wait,
+// holding FLTK's grab; the action runs inside that loop once the grab is there.
 std::function<void()> menu_action;
 
 void poll_menu(void*) {
@@ -84,8 +82,8 @@ void when_menu_open(std::function<void()> action) {
   Fl::add_timeout(0.02, poll_menu);
 }
 
-// Keys press_key() has not pressed yet, and the pace of asking whether FLTK
-// has handled the last one.
+// Keys press_key() has not pressed yet; the pace of asking whether FLTK has
+// handled the last one.
 std::deque<Press> keys_to_press;
 constexpr double kKeyPace = 0.02;
 
@@ -103,8 +101,8 @@ void press_next_key(void*) {
 int park_x = 0, park_y = 0;
 int moves = 0;
 
-// The window's pixels, read from the server at the first pixel() after each
-// settle(): one request per pixel would take seconds for a whole area.
+// The window's pixels, read at the first pixel() after each settle() (one
+// request a pixel would take seconds for an area).
 struct ImageFree {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
@@ -116,7 +114,6 @@ const char* backend_name() { return "fltk"; }
 
 void window_ready() {
   screen.reset();
-  // The window is up once the server has mapped it.
   XWindowAttributes attributes{};
   while (XGetWindowAttributes(fl_display, window_id(), &attributes) != 0 && attributes.map_state != IsViewable) {
     XSync(fl_display, False);
@@ -146,8 +143,7 @@ void paste(std::string_view text) {
   key(XK_v, XK_Control_L);
 }
 
-// The list opens over the box; its items share its height equally. The
-// item is clicked as soon as the list is open.
+// The list opens over the box, its items sharing its height equally.
 void pick(int gadget, int index) {
   const auto count = static_cast<int>(tk::fltk_backend::find_gadget(gadget)->as<Fl_Choice>()->size()) - 1;
   when_menu_open([index, count] {
@@ -166,9 +162,9 @@ void open_close(int gadget) {
 
 void tab(bool forward) { key(XK_Tab, forward ? NoSymbol : XK_Shift_L); }
 
-// One key at a time, as a user presses them: FLTK's menu handles every key
-// that is already queued before it updates its windows, so a key comes only
-// once FLTK has handled all input before it (inside the menu's own loop, too).
+// A key only once FLTK has handled all input before it (inside the menu's
+// own loop too), as a user presses them: FLTK's menu handles every queued key
+// before it updates its windows.
 void press_key(Key pressed) {
   constexpr KeySym kKeySyms[] = {XK_F10,    XK_Alt_L, XK_Left,  XK_Right, XK_Up,    XK_Down,
                                  XK_Return, XK_Escape, XK_Home, XK_End,   XK_Prior, XK_Next};
@@ -194,9 +190,8 @@ void right_click_window(int x, int y) {
   XTestFakeButtonEvent(fl_display, Button3, False, CurrentTime);
 }
 
-// Clicks the item's title in the menu bar (laid out as Fl_Menu_Bar draws
-// it: from x 6, each title its measured width and 16 more), then walks down
-// to the item in the open menu and takes it.
+// Clicks the item's title (Fl_Menu_Bar's layout: from x 6, each title its
+// measured width and 16 more), then walks down to the item and takes it.
 void choose_menu(int item) {
   const Fl_Menu_Bar& bar = *state().window->menu_bar();
   int title_x = bar.x() + 6;
@@ -216,7 +211,7 @@ void choose_menu(int item) {
   }
 }
 
-// The window manager's close box sends WM_DELETE_WINDOW.
+// As the window manager's close box: WM_DELETE_WINDOW.
 void close_box() {
   XEvent close{};
   close.xclient = {ClientMessage, 0, False, fl_display, window_id(), XInternAtom(fl_display, "WM_PROTOCOLS", False),
@@ -225,8 +220,7 @@ void close_box() {
   XSendEvent(fl_display, window_id(), False, NoEventMask, &close);
 }
 
-// A window covering the screen comes and goes: the server asks the program
-// to paint what it uncovered.
+// A window covering the screen comes and goes.
 void system_repaint() {
   const Window cover =
       XCreateSimpleWindow(fl_display, DefaultRootWindow(fl_display), 0, 0, static_cast<unsigned>(Fl::w()),
@@ -237,8 +231,7 @@ void system_repaint() {
   XDestroyWindow(fl_display, cover);
 }
 
-// Each movement goes to a point next to the parking point other than the
-// pointer's present one.
+// Each movement to another point next to the parking point.
 void move_mouse(int count) {
   for (int i = 0; i < count; ++i) move_to(park_x - 1 - (moves++ % 10), park_y);
 }
@@ -270,8 +263,7 @@ int focused_gadget() {
   return -1;
 }
 
-// What FLTK's control holds; labels, frames and image views the backend
-// draws from the gadget's own text.
+// What FLTK's control holds; the backend draws the rest from the gadget's text.
 std::string shown_text(int gadget) {
   const tk::fltk_backend::Gadget* found = tk::fltk_backend::find_gadget(gadget);
   const char* text = nullptr;
@@ -298,8 +290,7 @@ tk::Colour pixel(int x, int y) {
   return tk::rgb(static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF));
 }
 
-// The clipboard as another program reads it: xclip asks for the selection
-// while this process serves it from FLTK's loop.
+// The clipboard as xclip reads it, served meanwhile from FLTK's loop.
 std::string clipboard_text() {
   auto reading = std::async(std::launch::async, [] {
     std::string text;
