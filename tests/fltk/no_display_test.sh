@@ -24,13 +24,7 @@ check "--help" 0 "" env -u DISPLAY "$calc" --help
 check "unknown argument" 2 "ferrant-calc: unexpected argument \"--geometry\"; accepted: --help or --version, alone" \
   env -u DISPLAY "$calc" --geometry
 
-version=$(env -u DISPLAY "$calc" --version)
-if [ "${version#ferrant-calc }" != "$("$reach" --version | sed 's/^ferrant-reach //')" ]; then
-  echo "FAIL --version: \"$version\" against ferrant-reach's \"$("$reach" --version)\"" >&2
-  fail=1
-fi
-if ! env -u DISPLAY "$calc" --help | grep -q '^Usage: ferrant-calc'; then
-  echo "FAIL --help does not print the usage on standard output" >&2
-  fail=1
-fi
+[ "$(env -u DISPLAY "$calc" --version)" = "ferrant-calc $("$reach" --version | sed 's/^ferrant-reach //')" ] ||
+  { echo "FAIL --version is not ferrant-reach's" >&2; fail=1; }
+env -u DISPLAY "$calc" --help | grep -q '^Usage: ferrant-calc' || { echo "FAIL --help prints no usage" >&2; fail=1; }
 exit $fail

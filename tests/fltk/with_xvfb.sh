@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # with_xvfb.sh COMMAND [ARG...]: runs the command on a virtual X server of
-# its own (the server picks a free display number) and stops the server
-# afterwards. Exits 77, "skipped" to CTest, when Xvfb is not installed. The
-# screen (FERRANT_XVFB_SCREEN, default 2400x1600x24) takes the window at
-# 200 %.
+# its own (FERRANT_XVFB_SCREEN, default 2400x1600x24: room for the window at
+# 200 %). Exits 77, "skipped" to CTest, when Xvfb is not installed.
 set -u
 if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is not installed (scripts/packages/fltk.txt): skipped" >&2
