@@ -72,9 +72,8 @@ TEST(ProgramHandlers, TextsAfterInput) {
       // Low 32 bits in range: the whole value is compared.
       {"paste 0 4294967297", {{0, "238"}, {108, "310"}}},
       {"paste 0 -4294967295", {{0, "0"}, {108, "0"}}},
-      // A paste with more than a number shows the number read; the results
-      // are those of the text shown (12 m allows baserate 238 on Ferrant_II's
-      // limit 89 only, so 89).
+      // A paste with more than a number shows the number read, the results
+      // its own (12 m: Ferrant_II's limit 89).
       {"pick 4 1\npaste 2 12,000", {{2, "12"}, {117, "39 Feet"}, {125, "89"}}},
       {"paste 2 5 km", {{2, "5"}, {117, "16 Feet"}}},
       {"paste 0 12.5", {{0, "12"}, {102, "768kbit/s"}}},
@@ -127,9 +126,8 @@ TEST_F(ProgramTest, CopyResultsCopiesWhatTheCommandLinePrintsForTheSameInputs) {
     EXPECT_NE(copied.find(answer), std::string::npos) << answer;
   }
 
-  // The context menu holds just this item (its click raises the same menu
-  // event: the conformance suite). With no model chosen the limit is every
-  // baserate's.
+  // The context menu's one item (its click raises the same menu event: the
+  // conformance suite); with no model chosen every baserate's limit.
   EXPECT_EQ(hl::context_menu_names(), std::vector<std::string>{"Copy results"});
   ASSERT_TRUE(session_.start());
   run("type 2 5000");
@@ -193,8 +191,7 @@ TEST_F(ProgramTest, FocusChangeRerunsTheFieldHandler) {
   EXPECT_EQ(hl::text(102), "0kbit/s");
   EXPECT_EQ(hl::pixel(301, 31), kPanelGrey);  // the chart was drawn again
 
-  // Leaving the field for the button (which records nothing on focus) also
-  // reports the field.
+  // Leaving the field for the button (no focus event of its own) too.
   blot();
   run("backtab");
   EXPECT_EQ(hl::focused_gadget(), 9);
@@ -228,9 +225,9 @@ TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
   EXPECT_EQ(hl::pixel(30, 288), kGreen);
 }
 
-// Grid, frequency labels at scales 4, 2 and 1, the curves and legends of three
-// and four constellations, and both cable sketches, against the digests of
-// canvases checked by eye. A differing canvas is saved as NAME.actual.png.
+// Grid, frequency labels at scales 4, 2 and 1, three and four curves with
+// their legends, both cable sketches: digests of canvases checked by eye. A
+// differing canvas is saved as NAME.actual.png.
 TEST_F(ProgramTest, CanvasIsTheGoldenOne) {
   for (const auto& [baserate, golden] : {std::pair{1, 0x9bedf3c9a4d7e884ull}, {32, 0x4932759d36d6efe4ull}, {110, 0xd4395802767bcbfeull}}) {
     run("type 0 " + std::to_string(baserate));
@@ -240,9 +237,8 @@ TEST_F(ProgramTest, CanvasIsTheGoldenOne) {
   }
 }
 
-// The logo comes from the working directory, else from the data folder
-// installed beside the program's, else from the program's own folder. Each
-// place holds a logo of its own width, which the logo view takes.
+// The logo from the working directory, else the data folder installed beside
+// the program's, else the program's own folder: each of its own width.
 TEST(Logo, WorkingDirectoryThenDataFolderThenProgramFolder) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / ("ferrant-logo-" + std::to_string(::getpid()));

@@ -1,15 +1,10 @@
 // Digests of everything the model and the chart compute with floating-point
 // functions, and the golden ones (golden/platform_digests.inc) that Linux,
-// 32-bit x86, Windows and WebAssembly builds must all give, bit for bit.
-//
-// Per baserate 0..238: the model's results on every cable of the catalogue,
-// the chart's values and polylines, and (where the headless backend is built)
-// the chart's pixels as drawn. Per cable: the baserate lookup's answer for
-// every distance under every model limit.
-//
-// To regenerate the golden file after an intended change, on Linux x86-64,
-// run ferrant_chart_tests with FERRANT_UPDATE_DIGESTS set to the file's path
-// and --gtest_filter=PsdDrawingTest.EveryBaserateDrawsTheGoldenPixels.
+// 32-bit x86, Windows and WebAssembly builds must all give, bit for bit: per
+// baserate the model on every cable, the chart's values and polylines and
+// (with the headless backend) its pixels; per cable the baserate lookup.
+// Regenerate on Linux x86-64: ferrant_chart_tests with FERRANT_UPDATE_DIGESTS
+// set to the file and --gtest_filter=PsdDrawingTest.EveryBaserateDrawsTheGoldenPixels.
 #pragma once
 
 #include <array>

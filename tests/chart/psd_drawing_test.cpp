@@ -53,14 +53,10 @@ TEST_F(PsdDrawingTest, EveryBaserateDrawsTheGoldenPixels) {
   }
   if (update_path == nullptr) return;
   std::ofstream file(update_path);
-  file << "// Golden digests of the model's and the chart's numbers and of the chart's\n"
-          "// pixels (tests/chart/platform_digests.h says what each covers and how to\n"
-          "// regenerate this file). Every platform gives exactly these.\n"
-          "// {baserate, model, chart values, chart pixels}\n"
+  file << "// Golden digests (tests/chart/platform_digests.h): {baserate, model, chart values, chart pixels}\n"
           "inline constexpr std::array<BaserateDigests, model::kMaxBaserate + 1> kGoldenBaserates{{\n"
        << rows.str()
        << "}};\n"
-          "// The baserate lookup, per cable in the catalogue's order.\n"
           "inline constexpr std::array<std::uint64_t, model::kCableCatalogue.size()> kGoldenLookups{{\n";
   for (const model::CableEntry& cable : model::kCableCatalogue) file << "    " << pd::hex(pd::lookup_digest(cable)) << ",\n";
   file << "}};\n";
