@@ -116,8 +116,5 @@ for document in "$readme" ${manpage:+"$manpage"}; do
   fi
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures of $examples documented examples differ from ferrant-reach's output" >&2
-  exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$failures of $examples documented examples differ from ferrant-reach's output" >&2; exit 1; }
 echo "$examples documented examples agree with ferrant-reach's output"

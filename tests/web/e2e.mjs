@@ -360,15 +360,11 @@ async function main() {
     await checkRefusedHint(page, driver);
 
     step('Homepage opens the address in a new tab; the program runs on');
-    let tab = null;
-    try {
-      [tab] = await Promise.all([
-        context.waitForEvent('page', { timeout: 10_000 }),
-        driver.perform('choose_menu', kHomepageItem),
-      ]);
-    } catch (error) {
+    const [tab] = await Promise.all([context.waitForEvent('page', { timeout: 10_000 }),
+      driver.perform('choose_menu', kHomepageItem)]).catch((error) => {
       fail(`Homepage opened no new tab: ${error.message}`);
-    }
+      return [];
+    });
     if (tab) {
       await tab.waitForLoadState('load').catch(() => {});
       const address = tab.url();

@@ -12,18 +12,12 @@ objdump=i686-w64-mingw32-objdump
 windres=i686-w64-mingw32-windres
 root=$(cd "$(dirname "$0")/../.." && pwd)
 version=$(sed -n 's/^project([[:alnum:]_]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-[ -n "$version" ] || {
-  echo "no project version in $root/CMakeLists.txt" >&2
-  exit 1
-}
+[ -n "$version" ] || { echo "no project version in $root/CMakeLists.txt" >&2; exit 1; }
 # The four numbers of the fixed version information, missing numbers 0.
 IFS=. read -r major minor patch tweak <<<"$version"
 numbers="${major}, ${minor:-0}, ${patch:-0}, ${tweak:-0}"
 failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 headers=$("$objdump" -p "$exe")
 grep -q "file format pei-i386" <<<"$headers" || fail "not a 32-bit x86 PE"
@@ -64,8 +58,5 @@ for library in "$@"; do
   [ "$x87" -eq 0 ] || fail "$library: $x87 x87 arithmetic instructions"
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$exe: $failures checks failed" >&2
-  exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$exe: $failures checks failed" >&2; exit 1; }
 echo "$exe: 32-bit GUI program, system DLLs only, icon, manifest and version $version present"

@@ -21,10 +21,7 @@ cleanup() {
 trap cleanup EXIT
 
 failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 echo "--- a fresh Wine prefix"
 started=$(date +%s)
@@ -81,13 +78,11 @@ expect_drawing() {
   local canvas=$1 what=$2
   for _ in $(seq 25); do
     import -window root "PNG24:$work/shot.png"
-    "$check" --scale "$scale" match "$work/shot.png" "$canvas" >/dev/null 2>&1 &&
-      "$check" --scale "$scale" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 >/dev/null 2>&1 && return
+    "$check" --scale "$scale" match "$work/shot.png" "$canvas" >"$work/why" 2>&1 &&
+      "$check" --scale "$scale" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 >"$work/why" 2>&1 && return
     sleep 0.2
   done
-  "$check" --scale "$scale" match "$work/shot.png" "$canvas" || fail "$what at $dpi DPI: the drawing differs from the canvas"
-  "$check" --scale "$scale" image "$work/shot.png" "$work/program/Varnek.bmp" 438 530 ||
-    fail "$what at $dpi DPI: the logo beside the program is not shown"
+  fail "$what at $dpi DPI: the drawing or the logo beside the program differs: $(cat "$work/why")"
 }
 for setting in 96:1 144:1.5 192:2; do
   dpi=${setting%%:*} scale=${setting##*:}
@@ -131,8 +126,5 @@ for setting in 96:1 144:1.5 192:2; do
 done
 echo "programs done in $(($(date +%s) - started)) s"
 
-if [ "$failures" -ne 0 ]; then
-  echo "windows tests: $failures failed" >&2
-  exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "windows tests: $failures failed" >&2; exit 1; }
 echo "windows tests: all passed"
