@@ -56,9 +56,7 @@ TEST(ReachCli, ExactOutputs) {
        "D,1.4,abc,,,,\"distance_m \"\"abc\"\" is not a whole number of metres 0..100000\"\n"
        "E,1.4,30000,,,,\"row has 3 fields, the header 4\"\n"
        "F,1.0,0,Ferrant_II,89,5696,\n"},
-      // (Semicolons, decimal commas and a header in its own case with blanks:
-      // README.md's links-de.csv, run by doc_examples.sh.)
-      // Tabs, and loops in a sections column.
+      // Tabs, and loops in a sections column (semicolons: README.md's links-de.csv).
       {{"batch", "--delimiter", "TAB"}, "link\tsections\tmodel\nA\t0.4:2000 0,6:3000\tpellion\nB\t0.4:5000\t\n", 0,
        "link\tsections\tmodel\tbaserate\tline_rate_kbps\terror\n"
        "A\t0.4:2000 0,6:3000\tpellion\t26\t1664\t\nB\t0.4:5000\t\t29\t1856\t\n"},

@@ -1,6 +1,5 @@
-// The mixed-cable loop: sweeps against the one-cable scan, the exact share
-// sum at its knife edge, and input beyond the limits. (Worked mixed loops
-// are the documented examples.)
+// The mixed-cable loop: sweeps against the one-cable scan, the share sum at
+// its knife edge, input beyond the limits (worked loops: the documentation).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -20,10 +19,9 @@ using model::loop_detail::share_sum_verdict;
 
 constexpr int kLimits[] = {model::kPellionMaxBaserate, 89, model::kMaxBaserate};
 
-// Every cable and limit: one section of every length 0..100000, and the
-// same length split into up to 16 sections at every 7th metre and wherever
-// the answer changes, answer as the scan does; the resistance is the
-// one-section resistance whatever the split.
+// Every cable and limit: one section of every length 0..100000, and split
+// into up to 16 sections at every 7th metre and wherever the answer changes,
+// answers as the scan does, the resistance the same whatever the split.
 TEST(Loop, OneCableLoopsAnswerAsTheScanAtEveryDistance) {
   for (std::size_t cable = 0; cable < kCableCatalogue.size(); ++cable) {
     const model::CableEntry& entry = kCableCatalogue[cable];
@@ -60,9 +58,8 @@ TEST(Loop, OneCableLoopsAnswerAsTheScanAtEveryDistance) {
   }
 }
 
-// Sums the 32-bit filter cannot place, within 2^-32 of 1: the wide
-// comparison decides them. (The fuzz target `loop` checks arbitrary sums
-// against exact fractions.)
+// Sums within 2^-32 of 1, which the 32-bit filter cannot place, decided by
+// the wide comparison (the fuzz target `loop` checks arbitrary sums).
 TEST(ShareSumVerdict, WideComparisonDecidesWithinTheFilterMargin) {
   // Within 2^-32 of 1, yet below it: 30247/65535 + 5041/65534 + 6/13 =
   // 1 - 1/(65535 * 65534 * 13); and 25316/39103 + 3043/44452 + 7870/27699 =

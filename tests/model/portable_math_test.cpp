@@ -1,7 +1,6 @@
-// The platform-independent pow and log10: the model's fading powers computed
-// again, and on Linux x86-64 the same bits as the C library there (the
-// platform whose numbers every other one must give). The sine, like both, is
-// pinned where the program uses it by the golden digests.
+// The platform-independent pow and log10: the model's fading powers again,
+// and on Linux x86-64 (whose numbers every platform must give) the C
+// library's bits. The sine is pinned where it is used by the golden digests.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,11 +26,10 @@ TEST(FadingPowers, AreTheFloatPowersOf271) {
 }
 
 #if defined(__GLIBC__) && defined(__x86_64__)
-// The C library of Linux x86-64 (glibc 2.28 and later) against the portable
-// functions, on a sweep of every 4099th float: the same bits, also for the
-// fading powers. glibc picks a code path by processor; without FMA it equals
-// the portable functions for every argument (checked exhaustively for
-// log10f and for powf with these exponents), with FMA too at least here.
+// glibc 2.28 and later against the portable functions on every 4099th
+// float and the fading powers: the same bits. Without FMA glibc equals them
+// for every argument (checked exhaustively for log10f and these powf
+// exponents), with FMA at least here.
 TEST(PortableMath, SameBitsAsGlibcOnX86_64) {
   for (int k = 0; k <= model::kFadeEndBaserate; ++k) {
     EXPECT_EQ(bits(model::kFadingPowers[static_cast<std::size_t>(k)]), bits(std::pow(2.71f, fading_exponent(k)))) << k;

@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# piuparts.sh DEB: Debian's install test of the package. piuparts installs it
-# with its dependencies into a clean chroot of the build machine's Debian
-# release (fetched from the archive apt-get here uses), starts both programs
-# and reads both manual pages there (piuparts/post_install_ferrant), removes
-# and purges it, and fails if anything is left behind or changed.
-#
-# The base system, with man-db added (piuparts/post_setup_man-db), is cached
-# in build/piuparts/ and made anew when it is a week old, so that a second run
-# takes seconds. The whole log goes to build/piuparts/ferrant-calc.log.
+# piuparts.sh DEB: Debian's install test. piuparts installs the package into
+# a clean chroot of this machine's Debian release (from the archive apt-get
+# uses), starts both programs and reads both manual pages there
+# (piuparts/post_install_ferrant), removes and purges it, and fails if
+# anything is left behind or changed. The base system (with man-db:
+# piuparts/post_setup_man-db) is cached in build/piuparts/ for a week; the
+# log goes to build/piuparts/ferrant-calc.log.
 set -euo pipefail
 deb=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)

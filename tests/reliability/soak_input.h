@@ -1,6 +1,5 @@
-// What the soak tests feed the program: a small deterministic generator
-// (splitmix64, the same on every platform) and the texts a user might type
-// or paste into the number fields.
+// What the soak tests feed the program: splitmix64 (the same everywhere) and
+// the texts a user might type or paste into the number fields.
 #pragma once
 
 #include <array>

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# win32_soak.sh WINDOWS_BUILD_DIR [PASSES]: runs ferrant_win32_soak.exe under
-# Wine on the X server in DISPLAY (run it under tests/fltk/with_xvfb.sh), in a
-# Wine prefix made for this run and removed afterwards, from a working
-# directory holding the logo, as the program is started.
+# win32_soak.sh WINDOWS_BUILD_DIR [PASSES]: ferrant_win32_soak.exe under Wine
+# on the X server in DISPLAY (tests/fltk/with_xvfb.sh), in a prefix of its
+# own, from a folder holding the logo.
 set -euo pipefail
 windows=$(cd "$1" && pwd)
 passes=${2:-10000}

@@ -128,9 +128,8 @@ TEST(Canvas, TextIsOpaqueCellsOfItsGlyphsAdvancesBySixteen) {
   }
   EXPECT_GT(ink, 0);
   EXPECT_EQ(canvas.text(10, 20, "", background), 10);
-  // A glyph for each byte of invalid UTF-8 (a stray byte, a lead byte without
-  // its continuation, an overlong "/", a surrogate) and for a character the
-  // font lacks: the replacement's.
+  // The replacement glyph for each byte of invalid UTF-8 (stray, lead without
+  // continuation, overlong "/", surrogate) and for a character not in the font.
   EXPECT_EQ(canvas.text(0, 0, "\xFF\xC0\xE4\xB8\xAD\xC0\xAF\xED\xA0\x80", background),
             8 * Canvas::text_width("?"));
 

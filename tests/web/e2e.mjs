@@ -193,9 +193,8 @@ async function checkCopyResults(page, driver) {
   }
 }
 
-// A refused "." in the distance field shows the announced balloon under the
-// field, its title in bold, until it ends by itself. (That the next key ends
-// it and the text stays is the conformance suite's, run in this browser.)
+// A refused "." shows the announced balloon under the field, its title in
+// bold, until it ends by itself (the next key ending it: the suite's).
 async function checkRefusedHint(page, driver) {
   step('the refused-character hint');
   await driver.perform('focus_field', kDistanceField);
@@ -237,8 +236,7 @@ async function checkTexts(page, gadgets, what) {
 }
 
 // The drawing's backing store is ferrant-replay's picture after SCRIPT at
-// this scale: its size, each painted pixel opaque and the same, the rest
-// transparent. Returns ferrant-replay's result.
+// this scale, painted pixels opaque, the rest transparent; returns its result.
 async function checkDrawing(page, script, factor, scratch, what) {
   const expected = await replay(script, scratch, factor);
   const problem = await page.evaluate(async ([base64, width, height]) => {

@@ -136,9 +136,8 @@ TEST_F(Win32Window, EmptyLabelsAreHiddenAndTheComboBoxListShowsEveryItem) {
   EXPECT_LE(list.bottom - closed.top, to_device(350, dpi));
 }
 
-// A combo box keeps the system keys to itself; those of the window go on from
-// it as from any control: Alt+F4 asks to close (F10 and Alt alone are the
-// conformance suite's).
+// Alt+F4 goes on from a combo box, as from any control (F10 and Alt alone:
+// the conformance suite).
 TEST_F(Win32Window, AltF4FromAComboBoxAsksToClose) {
   SetFocus(control(kModel));
   conformance::settle();
@@ -165,13 +164,12 @@ TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   const auto half = [](int picture_part, int face_part) { return (picture_part * 128 + face_part * 127 + 127) / 255; };
   const int dpi = system_dpi();
-  EXPECT_EQ(conformance::pixel(tk::common::to_device(337, dpi), tk::common::to_device(567, dpi)), tk::rgb(half(255, GetRValue(face)), half(0, GetGValue(face)),
-                                                  half(0, GetBValue(face))));
+  const int x = tk::common::to_device(337, dpi), y = tk::common::to_device(567, dpi);
+  EXPECT_EQ(conformance::pixel(x, y), tk::rgb(half(255, GetRValue(face)), half(0, GetGValue(face)), half(0, GetBValue(face))));
 }
 
-// The window at the system's DPI, then told that its DPI is now 192: the
-// client area, the gadgets and the drawing at the scale, the font bigger,
-// the labels still showing whole characters only.
+// At the system's DPI, then told it is 192: client area, gadgets and drawing
+// at the scale, the font bigger, labels still showing whole characters only.
 TEST_F(Win32Window, TheWindowFollowsItsDpi) {
   using tk::common::to_device;
   tk::set_gadget_text(kFeet, "3281 Feet");

@@ -1,7 +1,6 @@
-# Sourced by the scripts that run the Windows programs under Wine: picks the
-# Wine programs and settings (exported), and wine_prefix_create DIR makes a
-# fresh 64-bit Wine prefix in DIR and exports WINEPREFIX. Stop the prefix's
-# server with "$WINESERVER" -k when done.
+# Sourced by the scripts that run Windows programs under Wine: exports the
+# Wine programs and settings; wine_prefix_create DIR makes a fresh 64-bit
+# prefix there (stop its server with "$WINESERVER" -k when done).
 
 # Debian's wine64 package keeps its program in the library folder.
 WINE=/usr/lib/wine/wine64

@@ -1,7 +1,5 @@
-// The conformance driver on the headless backend: its own driver calls
-// (toolkit/headless/driver.h). The headless window keeps no picture of its
-// controls, only the drawing; pixel() shows image views over it, as a
-// screen would.
+// The conformance driver on the headless backend (toolkit/headless/driver.h).
+// The window keeps only the drawing; pixel() shows image views over it.
 #include "tests/toolkit/conformance/driver.h"
 #include "toolkit/common/backend.h"
 #include "toolkit/headless/driver.h"
