@@ -33,10 +33,11 @@ inline Bytes info_header(std::int32_t width, std::int32_t height, int bits, std:
 
 // A "BM" file: header, extra (masks and palette), rows padded, in file order.
 inline Bytes bmp_file(const Bytes& header, const Bytes& extra, const Bytes& rows) {
+  const auto offset = static_cast<std::uint32_t>(14 + header.size() + extra.size());
   Bytes file(14, 0);
+  file.reserve(offset + rows.size());
   file[0] = 'B';
   file[1] = 'M';
-  const auto offset = static_cast<std::uint32_t>(14 + header.size() + extra.size());
   put(file, 2, static_cast<std::uint32_t>(offset + rows.size()));
   put(file, 10, offset);
   file.insert(file.end(), header.begin(), header.end());
