@@ -134,8 +134,11 @@ async function checkAnnouncements(page, driver) {
     window.announced = [];
     document.querySelectorAll('[data-client] [role=status]').forEach((region, i) => {
       window.announced[i] = [];
-      new MutationObserver(() => window.announced[i].push(region.textContent))
-        .observe(region, { childList: true, characterData: true, subtree: true });
+      // One entry per text written, not per observer call: the writes of one
+      // task reach the observer together.
+      new MutationObserver((records) => records.forEach((record) => {
+        if (record.type === 'characterData' || record.addedNodes.length) window.announced[i].push(region.textContent);
+      })).observe(region, { childList: true, characterData: true, subtree: true });
     });
   });
   await driver.perform('focus_field', kBaserateField);
