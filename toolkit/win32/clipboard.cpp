@@ -28,6 +28,23 @@ std::wstring with_lf_line_ends(std::wstring_view text) {
   return converted;
 }
 
+// The clipboard, opened for the window and closed when this goes.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  ~OpenedClipboard() {
+    if (open_) {
+      CloseClipboard();
+    }
+  }
+  bool is_open() const { return open_; }
+
+ private:
+  bool open_;
+};
+
 // A global memory block's contents, locked while this lives.
 class LockedMemory {
  public:

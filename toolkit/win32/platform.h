@@ -99,23 +99,6 @@ using UniqueMemoryDc = Unique<HDC, DeleteMemoryDc>;
 using UniqueMenu = Unique<HMENU, DestroyMenuHandle>;
 using UniqueGlobalMemory = Unique<HGLOBAL, FreeGlobalMemory>;
 
-// The clipboard, opened for the window and closed when this goes.
-class OpenedClipboard {
- public:
-  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-  OpenedClipboard(const OpenedClipboard&) = delete;
-  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-  ~OpenedClipboard() {
-    if (open_) {
-      CloseClipboard();
-    }
-  }
-  bool is_open() const { return open_; }
-
- private:
-  bool open_;
-};
-
 // A window's device context from GetDC, released with ReleaseDC.
 class WindowDc {
  public:

@@ -259,19 +259,7 @@ void right_click_window(int x, int y) {
   PostMessageW(target, WM_RBUTTONUP, 0, at(point));
 }
 
-std::string clipboard_text() {
-  std::wstring text;
-  if (OpenClipboard(nullptr)) {
-    if (HGLOBAL memory = GetClipboardData(CF_UNICODETEXT)) {
-      text = static_cast<const wchar_t*>(GlobalLock(memory));
-      GlobalUnlock(memory);
-    }
-    CloseClipboard();
-  }
-  for (std::size_t crlf; (crlf = text.find(L"\r\n")) != std::wstring::npos;) text.erase(crlf, 1);
-  return tk::win32::narrow(text);
-}
-
+std::string clipboard_text() { return tk::win32::clipboard_text(); }
 // The balloon's text; the title is the one the backend set (Wine's tooltip
 // has no TTM_GETTITLE).
 Hint field_hint(int gadget) {
