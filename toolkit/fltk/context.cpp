@@ -16,6 +16,7 @@
 #include <FL/fl_draw.H>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,16 +75,20 @@ void pop_up_context_menu(int x, int y) {
   }
 }
 
-// Whether a window point lies on an image view, whose right click is its own.
-bool on_image_view(int x, int y) {
+// The kind of a visible gadget under a window point, if any; an image view
+// first, as it lies over whatever it shares the point with.
+std::optional<GadgetKind> gadget_kind_at(int x, int y) {
+  std::optional<GadgetKind> under;
   for (const auto& entry : state().gadgets.entries()) {
     const Fl_Widget& widget = *entry.gadget->widget();
-    if (entry.kind == GadgetKind::ImageView && widget.visible() && x >= widget.x() && y >= widget.y() &&
-        x < widget.x() + widget.w() && y < widget.y() + widget.h()) {
-      return true;
+    if (!widget.visible() || x < widget.x() || y < widget.y() || x >= widget.x() + widget.w() ||
+        y >= widget.y() + widget.h()) {
+      continue;
     }
+    if (entry.kind == GadgetKind::ImageView) return entry.kind;
+    under = entry.kind;
   }
-  return false;
+  return under;
 }
 
 // The hint beside a field: a bordered pop-up with the title in bold over the
@@ -159,7 +164,8 @@ void hint_timed_out(void*) {
 bool handle_context_keys(int event, bool ours) {
   if (!ours) return false;
   if (event == FL_PUSH || event == FL_KEYBOARD) common::dismiss_field_hint();
-  if (event == FL_PUSH && Fl::event_button() == FL_RIGHT_MOUSE && !on_image_view(Fl::event_x(), Fl::event_y())) {
+  if (event == FL_PUSH && Fl::event_button() == FL_RIGHT_MOUSE &&
+      common::right_click_opens_context_menu(gadget_kind_at(Fl::event_x(), Fl::event_y()))) {
     pop_up_context_menu(Fl::event_x(), Fl::event_y());
     return true;
   }

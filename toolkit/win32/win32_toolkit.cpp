@@ -47,6 +47,7 @@
 #include <utility>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/context_menu.h"
 #include "toolkit/common/field_hint.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
@@ -326,7 +327,7 @@ LRESULT CALLBACK gadget_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     // The window's context menu over every gadget (in place of a text
     // field's own), except an image view, whose right click is its own.
     case WM_CONTEXTMENU:
-      if (gadget.kind != GadgetKind::ImageView) {
+      if (common::right_click_opens_context_menu(gadget.kind)) {
         show_context_menu(lparam);
       }
       return 0;
