@@ -23,6 +23,10 @@ std::vector<std::string> logo_paths(std::string_view program_folder) {
 }
 
 std::string program_folder() {
+#if defined(__EMSCRIPTEN__)
+  // The page's program has no folder: its logo is the file beside the page.
+  return {};
+#else
   std::filesystem::path program;
 #if defined(_WIN32)
   // Long paths need more than MAX_PATH; a name that fills the buffer was cut.
@@ -39,6 +43,7 @@ std::string program_folder() {
   const std::u8string folder = program.parent_path().generic_u8string();
   if (folder.empty()) return {};
   return std::string(folder.begin(), folder.end()) + "/";
+#endif
 }
 
 }  // namespace app

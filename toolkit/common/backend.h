@@ -17,7 +17,10 @@
 // resolve each other whatever the link order.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "toolkit/common/bitmap_loader.h"
 #include "toolkit/common/canvas.h"
@@ -89,6 +92,12 @@ bool open_platform(std::string& error);
 // forgets the platform messages not yet handled. The platform itself may
 // stay connected for a later open_platform().
 void close_platform();
+
+// The bytes of a file the program names (load_bitmap()), at most
+// common::kMaxImageFileBytes; nothing when there is no such file. The
+// desktop backends read the file system (common::read_file_bytes()); the
+// page hands over the files it fetched from beside it.
+std::optional<std::vector<std::uint8_t>> file_bytes(const std::string& name);
 
 // Makes the platform's picture of decoded pixels: the handle load_bitmap()
 // returns and image views show. kNoBitmap when it cannot.

@@ -3,11 +3,11 @@
 // allocated, and all arithmetic on them is done in 64 bits.
 #include "toolkit/common/bitmap_loader.h"
 
+#include "toolkit/common/file_bytes.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 
 namespace tk::common {
@@ -16,7 +16,6 @@ namespace {
 // Bounds far above any logo, far below anything that could hurt.
 constexpr std::int64_t kMaxDimension = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
-constexpr std::int64_t kMaxFileBytes = std::int64_t{128} << 20;
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 
@@ -399,23 +398,9 @@ std::optional<DecodedImage> decode_image(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<DecodedImage> load_image_file(const std::string& file_name) {
-  // The name is UTF-8; a path made from it opens the same file on every
-  // platform (Windows would read a narrow name in its ANSI code page).
-  const std::u8string utf8_name(file_name.begin(), file_name.end());
-  std::ifstream file(std::filesystem::path(utf8_name), std::ios::binary | std::ios::ate);
-  if (!file) {
-    return std::nullopt;
-  }
-  const std::streamoff size = file.tellg();
-  if (size <= 0 || size > kMaxFileBytes) {
-    return std::nullopt;
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    return std::nullopt;
-  }
-  return decode_image(bytes);
+  const auto bytes = read_file_bytes(file_name, kMaxImageFileBytes);
+  if (!bytes) return std::nullopt;
+  return decode_image(*bytes);
 }
 
 }  // namespace tk::common

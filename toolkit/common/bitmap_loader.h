@@ -19,6 +19,9 @@ struct DecodedImage {
   std::vector<std::uint32_t> argb;
 };
 
+// Far above any logo, far below anything that could hurt.
+inline constexpr std::int64_t kMaxImageFileBytes = std::int64_t{128} << 20;
+
 std::optional<DecodedImage> decode_image(std::span<const std::uint8_t> bytes);
 // Reads the file (relative names from the working directory) and decodes it.
 std::optional<DecodedImage> load_image_file(const std::string& file_name);

@@ -103,7 +103,8 @@ std::string last_error() { return lifecycle().last_error; }
 
 Bitmap load_bitmap(int image, std::string_view file_name) {
   const std::string name(file_name);
-  auto decoded = common::load_image_file(name);
+  const auto bytes = backend::file_bytes(name);
+  auto decoded = bytes ? common::decode_image(*bytes) : std::nullopt;
   if (!decoded) {
     common::set_last_error("cannot load the image \"" + name +
                            "\": missing, unreadable, or not a supported bitmap or icon file");

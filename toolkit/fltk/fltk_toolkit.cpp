@@ -30,9 +30,10 @@
 #include <string_view>
 #include <utility>
 
+#include "assets/artwork.h"
 #include "toolkit/common/backend.h"
 #include "toolkit/common/bitmap_loader.h"
-#include "assets/artwork.h"
+#include "toolkit/common/file_bytes.h"
 #include "toolkit/fltk/platform.h"
 #include "toolkit/fltk/widgets.h"
 #include "toolkit/toolkit.h"
@@ -487,6 +488,10 @@ bool backend::open_platform(std::string& error) {
 void backend::close_platform() {
   fltk_backend::reset_platform();
   if (fl_display != nullptr) XFlush(fl_display);
+}
+
+std::optional<std::vector<std::uint8_t>> backend::file_bytes(const std::string& name) {
+  return common::read_file_bytes(name, common::kMaxImageFileBytes);
 }
 
 // The decoded pixels are kept; find_picture() makes FLTK's image of them at

@@ -20,9 +20,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/utf8.h"
 #include "toolkit/common/backend.h"
 #include "toolkit/common/field_hint.h"
-#include "base/utf8.h"
+#include "toolkit/common/file_bytes.h"
 #include "toolkit/common/typing.h"
 #include "toolkit/headless/state.h"
 
@@ -479,6 +480,10 @@ void backend::close_platform() {
   s.hint = {};
   s.descriptions.clear();
   common::forget_drawing_phase();
+}
+
+std::optional<std::vector<std::uint8_t>> backend::file_bytes(const std::string& name) {
+  return common::read_file_bytes(name, common::kMaxImageFileBytes);
 }
 
 // The picture is the decoded pixels the shared image table keeps; the

@@ -101,6 +101,7 @@ var ferrantPage = (function () {
   let returningFocus = false;  // the focus goes back to the gadget that had it: no message
   let hintTimer = 0;       // ends the hint that shows
   let lastCopy = Promise.resolve();  // the last clipboard write
+  const fetchedFiles = new Map();  // name -> Uint8Array: the files the program reads
 
   function post(code, records) {
     queue.push({ code, records: records || [] });
@@ -863,6 +864,13 @@ var ferrantPage = (function () {
       win.context.putImageData(image, 0, 0, x0, y0, x1 - x0, y1 - y0);
     },
 
+    // The bytes of a file beside the page fetched before the program
+    // started: its size (-1 for none), and a copy to the program's memory.
+    addFile: (name, bytes) => fetchedFiles.set(name, bytes),
+    removeFile: (name) => fetchedFiles.delete(name),
+    fileSize: (name) => (fetchedFiles.has(name) ? fetchedFiles.get(name).length : -1),
+    copyFile: (name, at) => HEAPU8.set(fetchedFiles.get(name), at),
+
     openUrl: function (url) {
       const opened = window.open(url, '_blank');
       if (!opened) return 0;
@@ -914,8 +922,8 @@ Module['onRuntimeInitialized'] = function () {
     }
   });
 };
-// The logo is a file beside the page; the program reads it from its working
-// folder, so it is put into the in-memory file system before main(). Its
+// The logo is a file beside the page; the program asks the page for its
+// bytes (fileSize(), copyFile()), so they are fetched before main(). The
 // download starts at once, beside the program's. A missing file leaves the
 // logo area empty, as on the desktop.
 const ferrantLogo = fetch('Varnek.bmp')
@@ -924,7 +932,7 @@ const ferrantLogo = fetch('Varnek.bmp')
 Module['preRun'] = [function () {
   addRunDependency('logo');
   ferrantLogo.then((bytes) => {
-    if (bytes) FS.writeFile('/Varnek.bmp', new Uint8Array(bytes));
+    if (bytes) ferrantPage.addFile('Varnek.bmp', new Uint8Array(bytes));
     removeRunDependency('logo');
   });
 }];

@@ -14,7 +14,8 @@
 //     backing pixels at the whole scale at or above it (common::
 //     scale_picture), shown at the window's size in CSS pixels, and are
 //     shown again when the ratio changes
-//   - image views: a loaded image's pixels at that scale
+//   - image views: a loaded image's pixels at that scale; the files the
+//     program reads (its logo) are the ones the page fetched beside it
 //   - open_url(): a new browser tab
 //   - the context menu, drawn by the page: common::ContextMenuMode takes
 //     its keys and clicks, the shortcuts of its items choose them
@@ -104,6 +105,10 @@ EM_JS(void, page_show_hint, (int element, const char* title, const char* text, i
 });
 EM_JS(void, page_hide_hint, (), { ferrantPage.hideHint(); });
 EM_JS(void, page_set_clipboard, (const char* text), { ferrantPage.setClipboard(UTF8ToString(text)); });
+EM_JS(int, page_file_size, (const char* name), { return ferrantPage.fileSize(UTF8ToString(name)); });
+EM_JS(void, page_copy_file, (const char* name, std::uint8_t* bytes), {
+  ferrantPage.copyFile(UTF8ToString(name), bytes);
+});
 EM_JS(int, page_open_url, (const char* url), { return ferrantPage.openUrl(UTF8ToString(url)); });
 EM_ASYNC_JS(int, page_next_message, (int* out, int capacity), {
   return await ferrantPage.nextMessage(out, capacity);
@@ -587,6 +592,16 @@ void close_platform() {
   s.menu_mode.leave();
   s.menu_shown = {-1, -1, 0};
   page_close_window();
+}
+
+// The files beside the page that it fetched before the program started
+// (the logo): the page hands over their bytes; there is no file system.
+std::optional<std::vector<std::uint8_t>> file_bytes(const std::string& name) {
+  const int size = page_file_size(name.c_str());
+  if (size <= 0 || size > common::kMaxImageFileBytes) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  page_copy_file(name.c_str(), bytes.data());
+  return bytes;
 }
 
 // The page keeps no pictures of its own: an image view is given its image's

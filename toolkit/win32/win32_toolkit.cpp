@@ -49,6 +49,7 @@
 #include "toolkit/common/backend.h"
 #include "toolkit/common/context_menu.h"
 #include "toolkit/common/field_hint.h"
+#include "toolkit/common/file_bytes.h"
 #include "toolkit/common/gadget_table.h"
 #include "toolkit/toolkit.h"
 
@@ -980,6 +981,10 @@ void close_platform() {
   MSG forgotten{};
   while (PeekMessageW(&forgotten, nullptr, 0, 0, PM_REMOVE)) {
   }
+}
+
+std::optional<std::vector<std::uint8_t>> file_bytes(const std::string& name) {
+  return common::read_file_bytes(name, common::kMaxImageFileBytes);
 }
 
 // A 32-bit top-down DIB section of the decoded pixels, composited over the

@@ -7,6 +7,7 @@
 // program: settle() runs the wait_event() returns that follow.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,12 @@ void move_mouse(int count);  // count separate movements over the window
 // Every wait_event() return until the platform has delivered everything it
 // has and nothing more arrives.
 std::vector<Event> settle();
+
+// A file the program can read (load_bitmap()) where the platform keeps the
+// files beside a program: the returned name reaches it (a file in the
+// temporary folder on the desktop, one the page fetched in the browser).
+std::string place_file(std::string_view name, const std::vector<std::uint8_t>& bytes);
+void remove_placed_file(const std::string& placed);
 
 // --- what the window shows ---------------------------------------------------
 

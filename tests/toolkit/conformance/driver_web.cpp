@@ -4,8 +4,10 @@
 // (ASYNCIFY) while it is delivered and hears of it through wait_event().
 #include <emscripten.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/toolkit/conformance/driver.h"
@@ -40,6 +42,10 @@ EM_ASYNC_JS(int, driver_client_pixels, (int* out, int capacity), {
 // A turn of the browser's event loop and more, for input still on its way.
 EM_ASYNC_JS(void, driver_pause, (), { await new Promise((resolve) => setTimeout(resolve, 25)); });
 EM_JS(int, driver_pending, (), { return ferrantPage.pending(); });
+EM_JS(void, driver_add_file, (const char* name, const std::uint8_t* bytes, int size), {
+  ferrantPage.addFile(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
+});
+EM_JS(void, driver_remove_file, (const char* name), { ferrantPage.removeFile(UTF8ToString(name)); });
 // clang-format on
 
 namespace conformance {
@@ -68,6 +74,15 @@ void act_keys(const char* action, std::string_view text) {
 
 const char* backend_name() { return "web"; }
 void window_ready() {}
+
+// The page's files are the ones it fetched beside it: the name as it is.
+std::string place_file(std::string_view name, const std::vector<std::uint8_t>& bytes) {
+  const std::string placed(name);
+  driver_add_file(placed.c_str(), bytes.data(), static_cast<int>(bytes.size()));
+  return placed;
+}
+
+void remove_placed_file(const std::string& placed) { driver_remove_file(placed.c_str()); }
 
 void focus_field(int gadget) { act("focus_field", gadget, 0); }
 void type(std::string_view keys) { act_keys("type", keys); }
