@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/common/backend.h"
+#include "toolkit/common/display_scale.h"
 #include "base/utf8.h"
 #include "toolkit/headless/state.h"
 
@@ -356,6 +357,34 @@ std::vector<AccessibleEntry> accessible_tree() {
     tree.push_back({g.number, node.role, node.name.empty() ? std::string(g.text) : node.name});
   }
   return tree;
+}
+
+std::vector<GadgetView> gadgets_in_creation_order() {
+  std::vector<GadgetView> views;
+  for (const auto& entry : detail::state().gadgets.entries()) {
+    const Gadget& g = *entry.gadget;
+    const bool field = g.kind == GadgetKind::TextField;
+    views.push_back({g.number, g.kind, g.rect, g.flags, field ? base::encode_utf8(g.content) : g.text, g.items.items(),
+                     g.selected, g.bitmap});
+  }
+  return views;
+}
+
+Picture drawing_picture(int dpi) {
+  const auto& window = detail::state().window;
+  if (!window) return {};
+  common::ScaledPicture scaled;
+  common::scale_picture(window->canvas, dpi, 0, 0, window->canvas.width(), window->canvas.height(), scaled);
+  Picture picture{scaled.width, scaled.height, {}};
+  picture.rgba.reserve(scaled.pixels.size() * 4);
+  for (std::size_t i = 0; i < scaled.pixels.size(); ++i) {
+    const auto colour = static_cast<std::uint32_t>(scaled.pixels[i]);
+    picture.rgba.insert(picture.rgba.end(), {static_cast<std::uint8_t>(colour & 0xFF),
+                                             static_cast<std::uint8_t>(colour >> 8 & 0xFF),
+                                             static_cast<std::uint8_t>(colour >> 16 & 0xFF),
+                                             static_cast<std::uint8_t>(scaled.painted[i] != 0 ? 0xFF : 0)});
+  }
+  return picture;
 }
 
 std::vector<std::string> opened_urls() { return detail::state().opened_urls; }

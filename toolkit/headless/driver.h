@@ -227,6 +227,27 @@ struct AccessibleEntry {
 };
 std::vector<AccessibleEntry> accessible_tree();
 
+// Every gadget as the window holds it, in creation order, the anonymous
+// ones too: what a page showing the same window is made of.
+struct GadgetView {
+  int number = kAnonymous;
+  GadgetKind kind = GadgetKind::Label;
+  Rect rect;
+  std::uint32_t flags = 0;
+  std::string text;                // a text field's content, a combo box's none
+  std::vector<std::string> items;  // a combo box's
+  int selected = -1;               // a combo box's
+  Bitmap bitmap = kNoBitmap;       // an image view's
+};
+std::vector<GadgetView> gadgets_in_creation_order();
+// The canvas at a display scale as RGBA bytes, top-down: opaque where the
+// program painted, transparent elsewhere (a page shows its controls there).
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> rgba;
+};
+Picture drawing_picture(int dpi = 96);
+
 // The locations open_url() was asked to start, in order.
 std::vector<std::string> opened_urls();
 

@@ -501,12 +501,122 @@ var ferrantPage = (function () {
     if (field) field.removeAttribute('aria-describedby');
   }
 
+  // --- the prerendered window ----------------------------------------------
+  // The page may already hold the window as the program shows it at its
+  // start (written by ferrant-prerender). The program's calls then take its
+  // elements, in the order they were made, instead of making new ones: the
+  // elements keep their place, the focus and what was typed into them. When
+  // the program first waits, whatever it did not take goes, and so do the
+  // start pictures over the canvases (it has shown its own by then).
+
+  let prerendered = null;  // while the program takes the window: what it has not taken yet
+
+  function findPrerendered(title, width, height) {
+    const root = document.querySelector('[data-window][data-prerendered]');
+    if (!root) return null;
+    const client = root.querySelector('[data-client]');
+    if (root.getAttribute('aria-label') !== title || !client || client.style.width !== width + 'px' ||
+        client.style.height !== height + 'px') {
+      root.remove();  // another window than the program's: it builds its own
+      return null;
+    }
+    const elements = new Map();
+    for (const el of client.querySelectorAll(':scope > [id^="ferrant-element-"]')) elements.set(el.id, el);
+    prerendered = { root, elements, titles: [...root.querySelector('[data-menu-bar]').children], titlesTaken: 0 };
+    return root;
+  }
+
+  // The prerendered element that is the program's next one (id `id`), when
+  // it is what the program asks for: the same tag, gadget, kind, flags and
+  // place.
+  function takePrerendered(id, tag, attributes, x, y, w, h) {
+    if (!prerendered) return null;
+    const el = prerendered.elements.get('ferrant-element-' + id);
+    if (!el || el.tagName !== tag.toUpperCase() || el.style.left !== x + 'px' || el.style.top !== y + 'px' ||
+        el.style.width !== w + 'px' || el.style.height !== h + 'px') return null;
+    for (const name of Object.keys(attributes)) if (el.getAttribute(name) !== attributes[name]) return null;
+    prerendered.elements.delete(el.id);
+    el.elementId = id;
+    elements.set(id, el);
+    ++nextId;
+    return el;
+  }
+
+  // The program waits for the first time: what it did not take goes.
+  function endPrerendered() {
+    if (!prerendered) return;
+    prerendered.elements.forEach((el) => el.remove());
+    prerendered.titles.slice(prerendered.titlesTaken).forEach((title) => title.remove());
+    for (const title of titles()) [...title.menu.children].slice(title.itemsTaken || 0).forEach((item) => item.remove());
+    for (const el of elements.values()) {
+      if (el.optionsTaken === undefined) continue;
+      [...el.list.children].slice(el.optionsTaken).forEach((option) => option.remove());
+      el.optionsTaken = undefined;
+    }
+    prerendered.root.querySelectorAll('[data-start-picture]').forEach((picture) => picture.remove());
+    prerendered.root.removeAttribute('data-prerendered');
+    prerendered = null;
+  }
+
+  // What the user did before the program ran (index.html's inline script
+  // kept it), handed to the handlers as if it happened now: the program
+  // hears of it in order. A field's typed text is put back as it was (the
+  // program's start wrote the field's start text over it).
+  function takeEarlyInput() {
+    const early = window.ferrantEarlyInput;
+    if (!early) return;
+    window.ferrantEarlyInput = null;
+    early.stop();
+    const handlers = {
+      keydown: onKeyDown, keyup: onKeyUp, focusin: onFocusIn, mousedown: onMouseDown, mouseup: onMouseUp,
+      click: onClick, dblclick: onDoubleClick, contextmenu: onContextMenu, input: onInput,
+    };
+    for (const kept of early.events) {
+      if (!kept.target.isConnected) continue;
+      const event = Object.assign({ defaultPrevented: false, preventDefault() { this.defaultPrevented = true; } }, kept);
+      if (kept.type === 'input') kept.target.value = kept.value;
+      handlers[kept.type](event);
+      // What the browser does after a press it was left: a focusable
+      // gadget takes the focus.
+      const gadget = gadgetOf(kept.target);
+      if (kept.type === 'mousedown' && !event.defaultPrevented && gadget && takesFocus(gadget) &&
+          document.activeElement !== gadget) {
+        gadget.focus();
+      }
+    }
+  }
+
+  // The window's elements, built or prerendered, become the window: its
+  // events are heard from now on.
+  function showWindow(parts) {
+    document.title = parts.root.getAttribute('aria-label');
+    win = Object.assign(parts, { context: parts.drawing.getContext('2d') });
+    const root = parts.root;
+    const on = (type, handler, capture) => root.addEventListener(type, handler, capture);
+    on('mousedown', onMouseDown, true);
+    on('mouseup', onMouseUp, true);
+    on('mousemove', onMouseMove, true);
+    on('click', onClick, false);
+    on('dblclick', onDoubleClick, false);
+    on('contextmenu', onContextMenu, false);
+    on('focusin', onFocusIn, false);
+    on('beforeinput', onBeforeInput, false);
+    on('input', onInput, false);
+    on('paste', onPaste, false);
+    document.addEventListener('keydown', onKeyDown, true);
+    document.addEventListener('keyup', onKeyUp, true);
+    document.addEventListener('visibilitychange', onVisibility);
+    watchRatio();
+  }
+
   // --- what the program side calls ------------------------------------------
 
   const page = {
     // Resolves with the next message's code once one is queued; writes the
     // record count and the records (4 ints each) at `out`.
     nextMessage: async function (out, capacity) {
+      endPrerendered();
+      takeEarlyInput();
       while (queue.length === 0) {
         waiting = true;
         if (document.documentElement.dataset.ferrant !== 'running' && !ended) setState('running');
@@ -540,6 +650,19 @@ var ferrantPage = (function () {
     // store starts at pictureWidth x pictureHeight.
     openWindow: function (title, width, height, pictureWidth, pictureHeight) {
       page.closeWindow();
+      const taken = findPrerendered(title, width, height);
+      if (taken) {
+        const client = taken.querySelector('[data-client]');
+        const drawing = client.querySelector('canvas[data-drawing]');
+        drawing.width = pictureWidth;
+        drawing.height = pictureHeight;
+        const hint = client.querySelector('[data-field-hint]');
+        hint.heading = hint.querySelector('.hint-title');
+        hint.body = hint.querySelector('.hint-text');
+        showWindow({ root: taken, menuBar: taken.querySelector('[data-menu-bar]'), client, drawing,
+                     contextMenu: client.querySelector('[data-context-menu]'), hint });
+        return;
+      }
       const host = document.querySelector('[data-window-host]') || document.body;
       // A region named by the title, not an application: the page's keys
       // (menu bar, context menu, Tab) are handled whatever a screen reader
@@ -560,7 +683,6 @@ var ferrantPage = (function () {
       drawing.height = pictureHeight;
       drawing.style.width = width + 'px';
       drawing.style.height = height + 'px';
-      document.title = title;
       const contextMenu = make('div', { 'data-context-menu': '', role: 'menu', class: 'menu context', tabindex: '-1',
                                         'aria-label': 'Context menu' }, client);
       contextMenu.hidden = true;
@@ -568,22 +690,7 @@ var ferrantPage = (function () {
       hint.hidden = true;
       hint.heading = make('div', { class: 'hint-title' }, hint);
       hint.body = make('div', { class: 'hint-text' }, hint);
-      win = { root, menuBar, client, drawing, contextMenu, hint, context: drawing.getContext('2d') };
-      const on = (type, handler, capture) => root.addEventListener(type, handler, capture);
-      on('mousedown', onMouseDown, true);
-      on('mouseup', onMouseUp, true);
-      on('mousemove', onMouseMove, true);
-      on('click', onClick, false);
-      on('dblclick', onDoubleClick, false);
-      on('contextmenu', onContextMenu, false);
-      on('focusin', onFocusIn, false);
-      on('beforeinput', onBeforeInput, false);
-      on('input', onInput, false);
-      on('paste', onPaste, false);
-      document.addEventListener('keydown', onKeyDown, true);
-      document.addEventListener('keyup', onKeyUp, true);
-      document.addEventListener('visibilitychange', onVisibility);
-      watchRatio();
+      showWindow({ root, menuBar, client, drawing, contextMenu, hint });
     },
 
     closeWindow: function () {
@@ -610,6 +717,14 @@ var ferrantPage = (function () {
 
     addMenuTitle: function (text) {
       if (!win) return;
+      const taken = prerendered && prerendered.titles[prerendered.titlesTaken];
+      if (taken && taken.firstChild.textContent === text) {
+        taken.menu = taken.querySelector('[role=menu]');
+        ++prerendered.titlesTaken;
+        return;
+      }
+      // From the first title that differs the prerendered ones go.
+      if (prerendered) prerendered.titles.splice(prerendered.titlesTaken).forEach((title) => title.remove());
       const index = win.menuBar.children.length;
       const title = make('div', { role: 'menuitem', 'aria-haspopup': 'true', 'aria-expanded': 'false', class: 'title',
                                    'data-menu-title': String(index) }, win.menuBar);
@@ -619,15 +734,35 @@ var ferrantPage = (function () {
     },
 
     addMenuItem: function (number, text) {
-      const all = titles();
+      const all = titles().filter((title) => title.menu);
       if (all.length === 0) return;
-      make('div', { role: 'menuitem', 'data-menu-item': String(number) }, all[all.length - 1].menu).textContent = text;
+      const title = all[all.length - 1];
+      const taken = prerendered && title.menu.children[title.itemsTaken || 0];
+      if (taken && taken.dataset.menuItem === String(number) && taken.textContent === text) {
+        title.itemsTaken = (title.itemsTaken || 0) + 1;
+        return;
+      }
+      [...title.menu.children].slice(title.itemsTaken || 0).forEach((item) => item.remove());
+      make('div', { role: 'menuitem', 'data-menu-item': String(number) }, title.menu).textContent = text;
+      title.itemsTaken = (title.itemsTaken || 0) + 1;
     },
 
     // Makes a gadget's element; returns its id for the calls below.
     createGadget: function (kind, number, x, y, w, h, text, flags, focusable) {
       if (!win) return 0;
       const tags = ['div', 'div', 'input', 'div', 'button', 'canvas'];
+      const taken = takePrerendered(nextId, tags[kind], { 'data-gadget': String(number), 'data-kind': String(kind),
+                                                         'data-flags': String(flags) }, x, y, w, h);
+      if (taken) {
+        if (kind === KIND.frame) taken.news = taken.querySelector('.news');
+        if (kind === KIND.comboBox) {
+          taken.shown = taken.querySelector('.shown');
+          taken.list = taken.querySelector('[role=listbox]');
+          taken.selected = -1;
+          taken.optionsTaken = 0;
+        }
+        return taken.elementId;
+      }
       const el = document.createElement(tags[kind]);
       el.dataset.gadget = String(number);
       el.dataset.kind = String(kind);
@@ -675,6 +810,8 @@ var ferrantPage = (function () {
     // description names (setAccess()); it shows nothing and takes no input.
     createPart: function (x, y, w, h) {
       if (!win) return 0;
+      const taken = takePrerendered(nextId, 'div', { class: 'described' }, x, y, w, h);
+      if (taken) return taken.elementId;
       const el = make('div', { class: 'described', role: 'img' });
       Object.assign(el.style, { left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px' });
       return register(el);
@@ -818,6 +955,17 @@ var ferrantPage = (function () {
     insertComboItem: function (id, position, text) {
       const box = elements.get(id);
       if (!box) return;
+      // A prerendered list's items are the program's as long as they come
+      // in order; from the first that differs the rest go.
+      if (box.optionsTaken !== undefined) {
+        const taken = box.list.children[box.optionsTaken];
+        if (prerendered && position === box.optionsTaken && taken && taken.textContent === text) {
+          ++box.optionsTaken;
+          return;
+        }
+        [...box.list.children].slice(box.optionsTaken).forEach((option) => option.remove());
+        box.optionsTaken = undefined;
+      }
       const option = make('div', { role: 'option', 'aria-selected': 'false' });
       option.textContent = text;
       box.list.insertBefore(option, box.list.children[position] || null);
