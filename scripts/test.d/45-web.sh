@@ -3,7 +3,9 @@
 # Chromium with real input (CTest, preset web); then ferrant-calc's page is
 # driven like a user would and compared with the headless toolkit given the
 # same input, pixel for pixel and text for text, and its accessibility tree
-# checked (tests/web/e2e.mjs). Pictures are kept in build/web/e2e.
+# checked (tests/web/e2e.mjs); its prerendered start is checked against the
+# program's first frame, and typing before the program arrives
+# (tests/web/start.mjs). Pictures are kept in build/web/e2e and build/web/start.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
@@ -28,4 +30,5 @@ ctest --preset web -j"$JOBS"
 # ferrant-replay for the comparison.
 build_preset default >/dev/null
 node tests/web/e2e.mjs build/web/site build/default/tools/ferrant-replay build/web/e2e
+node tests/web/start.mjs build/web/site build/default/tools/ferrant-replay build/web/start
 echo "web stage: $((SECONDS - started)) s"
