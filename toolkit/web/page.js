@@ -510,6 +510,7 @@ var ferrantPage = (function () {
   // start pictures over the canvases (it has shown its own by then).
 
   let prerendered = null;  // while the program takes the window: what it has not taken yet
+  let firstWait = true;    // the program has not waited yet
 
   function findPrerendered(title, width, height) {
     const root = document.querySelector('[data-window][data-prerendered]');
@@ -542,9 +543,14 @@ var ferrantPage = (function () {
     return el;
   }
 
-  // The program waits for the first time: what it did not take goes.
+  // The program waits for the first time: what it did not take goes. (A
+  // window it built itself is complete with the next frame; a prerendered
+  // one was complete before.)
   function endPrerendered() {
-    if (!prerendered) return;
+    if (!prerendered) {
+      if (win) requestAnimationFrame(() => performance.mark('ferrant-window-complete'));
+      return;
+    }
     prerendered.elements.forEach((el) => el.remove());
     prerendered.titles.slice(prerendered.titlesTaken).forEach((title) => title.remove());
     for (const title of titles()) [...title.menu.children].slice(title.itemsTaken || 0).forEach((item) => item.remove());
@@ -615,8 +621,11 @@ var ferrantPage = (function () {
     // Resolves with the next message's code once one is queued; writes the
     // record count and the records (4 ints each) at `out`.
     nextMessage: async function (out, capacity) {
-      endPrerendered();
-      takeEarlyInput();
+      if (firstWait) {
+        firstWait = false;
+        endPrerendered();
+        takeEarlyInput();
+      }
       while (queue.length === 0) {
         waiting = true;
         if (document.documentElement.dataset.ferrant !== 'running' && !ended) setState('running');
