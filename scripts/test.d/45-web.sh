@@ -3,7 +3,9 @@
 # Chromium with real input (CTest, preset web); then ferrant-calc's page is
 # driven like a user would and compared with the headless toolkit given the
 # same input, pixel for pixel and text for text, and its accessibility tree
-# checked (tests/web/e2e.mjs). Pictures are kept in build/web/e2e.
+# checked (tests/web/e2e.mjs). Pictures are kept in build/web/e2e. Last the
+# site from a real local web server, installable and working offline from
+# its service worker's copy (tests/web/offline.mjs).
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
@@ -28,4 +30,5 @@ ctest --preset web -j"$JOBS"
 # ferrant-replay for the comparison.
 build_preset default >/dev/null
 node tests/web/e2e.mjs build/web/site build/default/tools/ferrant-replay build/web/e2e
+node tests/web/offline.mjs build/web/site
 echo "web stage: $((SECONDS - started)) s"
