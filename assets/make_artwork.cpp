@@ -1,6 +1,10 @@
-// ferrant-make-artwork DIR: writes the program's logo (DIR/Varnek.bmp) and
-// icon (DIR/ferrant.ico) from their designs in artwork.cpp. The files in
-// assets/ are its output; run it again after changing a design.
+// ferrant-make-artwork DIR: writes the program's logo (DIR/Varnek.bmp), its
+// icon (DIR/ferrant.ico) and the web page's app icons (DIR/ferrant-icon-192.png
+// and DIR/ferrant-icon-512.png, the icon's pixels as squares of 6 x 6 and
+// 16 x 16) from their designs in artwork.cpp. The files in assets/ are its
+// output; after changing a design, run it again on assets/:
+//   cmake --build --preset default --target ferrant-make-artwork
+//   build/default/assets/ferrant-make-artwork assets
 // ferrant-make-artwork --icon-png FILE: writes the icon as a 32 x 32 RGBA
 // PNG, for the desktop's icon theme (the build makes it for the packages).
 #include <png.h>
@@ -42,6 +46,20 @@ bool write_png(const std::string& path, const artwork::Picture& picture) {
   return written;
 }
 
+// Every pixel of `picture` as a factor x factor square: the 32 x 32 icon
+// blown up without blending, so that it stays as crisp as its design at the
+// sizes an installed web app wants.
+artwork::Picture scaled_up(const artwork::Picture& picture, int factor) {
+  artwork::Picture big{picture.width * factor, picture.height * factor, {}};
+  big.argb.reserve(static_cast<std::size_t>(big.width) * static_cast<std::size_t>(big.height));
+  for (int y = 0; y < big.height; ++y) {
+    for (int x = 0; x < big.width; ++x) {
+      big.argb.push_back(picture.argb[static_cast<std::size_t>(y / factor * picture.width + x / factor)]);
+    }
+  }
+  return big;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,7 +71,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
+  const artwork::Picture icon = artwork::program_icon();
   const bool ok = write_file(dir + "/Varnek.bmp", artwork::encode_bmp(artwork::logo())) &&
-                  write_file(dir + "/ferrant.ico", artwork::encode_ico(artwork::program_icon()));
+                  write_file(dir + "/ferrant.ico", artwork::encode_ico(icon)) &&
+                  write_png(dir + "/ferrant-icon-192.png", scaled_up(icon, 192 / artwork::kIconSide)) &&
+                  write_png(dir + "/ferrant-icon-512.png", scaled_up(icon, 512 / artwork::kIconSide));
   return ok ? 0 : 1;
 }

@@ -6,6 +6,8 @@
 # checked (tests/web/e2e.mjs); its prerendered start is checked against the
 # program's first frame, and typing before the program arrives
 # (tests/web/start.mjs). Pictures are kept in build/web/e2e and build/web/start.
+# Last the site from a real local web server, installable and working
+# offline from its service worker's copy (tests/web/offline.mjs).
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
@@ -31,4 +33,5 @@ ctest --preset web -j"$JOBS"
 build_preset default >/dev/null
 node tests/web/e2e.mjs build/web/site build/default/tools/ferrant-replay build/web/e2e
 node tests/web/start.mjs build/web/site build/default/tools/ferrant-replay build/web/start
+node tests/web/offline.mjs build/web/site
 echo "web stage: $((SECONDS - started)) s"

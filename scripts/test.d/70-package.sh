@@ -209,7 +209,8 @@ fi
 cmake --preset web -B "$web_build" >/dev/null
 cmake --build "$web_build" -j"$JOBS" --target ferrant_web_zip
 if unpack_zip "$web_build/ferrant-calc-$project_version-web.zip" "ferrant-calc-$project_version-web" \
-  Varnek.bmp ferrant-calc.js ferrant-calc.wasm index.html; then
+  Varnek.bmp ferrant-calc.js ferrant-calc.wasm index.html service-worker.js ferrant-calc.webmanifest \
+  ferrant-icon-192.png ferrant-icon-512.png; then
   site=$unpacked
   cmp -s "$site/Varnek.bmp" assets/Varnek.bmp || fail "the zipped logo is not assets/Varnek.bmp"
   [ "$(od -An -tx1 -N4 "$site/ferrant-calc.wasm" | tr -d ' \n')" = 0061736d ] || fail "ferrant-calc.wasm is not WebAssembly"

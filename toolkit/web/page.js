@@ -1055,6 +1055,40 @@ window.ferrantIdle = ferrantPage.idle;
 // For tests: resolves once the last clipboard write is done.
 window.ferrantClipboardWritten = ferrantPage.clipboardWritten;
 
+// ---- Offline use and installation ------------------------------------------
+// Served over http(s), the page registers the site's service worker
+// (service-worker.js beside it, scope the page's folder) once it has loaded:
+// it keeps the site's files, so that the page also starts without a network
+// and can be installed as an app. Without it (a browser that has none, or a
+// failed registration, which is only logged) the page works online as
+// before. Opened as a file, the browser lets the page neither download its
+// program nor register the worker: the page says it needs a web server.
+(function () {
+  'use strict';
+  if (location.protocol === 'file:') {
+    const notice = document.createElement('div');
+    notice.setAttribute('role', 'alert');
+    notice.dataset.needsServer = '';
+    notice.style.cssText = 'max-width: 680px; margin: 0 0 12px; padding: 10px 14px; background: #fff4ce; ' +
+      'border: 1px solid #c8a400; font-size: 14px; line-height: 20px;';
+    const hint = document.createElement('code');
+    hint.textContent = 'python3 -m http.server';
+    notice.append('This calculator must be opened from a web server, not as a file: the browser does not let ' +
+      'a page opened from disk load its program. To use it on this computer, run ', hint,
+      ' in the folder that holds this page and open http://localhost:8000/.');
+    const show = () => document.body.prepend(notice);
+    if (document.body) show(); else document.addEventListener('DOMContentLoaded', show);
+    return;
+  }
+  if (!('serviceWorker' in navigator)) return;
+  window.addEventListener('load', () => {
+    navigator.serviceWorker.register('service-worker.js', { scope: './' }).catch((error) => {
+      console.warn(`ferrant-calc: no offline copy, the service worker was not registered: ${error.message}`);
+    });
+  });
+})();
+// ---- End of offline use and installation ----------------------------------
+
 var Module = typeof Module !== 'undefined' ? Module : {};
 // main() is started here rather than by the loader: once it has waited for
 // an event (ASYNCIFY), the loader no longer hears of its return. An async
