@@ -23,7 +23,7 @@ class ToolkitSession {
 };
 
 int report_no_window() {
-  std::fprintf(stderr, "cannot open the window: %s\n", tk::last_error().c_str());
+  std::fputs(("cannot open the window: " + tk::last_error() + "\n").c_str(), stderr);
   return 1;
 }
 

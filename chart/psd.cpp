@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "base/text_conv.h"
 #include "model/portable_math.h"
 #include "model/reach.h"
 
@@ -113,7 +114,7 @@ std::vector<TextItem> frequency_labels(int scale) {
     // One major spacing is 200 kHz / scale; labels count in 100 kHz and
     // stand only where that is a whole number.
     if ((2 * j) % scale != 0) continue;
-    std::string text = std::to_string(2 * j / scale);
+    std::string text = base::format_int(2 * j / scale);
     const int line_x = kOriginX + kMajorSpacing * j;
     const int x = line_x - (text.size() == 1 ? 4 : 8);
     labels.push_back({x, kFrequencyLabelY, std::move(text)});
@@ -147,7 +148,7 @@ PsdTable psd_table(float line_rate_kbps) {
 
 std::string chart_description(float line_rate_kbps) {
   std::string text = "Transmit PSD for baserate ";
-  text += std::to_string(nearest(line_rate_kbps / model::kKbpsPerBaserate));
+  text += base::format_int(nearest(line_rate_kbps / model::kKbpsPerBaserate));
   text += ": ";
   bool any = false;
   for (const Constellation& constellation : kConstellations) {
@@ -159,9 +160,9 @@ std::string chart_description(float line_rate_kbps) {
   if (!any) text += "no constellation";
   // The axis ends at 3000 / scale kHz: 3, 1.5 or 0.75 MHz.
   const int end_khz = 3000 / chart_scale(line_rate_kbps);
-  std::string megahertz = std::to_string(end_khz / 1000);
+  std::string megahertz = base::format_int(end_khz / 1000);
   if (end_khz % 1000 != 0) {
-    std::string fraction = std::to_string(1000 + end_khz % 1000).substr(1);
+    std::string fraction = base::format_int(1000 + end_khz % 1000).substr(1);
     while (fraction.back() == '0') fraction.pop_back();
     megahertz += "." + fraction;
   }
