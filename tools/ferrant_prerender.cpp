@@ -72,17 +72,39 @@ std::string base64(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
-// RGBA pixels as a PNG data address; empty when libpng cannot write them.
+// RGBA pixels as a PNG data address, with a palette when they have at most
+// 256 colours (the drawing and the logo do: a third of the bytes); empty
+// when libpng cannot write them.
 std::string png_address(int width, int height, const std::vector<std::uint8_t>& rgba) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGBA;
+  std::map<std::uint32_t, std::uint8_t> palette;
+  std::vector<std::uint8_t> indexes;
+  for (std::size_t i = 0; i + 3 < rgba.size() && palette.size() <= 256; i += 4) {
+    std::uint32_t colour = 0;
+    for (std::size_t k = 0; k < 4; ++k) colour = colour << 8 | rgba[i + k];
+    const auto [entry, added] = palette.emplace(colour, static_cast<std::uint8_t>(palette.size()));
+    indexes.push_back(entry->second);
+  }
+  std::vector<std::uint8_t> colour_map;
+  const void* pixels = rgba.data();
+  if (palette.size() <= 256) {
+    colour_map.resize(palette.size() * 4);
+    for (const auto& [colour, index] : palette) {
+      for (std::size_t k = 0; k < 4; ++k) colour_map[index * 4u + k] = static_cast<std::uint8_t>(colour >> (24 - 8 * k));
+    }
+    image.format |= PNG_FORMAT_FLAG_COLORMAP;
+    image.colormap_entries = static_cast<png_uint_32>(palette.size());
+    pixels = indexes.data();
+  }
+  const void* map = colour_map.empty() ? nullptr : colour_map.data();
   png_alloc_size_t size = 0;
-  if (png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr) == 0) return {};
+  if (png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, map) == 0) return {};
   std::vector<std::uint8_t> bytes(size);
-  if (png_image_write_to_memory(&image, bytes.data(), &size, 0, rgba.data(), 0, nullptr) == 0) return {};
+  if (png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels, 0, map) == 0) return {};
   bytes.resize(size);
   return "data:image/png;base64," + base64(bytes);
 }
