@@ -35,6 +35,7 @@
 //     which decides whether it shows, and for how long
 //   - the clipboard: written through the asynchronous clipboard API, else
 //     by copying a selected hidden text area
+//   - the page address: the query's pairs, and the query replaced in place
 //   - the accessible tree as the program side computes it: names, roles,
 //     hidden elements, each frame's members (aria-owns, so the elements
 //     keep their places and stacking) and its polite live region; the
@@ -500,6 +501,18 @@ var ferrantPage = (function () {
     if (field) field.removeAttribute('aria-describedby');
   }
 
+  // --- the page address ------------------------------------------------------
+  // The query's name/value pairs as the browser decodes them, and the query
+  // replaced by pairs in the history's current entry, so that a reload opens
+  // the page with them and going back does not step through them.
+  function addressParameters() {
+    return Array.from(new URLSearchParams(location.search));
+  }
+  function showAddressParameters(pairs) {
+    const query = new URLSearchParams(pairs).toString();
+    history.replaceState(history.state, '', location.pathname + (query ? '?' + query : '') + location.hash);
+  }
+
   // --- what the program side calls ------------------------------------------
 
   const page = {
@@ -862,6 +875,9 @@ var ferrantPage = (function () {
       const image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
       win.context.putImageData(image, 0, 0, x0, y0, x1 - x0, y1 - y0);
     },
+
+    addressParameters,
+    showAddressParameters,
 
     openUrl: function (url) {
       const opened = window.open(url, '_blank');
