@@ -60,6 +60,7 @@ std::vector<Event> settle();
 int focused_gadget();                // -1 for none
 std::string shown_text(int gadget);  // a combo box: the selected item
 bool window_shown();
+bool has_address();  // a page address (toolkit.h): the browser's, the headless list
 std::string clipboard_text();  // lines ended by "\n"
 // The refused-character hint the text field shows; both empty when none.
 struct Hint {
