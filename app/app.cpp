@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 
+#include "app/address.h"
 #include "app/program_files.h"
 #include "app/window_layout.h"
 #include "chart/psd.h"
@@ -232,6 +233,7 @@ bool start_up(ProgramState& state, std::string_view program_folder) {
   chart::draw_psd_chart(state.line_rate_kbps);
   show_loop_resistance_1(state);
   show_loop_resistance_2(state);
+  apply_address(state);
   return true;
 }
 
@@ -256,6 +258,7 @@ bool finish_pass(ProgramState& state, int event) {
   if (state.current_event == tk::kEventGadget) {
     handle_gadget_event(state, tk::event_gadget());
     compute_results(state);
+    follow_address(state);
   }
   if (state.current_event == tk::kEventClose) state.quit_flag = 1;
   return state.quit_flag != 1;

@@ -22,7 +22,8 @@ inline constexpr int kChartRefreshPasses = 100;
 enum class Panel { One, Two };
 
 // Builds the window, its menu and gadgets, sets the initial texts and state
-// and draws the first picture. The toolkit must be initialised. The logo is
+// and draws the first picture, then enters the page address's inputs
+// (app/address.h). The toolkit must be initialised. The logo is
 // looked for in the working directory, then, when `program_folder` is given,
 // in the installed data folder and the program's folder (logo_paths).
 // Returns false when the main window cannot be opened (tk::last_error() says
@@ -32,8 +33,8 @@ bool start_up(ProgramState& state, std::string_view program_folder = {});
 // Steps before the wait: count the pass, redraw the chart every 100th pass,
 // draw both loop-resistance displays.
 void begin_pass(ProgramState& state);
-// Steps after the wait for `event`: the home page, the gadget handler and the
-// computation, the close request. Returns false once the loop is to end.
+// Steps after the wait for `event`: the home page, the gadget handler, the
+// computation and the address following the inputs, the close request. Returns false once the loop is to end.
 bool finish_pass(ProgramState& state, int event);
 // Passes until a close request.
 void run_event_loop(ProgramState& state);

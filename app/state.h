@@ -4,9 +4,20 @@
 // run; every procedure takes it by reference.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/toolkit.h"
 
 namespace app {
+
+// baserate, diameter, distance, diameter2, model (app/address.h).
+inline constexpr std::size_t kAddressInputs = 5;
+using AddressInputs = std::array<std::optional<std::string>, kAddressInputs>;
 
 struct ProgramState {
   std::int32_t baserate = 0;         // field 0, units of 64 kbit/s, 0..238
@@ -26,6 +37,8 @@ struct ProgramState {
   std::int32_t layout_y = 0;         // running y of the panel layout
   float pellion_distance_m = 0;      // panel-1 Pellion reach, metres
   std::int32_t possible_baserate = 0;  // panel-2 answer
+  std::vector<tk::AddressParameter> address;  // the page address's query as last known
+  AddressInputs address_inputs;        // the inputs at start-up or its last write
 };
 
 }  // namespace app

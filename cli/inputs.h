@@ -1,5 +1,6 @@
 // Strict readings of what a planner types on the command line or puts in a
-// batch file: whole numbers, diameters and model names.
+// batch file: whole numbers, diameters and model names (the readers
+// themselves live below, shared with the window), and loops of sections.
 #pragma once
 
 #include <array>
@@ -9,35 +10,27 @@
 #include <string>
 #include <string_view>
 
+#include "base/strict_text.h"
+#include "model/catalogue_names.h"
 #include "model/loop.h"
 #include "model/result_text.h"
 
 namespace cli {
 
-// Plain decimal digits (leading zeros allowed; no sign, blank or fraction)
-// with a value in 0..max.
-std::optional<int> parse_whole_number(std::string_view text, int max);
+using base::equal_ignoring_case;
+using base::parse_whole_number;
+using base::quote_for_message;
+using model::find_cable;
+using model::find_model;
+using model::kAcceptedModelNames;
 
 // The longest distance the command line answers for, in metres; the
 // window's field stops at 30000, but heavy cable reaches further.
 inline constexpr int kMaxDistanceM = 100000;
 
-// The catalogue index of a diameter in mm, written as in the diameter box
-// ("0.4" .. "1.4") or as an equal decimal number ("0.40", "1", ".5"); with
-// decimal_comma also with a comma for the point ("0,4"), as spreadsheets
-// write it in locales that separate fields with semicolons.
-std::optional<std::size_t> find_cable(std::string_view text, bool decimal_comma = false);
-
 inline constexpr std::string_view kAcceptedDistance = "a whole number of metres 0..100000";
-inline constexpr std::string_view kAcceptedModelNames = "Pellion, Ferrant_II, Ferrant_III or Ferrant_IV";
-
-// The index in the model table of a model name, ignoring case.
-std::optional<std::size_t> find_model(std::string_view text);
 
 using model::model_limit;
-
-// ASCII letters compared without regard to case.
-bool equal_ignoring_case(std::string_view a, std::string_view b);
 
 // The sections of one loop, held without allocation.
 class SectionList {
@@ -61,9 +54,5 @@ class SectionList {
 // Reads a loop written as sections separated by blanks ("0.4:2000 0.6:3000")
 // into list; the problem, if any.
 std::optional<std::string> parse_sections(std::string_view text, bool decimal_comma, SectionList& list);
-
-// A value as it may be quoted in a message: at most 40 characters, bytes
-// outside printable ASCII written as \xNN.
-std::string quote_for_message(std::string_view text);
 
 }  // namespace cli

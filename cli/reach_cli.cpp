@@ -204,9 +204,9 @@ int invalid_value(const Io& io, const Args& args, std::string_view option, std::
                          std::string(accepted));
 }
 
-constexpr std::string_view kAcceptedBaserate = "a whole number 0..238";
-constexpr std::string_view kAcceptedDiameter = "0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0, 1.1, 1.2, 1.3 or 1.4";
-constexpr std::string_view kAcceptedModel = "Pellion, Ferrant_II, Ferrant_III or Ferrant_IV (in any case)";
+using model::kAcceptedBaserate;
+using model::kAcceptedDiameter;
+using model::kAcceptedModel;
 
 struct FormatName {
   std::string_view name;

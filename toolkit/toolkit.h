@@ -11,9 +11,12 @@
 // Texts are UTF-8 throughout; a backend converts at its own border.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/colour.h"
 #include "base/text_conv.h"
@@ -249,6 +252,8 @@ void create_label(int number, int x, int y, int w, int h, std::string_view text,
                   std::uint32_t flags = 0);
 void create_text_field(int number, int x, int y, int w, int h, std::string_view text,
                        std::uint32_t flags);
+// The most characters a text field holds: typing and pasting stop there.
+inline constexpr std::size_t kTextFieldLimit = 32767;
 void create_combo_box(int number, int x, int y, int w, int h);
 // position -1 appends.
 void add_combo_item(int number, int position, std::string_view text);
@@ -302,6 +307,28 @@ inline constexpr int kHintMilliseconds = 5000;
 // Starts the location as a program, else hands it to the system's default
 // handler. Never waits. Nonzero if something was started.
 bool open_url(std::string_view location);
+
+// ---------------------------------------------------------------------------
+// The page address. In the browser the window lives at an address whose
+// query ("?name=value&...") can carry the program's inputs; the desktop has
+// no address. Which names and values mean something is the program's rule.
+// ---------------------------------------------------------------------------
+
+// One name=value pair of the query, decoded (escapes and "+" undone), UTF-8.
+struct AddressParameter {
+  std::string name;
+  std::string value;
+  bool operator==(const AddressParameter&) const = default;
+};
+
+// The pairs the address's query holds now, in its order, a name given twice
+// twice. Without an address: none.
+std::vector<AddressParameter> address_parameters();
+// Makes the query hold exactly these pairs in this order (none: no query),
+// in place of the current address: the history gets no new entry, and a
+// reload opens the page with them. address_parameters() gives them back.
+// Raises no event. Without an address: nothing.
+void show_address_parameters(std::span<const AddressParameter> parameters);
 
 // ---------------------------------------------------------------------------
 // Drawing. Outside a drawing phase, or in one on a missing window, every

@@ -225,6 +225,47 @@ TEST_F(ProgramTest, RepaintIsFollowedByTheSketchesInTheNextPass) {
   EXPECT_EQ(hl::pixel(30, 288), kGreen);
 }
 
+// A link's inputs show what typing them shows, a bad or too long value
+// refused aloud while the rest applies; the address follows a change once,
+// each name where it stood, unknown ones kept.
+TEST(PageAddress, ALinkIsEnteredAsTypedAndTheAddressFollowsTheInputs) {
+  const auto window = [] {
+    std::vector<std::string> texts;
+    for (const int gadget : hl::gadget_numbers()) texts.push_back(hl::text(gadget));
+    return std::pair{texts, canvas_digest()};
+  };
+  decltype(window()) typed;
+  {
+    replay::Session session;
+    ASSERT_TRUE(session.start());
+    run(session, "type 0 10\npick 1 2\ntype 2 5000\npick 4 0");
+    typed = window();
+  }
+  const std::string zeros(tk::kTextFieldLimit, '0');
+  hl::set_address({{"arg", "a"}, {"baserate", zeros + "7"}, {"distance", "30001"}, {"baserate", "010"},
+                   {"diameter", "0.60"}, {"distance", "5000"}, {"model", "pELLION"}, {"model", "Tamsel2+"}});
+  ::testing::internal::CaptureStderr();
+  replay::Session session;
+  ASSERT_TRUE(session.start());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "ferrant-calc: address parameter baserate=\"" + zeros.substr(0, 40) +
+                "...\" ignored: longer than the field's 32767 characters\n"
+                "ferrant-calc: address parameter distance=\"30001\" ignored: expected a whole number of metres "
+                "0..30000 (the window's limit)\n"
+                "ferrant-calc: address parameter model=\"Tamsel2+\" ignored: expected Pellion, Ferrant_II, "
+                "Ferrant_III or Ferrant_IV (in any case)\n");
+  typed.first[0] = "010";  // the baserate field as the link has it
+  EXPECT_EQ(window(), typed);
+  EXPECT_EQ(hl::address_writes(), 0);
+
+  run(session, "focus 2\ntype 0 12");  // focus passes change nothing; "1", then "12"
+  EXPECT_EQ(hl::address(), (std::vector<tk::AddressParameter>{{"arg", "a"}, {"baserate", "12"}, {"distance", "5000"},
+                                                              {"diameter", "0.6"}, {"model", "Pellion"},
+                                                              {"diameter2", "0.4"}}));
+  EXPECT_EQ(hl::address_writes(), 2);
+  hl::set_address({});
+}
+
 // Grid, frequency labels at scales 4, 2 and 1, three and four curves with
 // their legends, both cable sketches: digests of canvases checked by eye. A
 // differing canvas is saved as NAME.actual.png.

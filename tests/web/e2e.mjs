@@ -2,7 +2,7 @@
 // headless Chromium, driven with real input, against the headless toolkit
 // (ferrant-replay) given the same input: every gadget's text, what assistive
 // technology reads and announces, "Copy results", the refused-character hint,
-// Homepage and Quit; then at device scale factors 1, 2 and 3 the drawing's
+// Homepage and Quit, a link carrying the inputs; then at device scale factors 1, 2 and 3 the drawing's
 // backing pixels, the logo's size and a change of the ratio. Screenshots go
 // to OUT_DIR. Exit status 0 when every check holds, 1 otherwise, 2 for bad
 // arguments.
@@ -23,6 +23,7 @@ if (!siteDir || !replayProgram || !outDir) {
 // Gadget and menu item numbers (ferrant-replay --help).
 const [kBaserateField, kDistanceField, kModelBox, kQuitButton, kLogo, kHomepageItem] = [0, 2, 4, 9, 13, 0];
 const kPellion = 0;  // the model box's first item
+const kFerrantMetres = 108;
 const kBaserateCaption = 'Enter Baserate: 3 .. 238';
 const kChartTitle = 'PSD (dBm/Hz)';
 const kStartMs = 60_000;
@@ -225,6 +226,39 @@ async function checkRefusedHint(page, driver) {
   if (await hint.isVisible() || lasted < 3000) fail(`the hint ended after ${lasted} ms, not by itself after 5 s`);
 }
 
+// A link with the typical input and a bad diameter shows the typed texts,
+// the diameter refused in one console line; a typed baserate goes into the
+// address in place, with no new history entry, and a reload keeps it.
+async function checkLink(page, driver, typed) {
+  step('a link carries the inputs; the address follows a typed baserate');
+  const refused = [];
+  const listen = (message) => message.text().includes('address parameter') && refused.push(message.text());
+  page.on('console', listen);
+  await page.goto(`${kOrigin}/index.html?ref=mail&baserate=10&diameter=1.7&distance=5000&model=pellion`);
+  if (!await waitForState(page, 'running', kStartMs)) return fail('the program does not run with a link');
+  await programIdle(page);
+  page.off('console', listen);
+  console.log(`compared the texts of ${await checkTexts(page, typed.gadgets, 'the link')} gadgets`);
+  if (refused.length !== 1 || !refused[0].includes('diameter="1.7" ignored: expected 0.4, 0.5')) {
+    fail(`the console says ${JSON.stringify(refused)}, not once that diameter 1.7 is refused`);
+  }
+  const entries = await page.evaluate(() => history.length);
+  await driver.perform('focus_field', kBaserateField);
+  await page.keyboard.press('Control+A');
+  await driver.perform('type', '12');
+  await programIdle(page);
+  const wanted = '?ref=mail&baserate=12&diameter=0.4&distance=5000&model=Pellion&diameter2=0.4';
+  const [search, after] = await page.evaluate(() => [location.search, history.length]);
+  if (search !== wanted || after !== entries) fail(`the address is ${search} (${after} entries), not ${wanted}`);
+  const reach = await shownText(page, kFerrantMetres);
+  await page.reload();
+  if (!await waitForState(page, 'running', kStartMs)) return fail('the program does not run after the reload');
+  await programIdle(page);
+  const kept = [await shownText(page, kBaserateField), await shownText(page, kFerrantMetres)];
+  if (kept.join() !== `12,${reach}`) fail(`after the reload baserate and reach show ${kept}, not 12 and ${reach}`);
+  await page.screenshot({ path: path.join(outDir, 'link.png'), fullPage: true });
+}
+
 // Every gadget but the logo shows its text in GADGETS (ferrant-replay's);
 // returns how many were compared.
 async function checkTexts(page, gadgets, what) {
@@ -395,6 +429,7 @@ async function main() {
       }
     }
 
+    await checkLink(page, driver, typed);
     await checkDeviceScales(session.browser, scratch.folder);
   } finally {
     await session.close();

@@ -1,6 +1,7 @@
 // open_url on Linux: the location is started as a program when it is one,
 // else handed to xdg-open, the desktop's default handler. No shell ever sees
-// the location. The program never waits for what it started: a short-lived
+// the location. A desktop window has no page address: none to read, and
+// showing one does nothing. The program never waits for what it started: a short-lived
 // helper process starts it and exits at once, so the started process is
 // adopted by init and leaves no zombie behind.
 #include <spawn.h>
@@ -61,5 +62,8 @@ bool open_url(std::string_view location) {
   const int result = WEXITSTATUS(status);
   return result == kStartedProgram || result == kStartedHandler;
 }
+
+std::vector<AddressParameter> address_parameters() { return {}; }
+void show_address_parameters(std::span<const AddressParameter> /*parameters*/) {}
 
 }  // namespace tk

@@ -1,6 +1,7 @@
 // The driver: user actions become platform messages in the headless queue
 // (see the message model in driver.h); readers look at the simulated window.
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/common/backend.h"
 #include "toolkit/common/display_scale.h"
@@ -388,5 +389,13 @@ Picture drawing_picture(int dpi) {
 }
 
 std::vector<std::string> opened_urls() { return detail::state().opened_urls; }
+
+void set_address(std::vector<AddressParameter> parameters) {
+  detail::state().address = parameters;
+  detail::state().opened_address = std::move(parameters);
+  detail::state().address_writes = 0;
+}
+std::vector<AddressParameter> address() { return detail::state().address; }
+int address_writes() { return detail::state().address_writes; }
 
 }  // namespace tk::headless

@@ -61,7 +61,7 @@
 // passes while has_pending() is true.
 //
 // State between runs: reset() leaves everything fresh (no window, gadgets,
-// images, messages, events, opened URLs or error text). close_toolkit()
+// images, messages, events, opened URLs, address or error text). close_toolkit()
 // keeps opened_urls() and last_error() for reading after the program ended;
 // init_toolkit() clears them.
 #pragma once
@@ -250,5 +250,13 @@ Picture drawing_picture(int dpi = 96);
 
 // The locations open_url() was asked to start, in order.
 std::vector<std::string> opened_urls();
+
+// The page address's query (toolkit.h): set_address() opens the page with
+// it, and every init_toolkit() starts from it again, as opening the link
+// anew; address() reads it as the program last showed it, address_writes()
+// counts the program's shows since the start.
+void set_address(std::vector<AddressParameter> parameters);
+std::vector<AddressParameter> address();
+int address_writes();
 
 }  // namespace tk::headless

@@ -15,6 +15,8 @@
 //     a phase has nothing to bring to a screen
 // Quirks:
 //   - open_url() records the location and reports it started
+//   - the page address is a list of pairs; every session starts with the
+//     one the driver opened the page with (set_address())
 //   - there is no screen: nothing is presented, a repaint only keeps the
 //     canvas as it is
 #include <algorithm>
@@ -460,9 +462,12 @@ int backend::pump_message() {
 }
 
 // The in-memory platform is always there. A session starts with no opened
-// URLs, as a freshly started program has none.
+// URLs, as a freshly started program has none, and at the address the
+// driver opened the page with.
 bool backend::open_platform(std::string& /*error*/) {
   state().opened_urls.clear();
+  state().address = state().opened_address;
+  state().address_writes = 0;
   return true;
 }
 
@@ -497,6 +502,7 @@ void headless::set_painting(bool on) { headless::detail::state().painting = on; 
 void headless::reset() {
   close_toolkit();
   headless::detail::state().opened_urls.clear();
+  headless::set_address({});
   common::set_last_error({});
 }
 
@@ -705,6 +711,13 @@ void backend::hide_field_hint() { state().hint = {}; }
 bool open_url(std::string_view location) {
   state().opened_urls.emplace_back(location);
   return true;
+}
+
+std::vector<AddressParameter> address_parameters() { return state().address; }
+
+void show_address_parameters(std::span<const AddressParameter> parameters) {
+  state().address.assign(parameters.begin(), parameters.end());
+  ++state().address_writes;
 }
 
 // --- drawing -------------------------------------------------------------------

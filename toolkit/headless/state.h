@@ -23,7 +23,7 @@ namespace tk::headless::detail {
 
 using common::kButtonFace;
 // The most characters a user can type or paste into a text field.
-inline constexpr std::size_t kTextLimit = 32767;
+inline constexpr std::size_t kTextLimit = kTextFieldLimit;
 // Canvas sides beyond this are cut to it (no huge allocation).
 inline constexpr int kMaxCanvasSide = 8192;
 
@@ -112,6 +112,9 @@ struct State {
   FieldHint hint;  // gadget -1: none shows
   std::vector<DrawingDescription> descriptions;
   std::vector<std::string> opened_urls;
+  std::vector<AddressParameter> opened_address;  // each session starts with it
+  std::vector<AddressParameter> address;         // the query now
+  int address_writes = 0;  // show_address_parameters() calls this session
   bool painting = true;  // a driver's setting: reset() keeps it
 };
 

@@ -35,6 +35,7 @@
 //     which decides whether it shows, and for how long
 //   - the clipboard: written through the asynchronous clipboard API, else
 //     by copying a selected hidden text area
+//   - the page address: the query's pairs, and the query replaced in place
 //   - the accessible tree as the program side computes it: names, roles,
 //     hidden elements, each frame's members (aria-owns, so the elements
 //     keep their places and stacking) and its polite live region; the
@@ -615,6 +616,18 @@ var ferrantPage = (function () {
     watchRatio();
   }
 
+  // --- the page address ------------------------------------------------------
+  // The query's name/value pairs as the browser decodes them, and the query
+  // replaced by pairs in the history's current entry, so that a reload opens
+  // the page with them and going back does not step through them.
+  function addressParameters() {
+    return Array.from(new URLSearchParams(location.search));
+  }
+  function showAddressParameters(pairs) {
+    const query = new URLSearchParams(pairs).toString();
+    history.replaceState(history.state, '', location.pathname + (query ? '?' + query : '') + location.hash);
+  }
+
   // --- what the program side calls ------------------------------------------
 
   const page = {
@@ -1027,6 +1040,9 @@ var ferrantPage = (function () {
     removeFile: (name) => fetchedFiles.delete(name),
     fileSize: (name) => (fetchedFiles.has(name) ? fetchedFiles.get(name).length : -1),
     copyFile: (name, at) => HEAPU8.set(fetchedFiles.get(name), at),
+
+    addressParameters,
+    showAddressParameters,
 
     openUrl: function (url) {
       const opened = window.open(url, '_blank');

@@ -17,6 +17,9 @@
 //   - image views: a loaded image's pixels at that scale; the files the
 //     program reads (its logo) are the ones the page fetched beside it
 //   - open_url(): a new browser tab
+//   - the page address: the query of location, replaced in place
+//     (history.replaceState), as name/value pairs page.js decodes and
+//     encodes
 //   - the context menu, drawn by the page: common::ContextMenuMode takes
 //     its keys and clicks, the shortcuts of its items choose them
 //   - the clipboard (the page writes it) and the refused-character hint,
@@ -34,6 +37,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +114,34 @@ EM_JS(void, page_copy_file, (const char* name, std::uint8_t* bytes), {
   ferrantPage.copyFile(UTF8ToString(name), bytes);
 });
 EM_JS(int, page_open_url, (const char* url), { return ferrantPage.openUrl(UTF8ToString(url)); });
+// The address's query pairs in a buffer the caller frees, its size at
+// `size`: names and values in turn, each a 4-byte little-endian length and
+// its UTF-8 bytes (NUL bytes included). page_show_address takes the same.
+EM_JS(char*, page_address, (int* size), {
+  const encoder = new TextEncoder();
+  const texts = ferrantPage.addressParameters().flat().map((text) => encoder.encode(text));
+  const buffer = _malloc(texts.reduce((sum, bytes) => sum + 4 + bytes.length, 1));
+  let at = buffer;
+  for (const bytes of texts) {
+    for (let i = 0; i < 4; ++i) HEAPU8[at + i] = (bytes.length >>> (8 * i)) & 255;
+    HEAPU8.set(bytes, at + 4);
+    at += 4 + bytes.length;
+  }
+  HEAP32[size >> 2] = at - buffer;
+  return buffer;
+});
+EM_JS(void, page_show_address, (const char* data, int size), {
+  const decoder = new TextDecoder();
+  const texts = [];
+  for (let at = data; at < data + size;) {
+    const length = (HEAPU8[at] | HEAPU8[at + 1] << 8 | HEAPU8[at + 2] << 16 | HEAPU8[at + 3] << 24) >>> 0;
+    texts.push(decoder.decode(HEAPU8.subarray(at + 4, at + 4 + length)));
+    at += 4 + length;
+  }
+  const pairs = [];
+  for (let i = 0; i + 1 < texts.length; i += 2) pairs.push([texts[i], texts[i + 1]]);
+  ferrantPage.showAddressParameters(pairs);
+});
 EM_ASYNC_JS(int, page_next_message, (int* out, int capacity), {
   return await ferrantPage.nextMessage(out, capacity);
 });
@@ -800,6 +832,34 @@ std::int64_t get_gadget_state(int number) {
 }
 
 bool open_url(std::string_view location) { return page_open_url(std::string(location).c_str()) != 0; }
+
+// --- the page address ----------------------------------------------------------
+
+std::vector<AddressParameter> address_parameters() {
+  int size = 0;
+  const std::unique_ptr<char, decltype(&std::free)> buffer(page_address(&size), &std::free);
+  std::vector<std::string> texts;
+  for (std::size_t at = 0; at + 4 <= static_cast<std::size_t>(size);) {
+    std::uint32_t length = 0;
+    for (int i = 3; i >= 0; --i) length = length << 8 | static_cast<unsigned char>(buffer.get()[at + i]);
+    texts.emplace_back(buffer.get() + at + 4, length);
+    at += 4 + length;
+  }
+  std::vector<AddressParameter> parameters;
+  for (std::size_t i = 0; i + 1 < texts.size(); i += 2) parameters.push_back({texts[i], texts[i + 1]});
+  return parameters;
+}
+
+void show_address_parameters(std::span<const AddressParameter> parameters) {
+  std::string data;
+  for (const AddressParameter& parameter : parameters) {
+    for (const std::string* text : {&parameter.name, &parameter.value}) {
+      for (int i = 0; i < 4; ++i) data += static_cast<char>((text->size() >> (8 * i)) & 0xFF);
+      data += *text;
+    }
+  }
+  page_show_address(data.data(), static_cast<int>(data.size()));
+}
 
 void set_clipboard_text(std::string_view text) { page_set_clipboard(std::string(text).c_str()); }
 

@@ -20,6 +20,7 @@
 //     for image views (accessible.cpp); the keys, clicks and pastes they
 //     need are picked out here, in pump_message() and the gadgets' procedure
 // Quirks:
+//   - no page address: none to read, showing one does nothing
 //   - overlapping gadgets, below
 //
 // Overlapping gadgets. Some labels overlap other gadgets on purpose: a feet
@@ -952,6 +953,10 @@ bool open_url(std::string_view location) {
   }
   return true;
 }
+
+// A desktop window has no page address.
+std::vector<AddressParameter> address_parameters() { return {}; }
+void show_address_parameters(std::span<const AddressParameter> /*parameters*/) {}
 
 namespace backend {
 

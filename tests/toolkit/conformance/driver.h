@@ -67,6 +67,7 @@ void remove_placed_file(const std::string& placed);
 int focused_gadget();                // -1 for none
 std::string shown_text(int gadget);  // a combo box: the selected item
 bool window_shown();
+bool has_address();  // a page address (toolkit.h): the browser's, the headless list
 std::string clipboard_text();  // lines ended by "\n"
 // The refused-character hint the text field shows; both empty when none.
 struct Hint {

@@ -277,6 +277,7 @@ std::string shown_text(int gadget) {
 }
 
 bool window_shown() { return state().window != nullptr && state().window->shown() && state().window->visible(); }
+bool has_address() { return false; }
 
 tk::Colour pixel(int x, int y) {
   const Fl_Window& window = *state().window;

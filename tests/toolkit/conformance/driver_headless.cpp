@@ -55,6 +55,7 @@ std::vector<Event> settle() {
 int focused_gadget() { return hl::focused_gadget(); }
 std::string shown_text(int gadget) { return hl::text(gadget); }
 bool window_shown() { return hl::window_exists(); }
+bool has_address() { return true; }
 std::string clipboard_text() { return hl::clipboard(); }
 
 Hint field_hint(int gadget) {

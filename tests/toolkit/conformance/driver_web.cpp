@@ -126,6 +126,7 @@ std::string shown_text(int gadget) {
 }
 
 bool window_shown() { return driver_number("window_shown", 0, 0) != 0; }
+bool has_address() { return true; }
 tk::Colour pixel(int x, int y) {
   constexpr std::size_t kShotPixels = 1 << 20;  // room for more than the 700 x 680 client area
   Screen& shot = screen();

@@ -221,6 +221,7 @@ int focused_gadget() {
 std::string shown_text(int gadget) { return tk::win32::narrow(tk::win32::window_text_wide(control(gadget))); }
 
 bool window_shown() { return IsWindowVisible(main_window()); }
+bool has_address() { return false; }
 
 tk::Colour pixel(int x, int y) {
   HWND window = main_window();

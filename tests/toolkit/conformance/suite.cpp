@@ -240,6 +240,18 @@ TEST_F(Toolkit, TheClipboardTakesTheTextAsGiven) {
   EXPECT_TRUE(gadget_events(settle()).empty()) << "serving the clipboard is raw messages only";
 }
 
+// What is shown is read back, in order, with escapes, blanks and a name
+// twice, and raises no event; a desktop window has no address.
+TEST_F(Toolkit, TheAddressGivesBackTheParametersShown) {
+  const std::vector<tk::AddressParameter> opened = tk::address_parameters();
+  const std::vector<tk::AddressParameter> shown = {
+      {"baserate", "10"}, {"arg", "a b&c=d+%"}, {"", "\xC3\xBC"}, {"arg", ""}};
+  tk::show_address_parameters(shown);
+  EXPECT_TRUE(gadget_events(settle()).empty());
+  EXPECT_EQ(tk::address_parameters(), conformance::has_address() ? shown : std::vector<tk::AddressParameter>{});
+  tk::show_address_parameters(opened);
+}
+
 TEST_F(Toolkit, TabAndShiftTabWalkTheFocusableGadgetsInCreationOrder) {
   conformance::focus_field(kField);
   settle();
