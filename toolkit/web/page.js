@@ -623,10 +623,23 @@ var ferrantPage = (function () {
   function addressParameters() {
     return Array.from(new URLSearchParams(location.search));
   }
+  // The browser takes its time over a new address (about 10 ms a write
+  // here, and it throttles many writes): it is written after the next
+  // frame, the latest pairs only, so typing shows its answers at once. A
+  // page leaving before then writes it at once.
+  let addressPending = null;  // the pairs still to write, null for none
   function showAddressParameters(pairs) {
-    const query = new URLSearchParams(pairs).toString();
+    const scheduled = addressPending !== null;
+    addressPending = pairs;
+    if (!scheduled) requestAnimationFrame(() => setTimeout(writeAddress, 0));
+  }
+  function writeAddress() {
+    if (addressPending === null) return;
+    const query = new URLSearchParams(addressPending).toString();
+    addressPending = null;
     history.replaceState(history.state, '', location.pathname + (query ? '?' + query : '') + location.hash);
   }
+  window.addEventListener('pagehide', writeAddress);
 
   // --- what the program side calls ------------------------------------------
 
@@ -659,11 +672,17 @@ var ferrantPage = (function () {
 
     pending: () => queue.length,
 
-    // Resolves once the program waits with no message queued.
+    // Resolves once the program waits with no message queued and the
+    // address it showed is written.
     idle: function () {
-      return new Promise((resolve) => setTimeout(() => {
-        if (ended || (waiting && queue.length === 0)) resolve(); else idleWaiters.push(resolve);
-      }, 0));
+      return new Promise((resolve) => {
+        const check = () => {
+          if (addressPending !== null) setTimeout(check, 16);
+          else if (ended || (waiting && queue.length === 0)) resolve();
+          else idleWaiters.push(check);
+        };
+        setTimeout(check, 0);
+      });
     },
 
     devicePixelRatio: () => window.devicePixelRatio,
