@@ -1155,6 +1155,15 @@ Module['onRuntimeInitialized'] = function () {
 const ferrantLogo = fetch('Varnek.bmp')
   .then((response) => (response.ok ? response.arrayBuffer() : null))
   .catch(() => null);
+// The WebAssembly the page's head compiles while the rest arrives.
+if (window.ferrantProgram) {
+  Module['instantiateWasm'] = function (imports, receive) {
+    window.ferrantProgram
+      .then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+      .catch((error) => console.error(`the program could not be loaded: ${error.message}`));
+    return {};
+  };
+}
 Module['preRun'] = [function () {
   addRunDependency('logo');
   ferrantLogo.then((bytes) => {
