@@ -45,22 +45,10 @@ function windowElements() {
   return lines;
 }
 
-// A page whose WebAssembly is held until release() is called.
-async function heldPage(browser) {
-  const { context, page } = await openPage(browser, siteDir);
-  let release;
-  const held = new Promise((resolve) => { release = resolve; });
-  await context.route(/\.wasm$/, async (route) => { await held; await route.fallback(); });
-  page.on('pageerror', (error) => fail(`the page threw: ${error.message}`));
-  return { context, page, release };
-}
-
-async function compare(what, wanted, got) {
-  const first = wanted.findIndex((line, i) => line !== got[i]);
-  if (first >= 0 || wanted.length !== got.length) {
-    const at = first >= 0 ? first : Math.min(wanted.length, got.length);
-    fail(`${what}, element ${at}:\n  wanted ${wanted[at]}\n  got    ${got[at]}`);
-  }
+// The first element line where two windows differ, or none.
+function compare(what, wanted, got) {
+  const at = wanted.concat(got).findIndex((_, i) => wanted[i] !== got[i]);
+  if (at >= 0) fail(`${what}, element ${at}:\n  wanted ${wanted[at]}\n  got    ${got[at]}`);
 }
 
 async function main() {
@@ -82,10 +70,14 @@ async function main() {
     const programPixels = await shootClient(built.page);
 
     console.log('--- the prerendered page before the program runs: the program\'s first frame');
-    const early = await heldPage(session.browser);
+    // Its WebAssembly held until release().
+    const early = await openPage(session.browser, siteDir);
+    const held = new Promise((resolve) => { early.release = resolve; });
+    await early.context.route(/\.wasm$/, async (route) => { await held; await route.fallback(); });
+    early.page.on('pageerror', (error) => fail(`the page threw: ${error.message}`));
     await early.page.goto(`${kOrigin}/index.html`, { waitUntil: 'domcontentloaded' });
     await early.page.waitForFunction(() => [...document.images].every((image) => image.complete));
-    await compare('the prerendered window', program, await early.page.evaluate(windowElements));
+    compare('the prerendered window', program, await early.page.evaluate(windowElements));
     const prerenderedPixels = await shootClient(early.page);
     if (!prerenderedPixels.equals(programPixels)) {
       fail(`the prerendered window's pixels differ from the program's (${outDir}/start-*.png)`);
@@ -118,7 +110,7 @@ async function main() {
     await built.page.keyboard.type('12');
     await built.page.keyboard.press('Tab');
     await programIdle(built.page);
-    await compare('the taken window after typing', await built.page.evaluate(windowElements), taken);
+    compare('the taken window after typing', await built.page.evaluate(windowElements), taken);
   } finally {
     await session.close();
   }
