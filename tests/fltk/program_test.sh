@@ -105,9 +105,15 @@ done
 if command -v jwm >/dev/null; then
   jwm >/dev/null 2>&1 &
   pids+=($!)
+  # The window manager owns the screen once it names itself on the root
+  # window; a window mapped before that may never be managed.
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+  done
   start
   actions=
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS 2>/dev/null || true)
     [[ $actions == *_NET_WM_ACTION_CLOSE* ]] && break
     sleep 0.1
