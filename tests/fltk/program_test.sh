@@ -103,11 +103,17 @@ done
 # The window asks for no minimise or maximise box (Motif hints); JWM, unlike
 # Openbox, honours that in the actions it allows.
 if command -v jwm >/dev/null; then
-  jwm >/dev/null 2>&1 &
-  pids+=($!)
   # The window manager owns the screen once it names itself on the root
-  # window; a window mapped before that may never be managed.
+  # window; a window mapped before that may never be managed. The server
+  # resets when its last client has gone, and a client connecting meanwhile
+  # is turned away: started again until it holds.
+  wm=
   for _ in $(seq 100); do
+    if [ -z "$wm" ] || ! kill -0 "$wm" 2>/dev/null; then
+      jwm >/dev/null 2>&1 &
+      wm=$!
+      pids+=("$wm")
+    fi
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
     sleep 0.1
   done
