@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -22,23 +23,40 @@ constexpr std::string_view kDistanceColumn = "distance_m";
 constexpr std::string_view kDiameterColumn = "diameter";
 constexpr std::string_view kSectionsColumn = "sections";
 constexpr std::string_view kModelColumn = "model";
-constexpr std::array<std::string_view, 3> kResultColumns = {"baserate", "line_rate_kbps", "error"};
 constexpr std::string_view kRequiredColumns =
     "required: distance_m and diameter, or sections; optional: model";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Tried on the header in this order unless the delimiter is given.
 constexpr std::array<char, 3> kDelimiters = {',', ';', '\t'};
+constexpr int kShareDecimals = 4;
+
+// The columns batch writes, in the order it appends them; equivalent_m for
+// loops only. JSON adds "shares" to a loop's row.
+enum class Result { kBaserate, kLineRate, kEquivalent, kLoopOhm, kError };
+constexpr std::array<std::string_view, 5> kResultNames = {"baserate", "line_rate_kbps", "equivalent_m", "loop_ohm",
+                                                          "error"};
+constexpr std::array<Result, 4> kDistanceResults = {Result::kBaserate, Result::kLineRate, Result::kLoopOhm,
+                                                    Result::kError};
+constexpr std::array<Result, 5> kLoopResults = {Result::kBaserate, Result::kLineRate, Result::kEquivalent,
+                                                Result::kLoopOhm, Result::kError};
+
+std::string_view name_of(Result result) { return kResultNames[static_cast<std::size_t>(result)]; }
 
 std::string_view delimiter_name(char delimiter) {
-  return delimiter == ',' ? "commas" : delimiter == ';' ? "semicolons" : "tabs";
+  return delimiter == ',' ? "commas" : delimiter == ';' ? "semicolons" : delimiter == '\t' ? "tabs" : "its delimiter";
+}
+
+// Without blanks (spaces, tabs) around it. (By hand: find_first_not_of
+// searches the blanks for every character, and this runs for every value.)
+std::string_view trimmed(std::string_view text) {
+  const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // A header name as it is meant: without surrounding blanks, in any case.
 bool names_column(std::string_view header_name, std::string_view column) {
-  const auto first = header_name.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  const auto last = header_name.find_last_not_of(" \t");
-  return equal_ignoring_case(header_name.substr(first, last - first + 1), column);
+  return equal_ignoring_case(trimmed(header_name), column);
 }
 
 struct Columns {
@@ -62,16 +80,55 @@ Columns find_columns(const std::vector<std::string_view>& header) {
   return columns;
 }
 
-// What makes a header with the required columns unusable, if anything.
-std::optional<std::string> header_problem(const std::vector<std::string_view>& header, const Columns& columns) {
+// Where each result goes: a column of the header it is written over, or
+// none (appended after the header's columns, in the order of results).
+struct ResultLayout {
+  bool loops = false;  // rows give sections
+  bool any_in_place = false;  // a result is written over a header column
+  std::span<const Result> results;
+  std::array<std::optional<std::size_t>, kResultNames.size()> column{};
+  std::vector<std::optional<Result>> result_in_column;  // per header column
+
+  std::optional<std::size_t> column_of(Result result) const { return column[static_cast<std::size_t>(result)]; }
+};
+
+// The results' places, or what makes the header unusable. The header's
+// columns named as results are written over when batch wrote them (spelled
+// as it spells them, together at the header's end, as in its own output) or
+// when replace is given; any other is refused, as its text would be lost.
+std::optional<std::string> lay_out_results(const std::vector<std::string_view>& header, const Columns& columns,
+                                           bool replace, ResultLayout& layout) {
+  layout.loops = columns.sections.has_value();
+  layout.results = layout.loops ? std::span<const Result>(kLoopResults) : std::span<const Result>(kDistanceResults);
+  layout.result_in_column.assign(header.size(), std::nullopt);
+  std::size_t found = 0;
+  bool as_batch_writes = true;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    for (const auto result : kResultColumns) {
-      if (names_column(header[i], result)) {
-        return "the header already has a column " + quote_for_message(header[i]) +
-               ", which batch appends; rename or remove it";
-      }
+    for (const Result result : layout.results) {
+      if (!names_column(header[i], name_of(result))) continue;
+      auto& column = layout.column[static_cast<std::size_t>(result)];
+      if (column) return "the header names \"" + std::string(name_of(result)) + "\" twice";
+      column = i;
+      layout.result_in_column[i] = result;
+      ++found;
+      layout.any_in_place = true;
+      as_batch_writes = as_batch_writes && header[i] == name_of(result);
     }
   }
+  const bool at_end = std::all_of(layout.result_in_column.end() - static_cast<std::ptrdiff_t>(found),
+                                  layout.result_in_column.end(), [](const auto& slot) { return slot.has_value(); });
+  if (found > 0 && !replace && !(as_batch_writes && at_end)) {
+    for (std::size_t i = 0; i < header.size(); ++i) {
+      if (!layout.result_in_column[i]) continue;
+      return "the header already has a column " + quote_for_message(header[i]) +
+             ", which batch writes; rename or remove it, or give --replace to write the results into it";
+    }
+  }
+  return std::nullopt;
+}
+
+// What makes a header with the required columns unusable, if anything.
+std::optional<std::string> header_problem(const std::vector<std::string_view>& header, const Columns& columns) {
   for (const auto name : {kDistanceColumn, kDiameterColumn, kSectionsColumn, kModelColumn}) {
     const auto count = std::count_if(header.begin(), header.end(),
                                      [name](std::string_view header_name) { return names_column(header_name, name); });
@@ -83,12 +140,15 @@ std::optional<std::string> header_problem(const std::vector<std::string_view>& h
   return std::nullopt;
 }
 
-std::string describe(CsvProblem problem, std::size_t max_record_bytes) {
-  switch (problem) {
+std::string line_prefix(std::uint64_t line) { return "line " + std::to_string(line) + ": "; }
+
+std::string describe(const CsvRecord& record) {
+  switch (record.problem) {
     case CsvProblem::kTooLong:
-      return "row longer than " + std::to_string(max_record_bytes) + " bytes";
+      return "row longer than " + std::to_string(kDefaultMaxRecordBytes) + " bytes";
     case CsvProblem::kUnterminatedQuote:
-      return "quoted field not closed before the end of the input";
+      return "the quote opened on line " + std::to_string(record.quote_line) +
+             " is not closed before the end of the input";
     case CsvProblem::kMisplacedQuote:
       return "misplaced quote: a field with quotes must be quoted as a whole, inner quotes doubled";
     case CsvProblem::kNone:
@@ -118,6 +178,9 @@ class Answers {
 
 struct RowResult {
   int baserate = 0;
+  std::int64_t equivalent_m = 0;  // loops
+  std::int64_t loop_ohm = 0;
+  std::span<const model::LoopSectionShare> shares;  // loops; valid until the next row
   std::string error;  // empty when the row is fine
 };
 
@@ -128,111 +191,260 @@ class RowEvaluator {
   RowResult evaluate(const CsvRecord& record) {
     RowResult result;
     if (record.problem != CsvProblem::kNone) {
-      result.error = describe(record.problem, kDefaultMaxRecordBytes);
+      result.error = line_prefix(record.line) + describe(record);
       return result;
     }
     if (record.fields.size() != columns_.count) {
-      result.error = "row has " + std::to_string(record.fields.size()) + " fields, the header " +
-                     std::to_string(columns_.count);
+      // Said without the counts, which a second run on the output would change.
+      const std::size_t count = record.fields.size();
+      const std::size_t difference = count > columns_.count ? count - columns_.count : columns_.count - count;
+      result.error = line_prefix(record.line) + "row has " + std::to_string(difference) +
+                     (difference == 1 ? " field " : " fields ") +
+                     (count > columns_.count ? "more than the header; " : "fewer than the header");
+      if (count > columns_.count) result.error += difference == 1 ? "it follows the results" : "they follow the results";
       return result;
     }
     std::optional<std::size_t> model_index;
-    if (columns_.model && !record.fields[*columns_.model].empty()) {
-      const std::string_view model_text = record.fields[*columns_.model];
-      model_index = find_model(model_text);
-      if (!model_index) {
-        result.error = "model " + quote_for_message(model_text) + " is not " + std::string(kAcceptedModelNames);
-        return result;
+    if (columns_.model) {
+      const std::string_view model_text = trimmed(record.fields[*columns_.model]);
+      if (!model_text.empty()) {
+        model_index = find_model(model_text);
+        if (!model_index) return refused(record, "model", model_text, "is not " + std::string(kAcceptedModelNames));
       }
     }
     if (columns_.sections) {
-      const std::string_view sections_text = record.fields[*columns_.sections];
+      const std::string_view sections_text = trimmed(record.fields[*columns_.sections]);
       if (auto problem = parse_sections(sections_text, decimal_comma_, sections_)) {
-        result.error = "sections " + quote_for_message(sections_text) + ": " + *problem;
+        result.error = line_prefix(record.line) + "sections " + quote_for_message(sections_text) + ": " + *problem;
         return result;
       }
-      result.baserate = model::loop_baserate(sections_.view(), model_limit(model_index));
+      loop_ = model::compute_loop(sections_.view(), model_limit(model_index));
+      result.baserate = loop_.baserate;
+      result.equivalent_m = loop_.equivalent_m;
+      result.loop_ohm = loop_.loop_ohm;
+      result.shares = loop_.section_shares();
       return result;
     }
-    const std::string_view distance_text = record.fields[*columns_.distance];
+    const std::string_view distance_text = trimmed(record.fields[*columns_.distance]);
     const auto distance = parse_whole_number(distance_text, kMaxDistanceM);
-    if (!distance) {
-      result.error = "distance_m " + quote_for_message(distance_text) + " is not " + std::string(kAcceptedDistance);
-      return result;
-    }
-    const std::string_view diameter_text = record.fields[*columns_.diameter];
+    if (!distance) return refused(record, "distance_m", distance_text, "is not " + std::string(kAcceptedDistance));
+    const std::string_view diameter_text = trimmed(record.fields[*columns_.diameter]);
     const auto cable = find_cable(diameter_text, decimal_comma_);
-    if (!cable) {
-      result.error = "diameter " + quote_for_message(diameter_text) + " is not one of 0.4, 0.5, ..., 1.4";
-      return result;
-    }
+    if (!cable) return refused(record, "diameter", diameter_text, "is not one of 0.4, 0.5, ..., 1.4");
     result.baserate = answers_.possible_baserate(*cable, model_index, *distance);
+    // Exact in float: distances are below 2^24.
+    result.loop_ohm =
+        model::loop_resistance_ohm(static_cast<float>(*distance), model::kCableCatalogue[*cable].ohm_per_m);
     return result;
   }
 
  private:
+  static RowResult refused(const CsvRecord& record, std::string_view column, std::string_view value,
+                           const std::string& why) {
+    RowResult result;
+    result.error = line_prefix(record.line) + std::string(column) + " " + quote_for_message(value) + " " + why;
+    return result;
+  }
+
   const Columns& columns_;
   bool decimal_comma_;
   Answers answers_;
   SectionList sections_;
+  model::LoopAnswer loop_;
 };
 
-void write_csv_row(std::string& out, const std::vector<std::string_view>& fields, std::size_t column_count,
-                   const RowResult& result, char delimiter) {
-  // Always as many columns as the header; a short row is padded, a long one cut.
-  for (std::size_t i = 0; i < column_count; ++i) {
-    if (i < fields.size()) append_csv_field(out, fields[i], delimiter);
-    out += delimiter;
+// A result's value as CSV or JSON text; empty for an error row (CSV) or
+// the error text itself.
+void append_result_csv(std::string& out, Result result, const RowResult& row, char delimiter) {
+  const bool fine = row.error.empty();
+  switch (result) {
+    case Result::kBaserate:
+      if (fine) append_int(out, row.baserate);
+      break;
+    case Result::kLineRate:
+      if (fine) append_int(out, static_cast<std::int64_t>(row.baserate) * model::kKbpsPerBaserate);
+      break;
+    case Result::kEquivalent:
+      if (fine) append_int(out, row.equivalent_m);
+      break;
+    case Result::kLoopOhm:
+      if (fine) append_int(out, row.loop_ohm);
+      break;
+    case Result::kError:
+      append_csv_field(out, row.error, delimiter);
+      break;
   }
-  if (result.error.empty()) {
-    append_int(out, result.baserate);
-    out += delimiter;
-    append_int(out, static_cast<std::int64_t>(result.baserate) * model::kKbpsPerBaserate);
-    out += delimiter;
-  } else {
-    out += delimiter;
-    out += delimiter;
-    append_csv_field(out, result.error, delimiter);
-  }
-  out += '\n';
 }
 
-void write_json_row(std::string& out, const std::vector<std::string_view>& header,
-                    const std::vector<std::string_view>& fields, const RowResult& result) {
-  out += '{';
-  for (std::size_t i = 0; i < header.size(); ++i) {
-    append_json_string(out, header[i]);
-    out += ':';
-    if (i < fields.size()) {
-      append_json_string(out, fields[i]);
-    } else {
-      out += "null";
+class RowWriter {
+ public:
+  RowWriter(const std::vector<std::string_view>& header, const std::vector<bool>& header_quoted,
+            const ResultLayout& layout, char delimiter)
+      : header_(header), header_quoted_(header_quoted), layout_(layout), delimiter_(delimiter) {}
+
+  // The header's names, the results it lacks, then the record's line end.
+  void write_csv_header(std::string& out, std::string_view line_end) const {
+    for (std::size_t i = 0; i < header_.size(); ++i) {
+      if (i > 0) out += delimiter_;
+      append_csv_field(out, header_[i], delimiter_, was_quoted(header_quoted_, i));
     }
-    out += ',';
+    for (const Result result : layout_.results) {
+      if (layout_.column_of(result)) continue;
+      out += delimiter_;
+      out += name_of(result);
+    }
+    out += line_end;
   }
-  if (result.error.empty()) {
-    out += "\"baserate\":";
-    append_int(out, result.baserate);
-    out += ",\"line_rate_kbps\":";
-    append_int(out, static_cast<std::int64_t>(result.baserate) * model::kKbpsPerBaserate);
-    out += ",\"error\":null}\n";
-  } else {
-    out += "\"baserate\":null,\"line_rate_kbps\":null,\"error\":";
-    append_json_string(out, result.error);
+
+  // The header's columns in place (a short row padded), the results over
+  // their columns or after them, then the fields beyond the header's.
+  void write_csv_row(std::string& out, const CsvRecord& record, const RowResult& row) const {
+    const auto& fields = record.fields;
+    if (!record.plain.empty() && fields.size() == header_.size() && !layout_.any_in_place) {
+      out += record.plain;  // the fields as they came, none needing quotes
+    } else {
+      write_header_columns(out, record, row);
+    }
+    for (const Result result : layout_.results) {
+      if (layout_.column_of(result)) continue;
+      out += delimiter_;
+      append_result_csv(out, result, row, delimiter_);
+    }
+    for (std::size_t extra = header_.size(); extra < fields.size(); ++extra) {
+      out += delimiter_;
+      append_csv_field(out, fields[extra], delimiter_, was_quoted(record.quoted, extra));
+    }
+    out += record.line_end;
+  }
+
+ private:
+  void write_header_columns(std::string& out, const CsvRecord& record, const RowResult& row) const {
+    const auto& fields = record.fields;
+    for (std::size_t i = 0; i < header_.size(); ++i) {
+      if (i > 0) out += delimiter_;
+      if (const auto& result = layout_.result_in_column[i]) {
+        append_result_csv(out, *result, row, delimiter_);
+      } else if (i < fields.size()) {
+        append_csv_field(out, fields[i], delimiter_, was_quoted(record.quoted, i));
+      }
+    }
+  }
+
+ public:
+
+  // The header's columns that are no results, by name (null where a short
+  // row has none), then the results, then "extra_fields" when the row has
+  // fields beyond the header's.
+  void write_json_row(std::string& out, const CsvRecord& record, const RowResult& row) const {
+    const auto& fields = record.fields;
+    out += '{';
+    for (std::size_t i = 0; i < header_.size(); ++i) {
+      if (layout_.result_in_column[i]) continue;
+      append_json_string(out, header_[i]);
+      out += ':';
+      if (i < fields.size()) {
+        append_json_string(out, fields[i]);
+      } else {
+        out += "null";
+      }
+      out += ',';
+    }
+    const bool fine = row.error.empty();
+    for (const Result result : layout_.results) {
+      out += '"';
+      out += name_of(result);
+      out += "\":";
+      if (result == Result::kError) {
+        if (fine) {
+          out += "null";
+        } else {
+          append_json_string(out, row.error);
+        }
+        continue;
+      }
+      if (!fine) {
+        out += "null,";
+      } else {
+        append_result_csv(out, result, row, ',');
+        out += ',';
+      }
+      if (result == Result::kLoopOhm && layout_.loops) append_shares(out, row);
+    }
+    if (fields.size() > header_.size()) {
+      out += ",\"extra_fields\":[";
+      for (std::size_t i = header_.size(); i < fields.size(); ++i) {
+        if (i > header_.size()) out += ',';
+        append_json_string(out, fields[i]);
+      }
+      out += ']';
+    }
     out += "}\n";
   }
-}
+
+ private:
+  static void append_shares(std::string& out, const RowResult& row) {
+    out += "\"shares\":";
+    if (!row.error.empty()) {
+      out += "null,";
+      return;
+    }
+    out += '[';
+    for (const auto& section : row.shares) {
+      if (out.back() != '[') out += ',';
+      append_fixed(out, section.share, kShareDecimals);
+    }
+    out += "],";
+  }
+
+  // Fields quoted in the input are quoted again, so that the line comes
+  // back as it was.
+  static bool was_quoted(const std::vector<bool>& quoted, std::size_t i) { return i < quoted.size() && quoted[i]; }
+
+  const std::vector<std::string_view>& header_;
+  const std::vector<bool>& header_quoted_;
+  const ResultLayout& layout_;
+  char delimiter_;
+};
 
 std::string read_error(std::string_view input_name, int error_number) {
   return "cannot read " + std::string(input_name) + ": " + std::generic_category().message(error_number);
 }
 
-// The header's names as text of their own (the reader reuses its storage),
-// without a byte-order mark.
+std::string hex_bytes(std::string_view bytes) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text = "0x";
+  for (const char c : bytes) {
+    text += kHex[static_cast<unsigned char>(c) >> 4];
+    text += kHex[static_cast<unsigned char>(c) & 0xF];
+  }
+  return text;
+}
+
+// Where and how the input stopped being text in its encoding, and what to do.
+std::string invalid_text_message(const BatchOptions& options, const TextInput& input, const CsvReader& reader,
+                                 bool wrote_any) {
+  const InvalidText& invalid = *input.invalid();
+  const std::string encoding(encoding_name(input.encoding()));
+  std::string message = std::string(options.input_name) + " is not " + encoding + " text: line " +
+                        std::to_string(reader.line());
+  if (invalid.cut_short) {
+    message += " ends inside a character (" + hex_bytes(invalid.bytes) + ")";
+  } else if (input.encoding() == Encoding::kUtf8) {
+    message += ", byte " + std::to_string(reader.byte_in_line()) + " (" + hex_bytes(invalid.bytes) +
+               ") begins no UTF-8 character";
+  } else {
+    message += " holds half of a UTF-16 pair (" + hex_bytes(invalid.bytes) + ")";
+  }
+  if (input.encoding() == Encoding::kUtf8 && !input.has_mark()) {
+    message += "; for a file saved as Windows-1252 or Latin-1 give --encoding cp1252 or --encoding latin1";
+  }
+  if (wrote_any) message += "; the rows before it were written";
+  return message;
+}
+
+// The header's names as text of their own (the reader reuses its storage).
 std::vector<std::string> header_names(const CsvRecord& record) {
-  std::vector<std::string> names(record.fields.begin(), record.fields.end());
-  if (names[0].starts_with(kUtf8Bom)) names[0].erase(0, kUtf8Bom.size());
-  return names;
+  return {record.fields.begin(), record.fields.end()};
 }
 
 std::string listed(const std::vector<std::string>& names) {
@@ -244,6 +456,13 @@ std::string listed(const std::vector<std::string>& names) {
   return list;
 }
 
+// Saved as UTF-16 without a mark, ASCII names read as UTF-8 hold NULs.
+std::string utf16_hint(const std::vector<std::string>& names) {
+  const bool has_nul = std::any_of(names.begin(), names.end(),
+                                   [](const std::string& name) { return name.find('\0') != std::string::npos; });
+  return has_nul ? "; the header holds NUL bytes: a file saved as UTF-16 needs its byte-order mark" : "";
+}
+
 }  // namespace
 
 int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const BatchOptions& options) {
@@ -251,25 +470,55 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
     err << "ferrant-reach batch: " << message << '\n';
     return kExitUsage;
   };
+  TextInput input(in, options.unmarked);
   char delimiter = options.delimiter.value_or(kDelimiters[0]);
-  CsvReader reader(in, kDefaultMaxRecordBytes, delimiter);
+  CsvReader reader(input, kDefaultMaxRecordBytes, delimiter);
+  std::string preamble;  // a separator line and empty lines before the header
+  bool delimiter_known = options.delimiter.has_value();
+  if (const auto separator = reader.take_separator_line(preamble)) {
+    if (options.delimiter && *options.delimiter != *separator) {
+      return refuse("the first line " + quote_for_message(trimmed(std::string_view(preamble).substr(0, 5))) +
+                    " names another delimiter than --delimiter; give one of them");
+    }
+    delimiter = *separator;
+    delimiter_known = true;
+    reader.set_delimiter(delimiter);
+  }
+  // The text may stop at a byte that is not valid in its encoding; the
+  // record it cuts short is not the file's.
+  const auto cut_short = [&](const CsvRecord& cut) { return cut.line_end.empty() && input.invalid(); };
   CsvRecord record;
-  if (!reader.next(record)) {
-    if (reader.read_failed()) return refuse(read_error(options.input_name, reader.read_error_number()));
+  bool have_header = false;
+  while (reader.next(record) && !cut_short(record)) {
+    if (!record.fields.empty() || record.problem != CsvProblem::kNone) {
+      have_header = true;
+      break;
+    }
+    preamble += record.line_end;
+  }
+  const auto input_problem = [&](bool wrote_any) {
+    if (input.read_failed()) return refuse(read_error(options.input_name, input.read_error_number()));
+    return refuse(invalid_text_message(options, input, reader, wrote_any));
+  };
+  if (input.read_failed() || (input.invalid() && !have_header)) return input_problem(false);
+  if (!have_header) {
     return refuse("no header in " + std::string(options.input_name) +
                   "; expected CSV whose header names distance_m and diameter, or sections, optionally model");
   }
-  if (record.problem != CsvProblem::kNone) {
-    return refuse("unusable header: " + describe(record.problem, kDefaultMaxRecordBytes));
-  }
+  if (record.problem != CsvProblem::kNone) return refuse("unusable header: " + describe(record));
+  std::string header_line_end(record.line_end);
+  std::vector<bool> header_quoted = record.quoted;
   std::vector<std::string> names = header_names(record);
   std::vector<std::string_view> header(names.begin(), names.end());
   Columns columns = find_columns(header);
-  if (!columns.has_required() && !options.delimiter) {
+  if (!columns.has_required() && !delimiter_known) {
     // Try the other delimiters on the same header.
     const std::vector<std::string> comma_names = names;
     for (const char other : std::span(kDelimiters).subspan(1)) {
-      if (!reader.restart(other) || !reader.next(record) || record.problem != CsvProblem::kNone) continue;
+      if (!reader.restart(other)) continue;
+      while (reader.next(record) && record.fields.empty() && record.problem == CsvProblem::kNone) {
+      }
+      if (record.problem != CsvProblem::kNone || record.fields.empty()) continue;
       std::vector<std::string> other_names = header_names(record);
       const std::vector<std::string_view> other_header(other_names.begin(), other_names.end());
       const Columns other_columns = find_columns(other_header);
@@ -278,51 +527,70 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
         columns = other_columns;
         names = std::move(other_names);
         header.assign(names.begin(), names.end());
+        header_line_end = record.line_end;
+        header_quoted = record.quoted;
         break;
       }
     }
     if (!columns.has_required()) {
       return refuse("no delimiter (comma, semicolon or tab) gives the header the required columns; split at "
-                    "commas it holds " + listed(comma_names) + "; " + std::string(kRequiredColumns));
+                    "commas it holds " + listed(comma_names) + "; " + std::string(kRequiredColumns) +
+                    utf16_hint(comma_names));
     }
   }
   if (!columns.has_required()) {
     return refuse("split at " + std::string(delimiter_name(delimiter)) + ", the header holds " + listed(names) +
-                  "; " + std::string(kRequiredColumns));
+                  "; " + std::string(kRequiredColumns) + utf16_hint(names));
   }
   if (const auto problem = header_problem(header, columns)) return refuse(*problem);
+  ResultLayout layout;
+  if (const auto problem = lay_out_results(header, columns, options.replace, layout)) return refuse(*problem);
 
-  OutputBuffer output(out);
+  const bool csv = options.format == Format::kCsv;
+  OutputBuffer output(out, csv ? input.encoding() : Encoding::kUtf8);
   std::string& text = output.text();
-  if (options.format == Format::kCsv) {
-    for (const auto name : header) {
-      append_csv_field(text, name, delimiter);
-      text += delimiter;
-    }
-    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-      if (i > 0) text += delimiter;
-      text += kResultColumns[i];
-    }
-    text += '\n';
+  const RowWriter writer(header, header_quoted, layout, delimiter);
+  if (csv) {
+    if (input.has_mark()) text += kByteOrderMark;
+    text += preamble;
+    writer.write_csv_header(text, header_line_end);
   }
 
   RowEvaluator evaluator(columns, delimiter != ',');
-  bool any_bad_row = false;
-  while (reader.next(record)) {
+  std::uint64_t bad_rows = 0;
+  std::uint64_t first_bad_line = 0;
+  while (reader.next(record) && !cut_short(record)) {
+    if (record.fields.empty() && record.problem == CsvProblem::kNone) {
+      if (csv) text += record.line_end;  // an empty line stays one
+      continue;
+    }
     const RowResult result = evaluator.evaluate(record);
-    any_bad_row = any_bad_row || !result.error.empty();
-    if (options.format == Format::kJson) {
-      write_json_row(text, header, record.fields, result);
+    if (!result.error.empty() && bad_rows++ == 0) first_bad_line = record.line;
+    if (csv) {
+      writer.write_csv_row(text, record, result);
     } else {
-      write_csv_row(text, record.fields, columns.count, result, delimiter);
+      writer.write_json_row(text, record, result);
     }
     output.flush_if_full();
     if (!output.good()) return kExitWriteFailed;  // no use reading on; the caller says so
   }
+  if (input.invalid() || input.read_failed()) {
+    // Output that has begun is given up to where the input stopped; else
+    // there is none, as for any input that cannot be read.
+    const bool wrote_any = output.wrote_any();
+    if (wrote_any) {
+      output.flush();
+    } else {
+      text.clear();
+    }
+    return input_problem(wrote_any);
+  }
   output.flush();
-  if (reader.read_failed()) return refuse(read_error(options.input_name, reader.read_error_number()));
   if (!output.good()) return kExitWriteFailed;
-  return any_bad_row ? kExitBadRows : kExitFine;
+  if (bad_rows == 0) return kExitFine;
+  err << "ferrant-reach batch: " << bad_rows << (bad_rows == 1 ? " row has an error" : " rows have errors")
+      << ", the first on line " << first_bad_line << "; the error " << (csv ? "column" : "field") << " says why\n";
+  return kExitBadRows;
 }
 
 }  // namespace cli

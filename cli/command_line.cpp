@@ -20,9 +20,11 @@ std::string subcommand_list(std::span<const SubcommandSyntax> subcommands) {
 
 std::string accepted_options(const SubcommandSyntax& syntax) {
   std::string list;
-  for (const auto option : syntax.options) {
-    list += option;
-    list += ", ";
+  for (const auto& names : {syntax.options, syntax.flags}) {
+    for (const auto option : names) {
+      list += option;
+      list += ", ";
+    }
   }
   return list + "--help";
 }
@@ -77,6 +79,7 @@ CommandLine parse_command_line(std::span<const std::string_view> args,
     CLI::App* app;
     bool help = false;
     std::vector<std::vector<std::string>> values;
+    std::vector<int> flag_counts;
     std::vector<std::string> arguments;
   };
   std::vector<Parsed> parsed(subcommands.size());
@@ -96,6 +99,10 @@ CommandLine parse_command_line(std::span<const std::string_view> args,
           ->expected(1)
           ->allow_extra_args(false)
           ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    }
+    slot.flag_counts.resize(syntax.flags.size());
+    for (std::size_t f = 0; f < syntax.flags.size(); ++f) {
+      slot.app->add_flag(std::string(syntax.flags[f]), slot.flag_counts[f]);
     }
     if (syntax.max_arguments > 0) slot.app->add_option("arguments", slot.arguments);
   }
@@ -162,6 +169,7 @@ CommandLine parse_command_line(std::span<const std::string_view> args,
   line.subcommand = index;
   line.help = chosen->help;
   line.values = std::move(chosen->values);
+  line.flag_counts = std::move(chosen->flag_counts);
   line.arguments = std::move(chosen->arguments);
   return line;
 }

@@ -17,6 +17,7 @@ struct SubcommandSyntax {
   std::string_view name;
   std::span<const std::string_view> options;  // long names with "--", each takes one value
   std::size_t max_arguments;                  // plain arguments accepted (a FILE)
+  std::span<const std::string_view> flags = {};  // long names with "--" that take no value
 };
 
 struct CommandLine {
@@ -25,6 +26,7 @@ struct CommandLine {
   std::size_t subcommand = 0;  // index into the syntax table
   bool help = false;           // --help or -h given to the subcommand
   std::vector<std::vector<std::string>> values;  // per option, in the order given
+  std::vector<int> flag_counts;                  // per flag, how often it was given
   std::vector<std::string> arguments;
   std::string error;  // for kError: what was wrong, and what is accepted
   std::string_view error_subcommand;  // for kError: the subcommand it concerns, if any

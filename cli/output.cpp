@@ -1,44 +1,26 @@
 #include "cli/output.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 
+#include "base/utf8.h"
 #include "model/reach.h"
 
 namespace cli {
-namespace {
-
-// Length of the valid UTF-8 sequence at the start of text, or 0.
-std::size_t utf8_sequence_length(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;  // bounds of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-}  // namespace
 
 void OutputBuffer::flush() {
-  if (!text_.empty()) out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  if (!out_) text_.clear();  // once a write failed: no more, and its reason stays in errno
+  if (text_.empty()) return;
+  std::string_view bytes = text_;
+  if (encoding_ != Encoding::kUtf8) {
+    encoded_.clear();
+    append_encoded(encoded_, text_, encoding_);
+    bytes = encoded_;
+  }
+  errno = 0;  // the reason for a failure, for the message
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  wrote_any_ = true;
   text_.clear();
 }
 
@@ -48,8 +30,8 @@ void append_int(std::string& out, std::int64_t value) {
   out.append(digits, result.ptr);
 }
 
-void append_csv_field(std::string& out, std::string_view field, char delimiter) {
-  const bool needs_quotes = std::any_of(field.begin(), field.end(), [delimiter](char c) {
+void append_csv_field(std::string& out, std::string_view field, char delimiter, bool quote) {
+  const bool needs_quotes = quote || std::any_of(field.begin(), field.end(), [delimiter](char c) {
     return c == delimiter || c == '"' || c == '\r' || c == '\n';
   });
   if (!needs_quotes) {
@@ -99,7 +81,7 @@ void append_json_string(std::string& out, std::string_view text) {
     if (i == text.size()) break;
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte >= 0x80) {
-      const std::size_t length = utf8_sequence_length(text.substr(i));
+      const std::size_t length = base::utf8_sequence_length(text.substr(i));
       if (length == 0) {
         out += "\\ufffd";
         ++i;

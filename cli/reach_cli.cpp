@@ -1,6 +1,7 @@
 #include "cli/reach_cli.h"
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -34,7 +35,7 @@ Usage:
   ferrant-reach baserate --distance M [--diameter D] [--model NAME] [--format F]
   ferrant-reach loop --section D:M [--section D:M ...] [--model NAME] [--format F]
   ferrant-reach table [--diameter D|all] [--format F]
-  ferrant-reach batch [--format csv|json] [--delimiter C] [FILE]
+  ferrant-reach batch [--format F] [--delimiter C] [--encoding E] [--replace] [FILE]
   ferrant-reach psd --baserate K [--format csv|json|svg]
   ferrant-reach SUBCOMMAND --help
   ferrant-reach --help | --version
@@ -50,7 +51,8 @@ An option's value follows it (--baserate 10) or an equals sign
 
 Exit codes: 0 fine; 1 some batch rows had errors (every row was written);
 2 bad arguments, or input that cannot be read; 3 the output could not be
-written.
+written. A reader that closes the pipe early (| head) ends the program
+quietly, by the signal SIGPIPE where there is one.
 )";
 
 constexpr std::string_view kDistanceHelp = R"(Usage: ferrant-reach distance --baserate K [--diameter D] [--format F]
@@ -127,15 +129,17 @@ CSV header: diameter,baserate,line_rate_kbps,ferrant_m,ferrant_ft,pellion_m,pell
 Example: ferrant-reach table --diameter all --format csv > reach.csv
 )";
 
-constexpr std::string_view kBatchHelp = R"(Usage: ferrant-reach batch [--format csv|json] [--delimiter C] [FILE]
+constexpr std::string_view kBatchHelp = R"(Usage: ferrant-reach batch [--format F] [--delimiter C] [--encoding E] [--replace] [FILE]
 
 Reads CSV from FILE, or from standard input when FILE is - or not given.
 The header names the columns distance_m and diameter, or sections, and
 optionally model, in any order and any case; other columns pass through.
-Writes every row in input order with baserate, line_rate_kbps and error
-appended. A bad row keeps its place, with the error text and no results,
-and the exit code is then 1; a missing or unusable header, or a FILE that
-cannot be read, gives exit code 2.
+Writes every row in input order with its results in columns of their own:
+baserate, line_rate_kbps, loop_ohm and error; for sections also
+equivalent_m (before loop_ohm). A bad row keeps its place and its fields,
+with an error that names its line and no results, and the exit code is then
+1; a missing or unusable header, a FILE that cannot be read or is not text
+in its encoding gives exit code 2.
 
   distance_m     a whole number of metres 0..100000
   diameter       0.4, 0.5, ..., 1.4 (also 0,4 with semicolons or tabs)
@@ -143,8 +147,22 @@ cannot be read, gives exit code 2.
                  separated by blanks, "0.4:2000 0.6:3000" (see loop --help)
   model          Pellion, Ferrant_II, Ferrant_III or Ferrant_IV in any case,
                  or empty for the limit 238
-  --delimiter C  , or ; or tab; without it, the first of these that gives
-                 the header its columns. The output uses the same.
+  Blanks around values do not count.
+
+  baserate, line_rate_kbps, loop_ohm (one conductor over the distance or the
+  loop), equivalent_m (the loop as 0.4 mm cable): as distance, baserate and
+  loop give them. JSON adds shares, the loop's sections' shares of the reach
+  budget, and extra_fields for fields beyond the header's.
+
+  --delimiter C  , or ; or tab; without it, a first line sep=C names it, else
+                 the first of these that gives the header its columns. The
+                 output uses the same.
+  --encoding E   utf-8 (default), cp1252 or latin1: the encoding of a FILE
+                 without a byte-order mark. With a mark it is UTF-8 or
+                 UTF-16. CSV is written in the input's encoding, with its
+                 mark and line ends; JSON in UTF-8.
+  --replace      write the results over columns of those names that batch
+                 did not write (its own from an earlier run it always does)
   --format F     csv (default) or json (one object per line)
 
 Example: ferrant-reach batch links.csv > answers.csv
@@ -176,6 +194,7 @@ struct Io {
 struct Args {
   std::string_view subcommand;
   std::span<const std::string_view> names;
+  std::span<const std::string_view> flag_names;
   const CommandLine& line;
 
   std::optional<std::string_view> get(std::string_view name) const {
@@ -183,6 +202,12 @@ struct Args {
       if (names[i] == name && !line.values[i].empty()) return line.values[i].front();
     }
     return std::nullopt;
+  }
+  bool has_flag(std::string_view name) const {
+    for (std::size_t i = 0; i < flag_names.size(); ++i) {
+      if (flag_names[i] == name) return line.flag_counts[i] > 0;
+    }
+    return false;
   }
   std::span<const std::string> all(std::string_view name) const {
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -586,6 +611,12 @@ int run_batch_command(const Io& io, const Args& args) {
     options.delimiter = read_delimiter(*text);
     if (!options.delimiter) return invalid_value(io, args, "--delimiter", *text, ", or ; or tab");
   }
+  if (const auto text = args.get("--encoding")) {
+    const auto encoding = find_encoding(*text);
+    if (!encoding) return invalid_value(io, args, "--encoding", *text, kAcceptedEncodings);
+    options.unmarked = *encoding;
+  }
+  options.replace = args.has_flag("--replace");
   const std::string_view file = args.line.arguments.empty() ? "-" : std::string_view(args.line.arguments[0]);
   if (file == "-") return run_batch(io.in, io.out, io.err, options);
 
@@ -619,7 +650,8 @@ constexpr std::array<std::string_view, 3> kDistanceOptions = {"--baserate", "--d
 constexpr std::array<std::string_view, 4> kBaserateOptions = {"--distance", "--diameter", "--model", "--format"};
 constexpr std::array<std::string_view, 3> kLoopOptions = {"--section", "--model", "--format"};
 constexpr std::array<std::string_view, 2> kTableOptions = {"--diameter", "--format"};
-constexpr std::array<std::string_view, 2> kBatchOptions = {"--format", "--delimiter"};
+constexpr std::array<std::string_view, 3> kBatchOptions = {"--format", "--delimiter", "--encoding"};
+constexpr std::array<std::string_view, 1> kBatchFlags = {"--replace"};
 constexpr std::array<std::string_view, 2> kPsdOptions = {"--baserate", "--format"};
 // Options that may be given more than once, building a list.
 constexpr std::string_view kListOption = "--section";
@@ -629,7 +661,7 @@ constexpr std::array<Subcommand, 6> kSubcommands = {{
     {{"baserate", kBaserateOptions, 0}, kBaserateHelp, run_baserate},
     {{"loop", kLoopOptions, 0}, kLoopHelp, run_loop},
     {{"table", kTableOptions, 0}, kTableHelp, run_table},
-    {{"batch", kBatchOptions, 1}, kBatchHelp, run_batch_command},
+    {{"batch", kBatchOptions, 1, kBatchFlags}, kBatchHelp, run_batch_command},
     {{"psd", kPsdOptions, 0}, kPsdHelp, run_psd},
 }};
 
@@ -654,7 +686,7 @@ int run_command_line(const Io& io, std::span<const std::string_view> arguments) 
     io.out << subcommand.help;
     return kExitFine;
   }
-  const Args args{subcommand.syntax.name, subcommand.syntax.options, line};
+  const Args args{subcommand.syntax.name, subcommand.syntax.options, subcommand.syntax.flags, line};
   for (std::size_t i = 0; i < args.names.size(); ++i) {
     if (line.values[i].size() > 1 && args.names[i] != kListOption) {
       return usage_error(io, args.subcommand, std::string(args.names[i]) + " given twice");
@@ -667,10 +699,23 @@ int run_command_line(const Io& io, std::span<const std::string_view> arguments) 
 
 int run_reach(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err) {
   const Io io{in, out, err};
+  // A failed write leaves its reason in errno: the writes in pieces clear it
+  // before they write, and nothing after a failure writes again.
+  errno = 0;
   const int exit_code = run_command_line(io, args);
-  out.flush();
+  if (out) {
+    errno = 0;
+    out.flush();
+  }
   if (!out) {
-    err << "ferrant-reach: cannot write the output\n";
+    const int error_number = errno;
+    // A reader that closed the pipe early (| head) wants no more: the tool
+    // ends quietly, as others do. (On Linux the signal ends it first.)
+    if (error_number != EPIPE) {
+      err << "ferrant-reach: cannot write the output";
+      if (error_number != 0) err << ": " << std::generic_category().message(error_number);
+      err << '\n';
+    }
     return kExitWriteFailed;
   }
   return exit_code;

@@ -58,6 +58,9 @@ for args in "${reach_cases[@]}"; do
   }
 done
 
+echo "--- ferrant-reach.exe batch on the files spreadsheets write"
+"$here/../cli/sheets_test.sh" "$WINE" "$windows/cli/ferrant-reach.exe" || fail "ferrant-reach.exe batch"
+
 echo "--- the real window driven in-process"
 "$WINE" "$windows/tests/toolkit/conformance/toolkit_conformance_win32.exe" --gtest_brief=1 ||
   fail "toolkit conformance"
