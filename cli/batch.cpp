@@ -317,21 +317,6 @@ class RowWriter {
     out += record.line_end;
   }
 
- private:
-  void write_header_columns(std::string& out, const CsvRecord& record, const RowResult& row) const {
-    const auto& fields = record.fields;
-    for (std::size_t i = 0; i < header_.size(); ++i) {
-      if (i > 0) out += delimiter_;
-      if (const auto& result = layout_.result_in_column[i]) {
-        append_result_csv(out, *result, row, delimiter_);
-      } else if (i < fields.size()) {
-        append_csv_field(out, fields[i], delimiter_, was_quoted(record.quoted, i));
-      }
-    }
-  }
-
- public:
-
   // The header's columns that are no results, by name (null where a short
   // row has none), then the results, then "extra_fields" when the row has
   // fields beyond the header's.
@@ -382,6 +367,18 @@ class RowWriter {
   }
 
  private:
+  void write_header_columns(std::string& out, const CsvRecord& record, const RowResult& row) const {
+    const auto& fields = record.fields;
+    for (std::size_t i = 0; i < header_.size(); ++i) {
+      if (i > 0) out += delimiter_;
+      if (const auto& result = layout_.result_in_column[i]) {
+        append_result_csv(out, *result, row, delimiter_);
+      } else if (i < fields.size()) {
+        append_csv_field(out, fields[i], delimiter_, was_quoted(record.quoted, i));
+      }
+    }
+  }
+
   static void append_shares(std::string& out, const RowResult& row) {
     out += "\"shares\":";
     if (!row.error.empty()) {
