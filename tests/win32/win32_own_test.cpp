@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/artwork.h"
 #include "tests/toolkit/bmp_file.h"
 #include "tests/toolkit/conformance/driver.h"
 #include "tests/win32/accessible_name.h"
@@ -148,14 +149,9 @@ TEST_F(Win32Window, AltF4FromAComboBoxAsksToClose) {
 }
 
 TEST_F(Win32Window, APictureWithAlphaIsShownOnTheButtonFace) {
-  // A 16 x 16 icon of 32 bits, every pixel red at half alpha, the AND mask
-  // showing all.
-  bmp::Bytes image = bmp::info_header(16, 32, 32);
-  for (int i = 0; i < 16 * 16; ++i) image.insert(image.end(), {0x00, 0x00, 0xFF, 0x80});
-  image.resize(image.size() + 16 * 4);
-  const bmp::Bytes icon = bmp::ico_file({{16, 32, image}});
+  // A 16 x 16 icon of 32 bits, every pixel red at half alpha.
   const fs::path file = fs::temp_directory_path() / "win32-alpha.ico";
-  bmp::write(file, icon);
+  bmp::write(file, artwork::encode_ico({16, 16, std::vector<std::uint32_t>(16 * 16, 0x80FF0000u)}));
   const tk::Bitmap picture = tk::load_bitmap(0, file.string());
   fs::remove(file);
   ASSERT_NE(picture, tk::kNoBitmap) << tk::last_error();
