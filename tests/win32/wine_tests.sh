@@ -36,17 +36,10 @@ for tests in tests/model/ferrant_model_tests.exe tests/chart/ferrant_chart_tests
   "$WINE" "$windows/$tests" --gtest_brief=1 || fail "$tests"
 done
 
+# Every model row and the chart's numbers as text through the program's own
+# output (the other subcommands' formats: ferrant_cli_tests.exe above).
 echo "--- ferrant-reach.exe answers as on Linux"
-reach_cases=(
-  "table --diameter all --format csv"
-  "distance --baserate 36 --diameter 0.6 --format json"
-  "baserate --distance 2500 --diameter 0.5 --model Pellion"
-  "baserate --distance 30000 --diameter 1.4 --model Ferrant_IV --format csv"
-  "loop --section 0.4:2000 --section 0.6:3000 --section 1.4:10000 --model pellion --format json"
-  "psd --baserate 110 --format csv"
-  "psd --baserate 10 --format svg"
-)
-for args in "${reach_cases[@]}"; do
+for args in "table --diameter all --format csv" "psd --baserate 110 --format csv" "psd --baserate 10 --format svg"; do
   # shellcheck disable=SC2086
   "$WINE" "$windows/cli/ferrant-reach.exe" $args >"$work/windows.out" 2>&1 || true
   # shellcheck disable=SC2086
