@@ -120,9 +120,6 @@ TEST_F(ProgramTest, CopyResultsCopiesWhatTheCommandLinePrintsForTheSameInputs) {
   };
   EXPECT_EQ(copied, reach({"distance", "--baserate", "10", "--diameter", "0.4"}) + "\n" +
                         reach({"baserate", "--distance", "5000", "--diameter", "0.4", "--model", "Pellion"}));
-  for (const char* answer : {"6555 Meter = 21505 Feet", "6009 Meter = 19713 Feet", "17 x 64kbit/s = 1088kbit/s"}) {
-    EXPECT_NE(copied.find(answer), std::string::npos) << answer;
-  }
 
   // The context menu's one item (its click raises the same menu event: the
   // conformance suite); with no model chosen every baserate's limit.
