@@ -85,8 +85,9 @@ async function accessibleNodes(page) {
   return nodes;
 }
 
-// After the typical input: the inputs named by their captions, each result
-// one image named by caption, value and unit, in its panel, no covered
+// After the typical input, a gadget of each role in each panel (the whole
+// outline in order: app_test's): the inputs named by their captions, each
+// result one image named by caption, value and unit, in its panel, no covered
 // "Meter = 0 Feet", one live region a panel, no role=application.
 async function checkAccessibility(page) {
   step('accessibility: names, groups, order, hidden labels and the chart');
@@ -98,14 +99,11 @@ async function checkAccessibility(page) {
     ['textbox', kBaserateCaption, upper],
     ['combobox', `Enter Cable Diameter: 0.4mm .. 1.4mm, ${upper}`, upper],
     ['image', 'Possible Distance for Ferrant_II,III,IV, 6555 Meter = 21505 Feet', upper],
-    ['image', 'Possible Distance for Pellion, 6009 Meter = 19713 Feet', upper],
     ['text', '898 Ohm', upper],
     ['image', 'Transmit PSD for baserate 10: PAM-8, PAM-16, PAM-32, 0 to 1.5 MHz', upper],
     ['textbox', 'Enter Distance: 0 .. 30000 Meter', lower],
-    ['combobox', `Enter Cable Diameter: 0.4mm .. 1.4mm, ${lower}`, lower],
     ['combobox', 'Enter Modem Type: Tamsel1 .. Tamsel3', lower],
     ['image', 'Possible Baserate, 17 x 64kbit/s = DSL Line Speed = 1088kbit/s', lower],
-    ['text', '685 Ohm', lower],
     ['button', 'Quit', ''],
     ['image', 'Varnek logo', ''],
   ];
@@ -297,7 +295,7 @@ async function checkDrawing(page, script, factor, scratch, what) {
 }
 
 // Each factor in a fresh profile: the drawing at the start and after a typed
-// baserate, the results, the logo, a narrow viewport; at 1, the ratio changed
+// baserate, the logo, a narrow viewport; at 1, the ratio changed
 // to 2 within the page (as moving to another screen does).
 async function checkDeviceScales(browser, scratch) {
   const typing = `type ${kBaserateField} 10\n`;
@@ -317,7 +315,6 @@ async function checkDeviceScales(browser, scratch) {
       await retype(page, driver, kBaserateField, '10');
       await programIdle(page);
       const typed = await checkDrawing(page, typing, factor, scratch, `${factor}x, baserate 10`);
-      await checkTexts(page, typed.gadgets, `${factor}x`);
       // The logo at factor x its pixels; a narrow viewport scrolls the window.
       const { width, height } = typed.gadgets[kLogo];
       await page.setViewportSize({ width: 400, height: 900 });
