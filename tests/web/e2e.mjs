@@ -11,7 +11,7 @@ import { existsSync, promises as fs } from 'node:fs';
 import path from 'node:path';
 import process from 'node:process';
 
-import { kOrigin, launchBrowser, openPage, programIdle, scratchFolder, shownText } from './browser.mjs';
+import { checkList, kOrigin, launchBrowser, openPage, programIdle, scratchFolder, shownText } from './browser.mjs';
 import { createDriver } from './driver.mjs';
 
 const [siteDir, replayProgram, outDir] = process.argv.slice(2);
@@ -25,15 +25,10 @@ const [kBaserateField, kDistanceField, kModelBox, kQuitButton, kLogo, kHomepageI
 const kPellion = 0;  // the model box's first item
 const kFerrantMetres = 108;
 const kBaserateCaption = 'Enter Baserate: 3 .. 238';
-const kChartTitle = 'PSD (dBm/Hz)';
 const kStartMs = 60_000;
 
-let failures = 0;
+const { fail, end } = checkList();
 const step = (text) => console.log(`--- ${text}`);
-const fail = (text) => {
-  console.error(`FAIL: ${text}`);
-  failures += 1;
-};
 
 const programState = () => document.documentElement.dataset.ferrant;
 // Polls the program's state in the page (across reloads) until it is `wanted`.
@@ -421,13 +416,4 @@ async function main() {
   }
 }
 
-main().then(() => {
-  if (failures) {
-    console.error(`web e2e: ${failures} checks failed (pictures in ${outDir})`);
-    process.exit(1);
-  }
-  console.log('web e2e: all checks passed');
-}, (error) => {
-  console.error(error.stack ?? String(error));
-  process.exit(1);
-});
+end('web e2e', main());
