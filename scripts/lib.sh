@@ -35,4 +35,4 @@ build_preset() {
 # Windows stage and by scripts/mutants (which adds the soak program): one
 # list, so a test added to the Wine run is built wherever it runs.
 WINDOWS_TEST_TARGETS=(ferrant-calc ferrant-reach ferrant_model_tests ferrant_chart_tests
-  ferrant_cli_tests toolkit_conformance_win32 win32_own_test accessible_names)
+  ferrant_cli_tests toolkit_conformance_win32 win32_own_test)

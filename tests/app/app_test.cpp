@@ -75,10 +75,8 @@ TEST(ProgramHandlers, TextsAfterInput) {
       // A paste with more than a number shows the number read, the results
       // its own (12 m: Ferrant_II's limit 89).
       {"pick 4 1\npaste 2 12,000", {{2, "12"}, {117, "39 Feet"}, {125, "89"}}},
-      {"paste 2 5 km", {{2, "5"}, {117, "16 Feet"}}},
       {"paste 0 12.5", {{0, "12"}, {102, "768kbit/s"}}},
       {"type 0 7\npaste 0 abc", {{0, "0"}, {102, "0kbit/s"}}},
-      {"paste 0 300 kbit", {{0, "238"}}},
       {"paste 2  0050", {{2, " 0050"}, {117, "164 Feet"}}},  // the whole text is the number
       // Model limits beside the goldens'; the model box does not limit panel 1.
       {"openclose 4", {{125, "238"}, {127, "15232kbit/s"}}},
@@ -122,9 +120,6 @@ TEST_F(ProgramTest, CopyResultsCopiesWhatTheCommandLinePrintsForTheSameInputs) {
   };
   EXPECT_EQ(copied, reach({"distance", "--baserate", "10", "--diameter", "0.4"}) + "\n" +
                         reach({"baserate", "--distance", "5000", "--diameter", "0.4", "--model", "Pellion"}));
-  for (const char* answer : {"6555 Meter = 21505 Feet", "6009 Meter = 19713 Feet", "17 x 64kbit/s = 1088kbit/s"}) {
-    EXPECT_NE(copied.find(answer), std::string::npos) << answer;
-  }
 
   // The context menu's one item (its click raises the same menu event: the
   // conformance suite); with no model chosen every baserate's limit.

@@ -62,17 +62,13 @@ open_at 1
 [[ $(xdotool getwindowgeometry "$window") == *"Position: 10,0 "* ]] || fail "window not at 10,0"
 xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
 
-# The typical input, then Ctrl+Shift+C: both panels' answers on the clipboard
-# (and the primary selection) as ferrant-reach prints them. (The context
-# menu's item raises the same menu event: the conformance suite.)
-xdotool key Tab Tab
-xdotool type --delay 50 5000
-xdotool key Tab Tab P ctrl+shift+c
+# Ctrl+Shift+C: the results on the clipboard and the primary selection alike
+# (what the copy holds: tests/app/app_test.cpp; the shortcut and the
+# clipboard on every backend: the conformance suite).
+xdotool key ctrl+shift+c
 sleep 0.5
 copied=$(timeout 5 xclip -o -selection clipboard || true)
-for wanted in "6555 Meter = 21505 Feet" "6009 Meter = 19713 Feet" "17 x 64kbit/s = 1088kbit/s" "Model:             Pellion"; do
-  [[ $copied == *"$wanted"* ]] || fail "the copied results lack \"$wanted\": $copied"
-done
+[[ $copied == *"6555 Meter = 21505 Feet"* ]] || fail "the copied results lack baserate 10's reach: $copied"
 [[ $(timeout 5 xclip -o -selection primary || true) == "$copied" ]] || fail "the primary selection is not the copied text"
 # A refused "." in the distance field: the text stays, the hint shows under
 # the field (its pale yellow), and is gone after its five seconds.

@@ -1,11 +1,10 @@
-// Windows bitmap and icon files built byte by byte, for the decoder's tests,
-// the conformance suite and the programs' logo tests.
+// Windows bitmap files built byte by byte, for the decoder's tests, the
+// conformance suite and the programs' logo tests.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <tuple>
 #include <vector>
 
 namespace bmp {
@@ -59,24 +58,6 @@ inline Bytes solid_bmp(int width, int height, std::uint32_t colour) {
 inline void write(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-// An icon file with one image per given (width, bits, image).
-inline Bytes ico_file(const std::vector<std::tuple<int, int, Bytes>>& images) {
-  Bytes file(6 + 16 * images.size(), 0);
-  put(file, 2, 1, 2);
-  put(file, 4, static_cast<std::uint32_t>(images.size()), 2);
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    const auto& [width, bits, image] = images[i];
-    const std::size_t entry = 6 + 16 * i;
-    file[entry] = file[entry + 1] = static_cast<std::uint8_t>(width);
-    put(file, entry + 4, 1, 2);
-    put(file, entry + 6, static_cast<std::uint32_t>(bits), 2);
-    put(file, entry + 8, static_cast<std::uint32_t>(image.size()));
-    put(file, entry + 12, static_cast<std::uint32_t>(file.size()));
-    file.insert(file.end(), image.begin(), image.end());
-  }
-  return file;
 }
 
 }  // namespace bmp

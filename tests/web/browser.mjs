@@ -118,3 +118,23 @@ export async function scratchFolder(prefix) {
   const folder = await fs.mkdtemp(path.join(os.tmpdir(), prefix));
   return { folder, remove: () => fs.rm(folder, { recursive: true, force: true }) };
 }
+
+// A script's checks: fail(text) reports one that does not hold; end(name,
+// run) exits once the promise `run` settles, 0 when every check held, 1 when
+// one did not or the script threw.
+export function checkList() {
+  let failures = 0;
+  const fail = (text) => {
+    console.error(`FAIL: ${text}`);
+    failures += 1;
+  };
+  const end = (name, run) => run.then(() => {
+    if (failures) console.error(`${name}: ${failures} checks failed`);
+    else console.log(`${name}: all checks passed`);
+    process.exit(failures ? 1 : 0);
+  }, (error) => {
+    console.error(error.stack ?? String(error));
+    process.exit(1);
+  });
+  return { fail, end };
+}

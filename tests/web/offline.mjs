@@ -3,12 +3,12 @@
 import { promises as fs } from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import { launchBrowser, programIdle, shownText } from './browser.mjs';
+import { checkList, launchBrowser, programIdle, shownText } from './browser.mjs';
 
 const [kBaserateField, kFerrantMetres] = [0, 108];  // ferrant-replay --help: the upper panel's distance label
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-let [failures, workerVersion] = [0, null];  // once set, the version service-worker.js is served at
-const fail = (text) => { console.error(`FAIL: ${text}`); failures += 1; };
+let workerVersion = null;  // once set, the version service-worker.js is served at
+const { fail, end } = checkList();
 
 const server = http.createServer(async (request, response) => {
   const name = new URL(request.url, 'http://server').pathname.slice(1) || 'index.html';
@@ -55,5 +55,4 @@ try {
 } finally {
   await session.close().finally(() => server.close());
 }
-console.log(failures ? `web offline: ${failures} checks failed` : 'web offline: all checks passed');
-process.exit(failures ? 1 : 0);
+end('web offline', Promise.resolve());

@@ -10,7 +10,7 @@ import { promises as fs } from 'node:fs';
 import path from 'node:path';
 import process from 'node:process';
 
-import { kOrigin, launchBrowser, openPage, programIdle, shootClient, shownText } from './browser.mjs';
+import { checkList, kOrigin, launchBrowser, openPage, programIdle, shootClient, shownText } from './browser.mjs';
 
 const [siteDir, replayProgram, outDir] = process.argv.slice(2);
 if (!siteDir || !replayProgram || !outDir) {
@@ -21,11 +21,7 @@ const kBaserateField = 0;
 const kDiameterBox = 1;
 const kLogo = 13;  // its text is its accessible name, not shown
 
-let failures = 0;
-const fail = (text) => {
-  console.error(`FAIL: ${text}`);
-  failures += 1;
-};
+const { fail, end } = checkList();
 
 // The window as one line per element: tag, attributes (styles as the
 // browser reads them, a field's value as it stands) and own text; the start
@@ -116,13 +112,4 @@ async function main() {
   }
 }
 
-main().then(() => {
-  if (failures) {
-    console.error(`web start: ${failures} checks failed`);
-    process.exit(1);
-  }
-  console.log('web start: all checks passed');
-}, (error) => {
-  console.error(error.stack ?? String(error));
-  process.exit(1);
-});
+end('web start', main());

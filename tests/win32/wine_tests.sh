@@ -4,8 +4,7 @@
 # DISPLAY (run it under tests/fltk/with_xvfb.sh): the unit tests,
 # ferrant-reach.exe against the default Linux build's, the conformance suite
 # and win32_own_test in-process, and ferrant-calc.exe with real X input at
-# three display scales (its drawing and logo, a typed baserate, Quit; at 100 %
-# the results Ctrl+Shift+C copies and the names screen readers get).
+# three display scales (its drawing and logo, a typed baserate, Quit).
 set -euo pipefail
 windows=$(cd "$1" && pwd)
 linux=$(cd "$2" && pwd)
@@ -37,17 +36,10 @@ for tests in tests/model/ferrant_model_tests.exe tests/chart/ferrant_chart_tests
   "$WINE" "$windows/$tests" --gtest_brief=1 || fail "$tests"
 done
 
+# Every model row and the chart's numbers as text through the program's own
+# output (the other subcommands' formats: ferrant_cli_tests.exe above).
 echo "--- ferrant-reach.exe answers as on Linux"
-reach_cases=(
-  "table --diameter all --format csv"
-  "distance --baserate 36 --diameter 0.6 --format json"
-  "baserate --distance 2500 --diameter 0.5 --model Pellion"
-  "baserate --distance 30000 --diameter 1.4 --model Ferrant_IV --format csv"
-  "loop --section 0.4:2000 --section 0.6:3000 --section 1.4:10000 --model pellion --format json"
-  "psd --baserate 110 --format csv"
-  "psd --baserate 10 --format svg"
-)
-for args in "${reach_cases[@]}"; do
+for args in "table --diameter all --format csv" "psd --baserate 110 --format csv" "psd --baserate 10 --format svg"; do
   # shellcheck disable=SC2086
   "$WINE" "$windows/cli/ferrant-reach.exe" $args >"$work/windows.out" 2>&1 || true
   # shellcheck disable=SC2086
@@ -104,22 +96,6 @@ for setting in 96:1 144:1.5 192:2; do
   # shellcheck disable=SC2046
   xdotool mousemove $(screen_point 35 76) click 1 key End BackSpace type 10
   expect_drawing "$work/typed.png" "baserate 10"
-  if [ "$dpi" -eq 96 ]; then
-    # The typical input (distance 5000, Tab past the diameter box, Pellion by
-    # its letter) copied; Wine hands its clipboard on to X11's.
-    # shellcheck disable=SC2046
-    xdotool mousemove $(screen_point 45 406) click 1 key End BackSpace type 5000
-    xdotool key Tab Tab p ctrl+shift+c
-    sleep 1
-    copied=$(timeout 5 xclip -o -selection clipboard 2>&1 || true)
-    names=$("$WINE" "$windows/tests/win32/accessible_names.exe" 2>&1 | tr -d '\r' || true)
-    for line in "6555 Meter = 21505 Feet" "6009 Meter = 19713 Feet" "17 x 64kbit/s = 1088kbit/s"; do
-      grep -qF "$line" <<<"$copied" || fail "Ctrl+Shift+C copied no \"$line\": $copied"
-    done
-    for name in "Transmit PSD for baserate 10: PAM-8, PAM-16, PAM-32, 0 to 1.5 MHz" "Varnek logo"; do
-      grep -qxF "$name" <<<"$names" || fail "no object named \"$name\" for screen readers"
-    done
-  fi
   # shellcheck disable=SC2046
   xdotool mousemove $(screen_point 640 636) click 1
   status=0

@@ -69,6 +69,10 @@ void act_keys(const char* action, std::string_view text) {
   screen().pixels.clear();
   driver_keys(action, std::string(text).c_str());
 }
+std::string ask_text(const char* action, int a) {
+  const std::unique_ptr<char, decltype(&std::free)> text(driver_text(action, a), &std::free);
+  return text ? std::string(text.get()) : std::string();
+}
 
 }  // namespace
 
@@ -120,10 +124,7 @@ std::vector<Event> settle() {
 
 int focused_gadget() { return driver_number("focused_gadget", 0, 0); }
 
-std::string shown_text(int gadget) {
-  const std::unique_ptr<char, decltype(&std::free)> text(driver_text("shown_text", gadget), &std::free);
-  return text ? std::string(text.get()) : std::string();
-}
+std::string shown_text(int gadget) { return ask_text("shown_text", gadget); }
 
 bool window_shown() { return driver_number("window_shown", 0, 0) != 0; }
 bool has_address() { return true; }
@@ -141,31 +142,19 @@ tk::Colour pixel(int x, int y) {
 
 // Playwright's key names: "Control+Shift+C", "Shift+F10", "ContextMenu".
 void press_chord(char32_t key, bool ctrl, bool shift, bool alt) {
-  std::string name;
-  if (ctrl) name += "Control+";
-  if (shift) name += "Shift+";
-  if (alt) name += "Alt+";
-  if (key == tk::common::kKeyF10) {
-    name += "F10";
-  } else if (key == tk::common::kKeyContextMenu) {
-    name += "ContextMenu";
-  } else {
-    name += static_cast<char>(key);
-  }
-  act_keys("press_key", name);
+  const std::string name = key == tk::common::kKeyF10           ? "F10"
+                           : key == tk::common::kKeyContextMenu ? "ContextMenu"
+                                                                : std::string(1, static_cast<char>(key));
+  act_keys("press_key", std::string(ctrl ? "Control+" : "") + (shift ? "Shift+" : "") + (alt ? "Alt+" : "") + name);
 }
 
 void right_click_window(int x, int y) { act("right_click", x, y); }
 
-std::string clipboard_text() {
-  const std::unique_ptr<char, decltype(&std::free)> text(driver_text("clipboard_text", 0), &std::free);
-  return text ? std::string(text.get()) : std::string();
-}
+std::string clipboard_text() { return ask_text("clipboard_text", 0); }
 
 // The driver gives the title and the text on a line each, "" for none.
 Hint field_hint(int gadget) {
-  const std::unique_ptr<char, decltype(&std::free)> shown(driver_text("field_hint", gadget), &std::free);
-  const std::string lines = shown ? std::string(shown.get()) : std::string();
+  const std::string lines = ask_text("field_hint", gadget);
   const auto newline = lines.find('\n');
   if (newline == std::string::npos) return {};
   return Hint{lines.substr(0, newline), lines.substr(newline + 1)};

@@ -3,7 +3,6 @@
 // GetWindowText and GetPixel; under Wine in CI. The program's waits run on a
 // fiber of their own: a context menu's modal loop (TrackPopupMenu) keeps that
 // fiber inside wait_event() while the test goes on, as the user would.
-#include <cwchar>
 #include <utility>
 
 #include "tests/toolkit/conformance/driver.h"
@@ -14,21 +13,8 @@
 namespace conformance {
 namespace {
 
-// The program's one top-level window (class WindowClass_<number>), if any.
-HWND main_window() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) -> BOOL {
-        wchar_t name[32] = {};
-        GetClassNameW(window, name, 32);
-        const bool ours = std::wcsncmp(name, L"WindowClass_", 12) == 0;
-        *reinterpret_cast<HWND*>(result) = ours ? window : nullptr;
-        return !ours;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+// The suite's window (number 0), if any.
+HWND main_window() { return FindWindowW(L"WindowClass_0", nullptr); }
 
 using tk::win32::widen;
 

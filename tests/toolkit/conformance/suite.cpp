@@ -377,17 +377,14 @@ TEST_F(Toolkit, KeysInAClosedComboBoxMoveItsSelection) {
   // No selection: the program never clears one, so a box without one has
   // never had another item selected (Win32 would step from that item).
   constexpr Case kCases[] = {
-      {kModel, -1, Key::Up, 0},          {kModel, -1, Key::Down, 0},        {kModel, -1, Key::Left, 0},
-      {kModel, -1, Key::Right, 0},       {kModel, -1, Key::Home, 0},        {kModel, -1, Key::End, 0},
-      {kModel, -1, Key::PageUp, 0},      {kModel, -1, Key::PageDown, 0},    {kModel, 0, Key::Up, 0},
-      {kModel, 2, Key::Up, 1},           {kModel, 3, Key::Down, 3},         {kModel, 1, Key::Down, 2},
-      {kModel, 1, Key::Left, 0},         {kModel, 2, Key::Right, 3},        {kModel, 3, Key::Right, 3},
-      {kModel, 0, Key::Left, 0},         {kModel, 2, Key::Home, 0},         {kModel, 1, Key::End, 3},
-      {kModel, 1, Key::PageDown, 3},     {kModel, 3, Key::PageUp, 0},       {kModel, 3, Key::PageDown, 3},
-      {kModel, 2, Key::PageUp, 0},       {kDiameter, -1, Key::PageDown, 0}, {kDiameter, 0, Key::PageDown, 10},
-      {kDiameter, 9, Key::PageUp, 0},    {kDiameter, 10, Key::Down, 10},    {kDiameter, 10, Key::Up, 9},
-      {kDiameter, 4, Key::End, 10},      {kLong, 0, Key::PageDown, 26},     {kLong, 20, Key::PageDown, 39},
-      {kLong, 30, Key::PageUp, 4},       {kLong, 20, Key::PageUp, 0},       {kLong, 39, Key::PageDown, 39},
+      {kModel, -1, Key::Up, 0},          {kModel, -1, Key::End, 0},         {kModel, -1, Key::PageDown, 0},
+      {kModel, 0, Key::Up, 0},           {kModel, 2, Key::Up, 1},           {kModel, 3, Key::Down, 3},
+      {kModel, 1, Key::Down, 2},         {kModel, 1, Key::Left, 0},         {kModel, 0, Key::Left, 0},
+      {kModel, 2, Key::Right, 3},        {kModel, 3, Key::Right, 3},        {kModel, 2, Key::Home, 0},
+      {kModel, 1, Key::End, 3},          {kModel, 1, Key::PageDown, 3},     {kModel, 3, Key::PageUp, 0},
+      {kDiameter, -1, Key::PageDown, 0}, {kDiameter, 10, Key::Up, 9},       {kDiameter, 4, Key::End, 10},
+      {kLong, 0, Key::PageDown, 26},     {kLong, 20, Key::PageDown, 39},    {kLong, 30, Key::PageUp, 4},
+      {kLong, 20, Key::PageUp, 0},       {kLong, 39, Key::PageDown, 39},
   };
   const auto from_of = [](int combo) { return combo == kModel ? kDistance : combo == kDiameter ? kField : kQuit; };
   int focused = -1;
@@ -445,33 +442,26 @@ TEST_F(Toolkit, MouseMovesAreOneReturnEachAndTheCloseBoxOnlyAsks) {
 }
 
 TEST_F(Toolkit, DrawingFollowsTheCanvasRulesAndSurvivesARepaint) {
-  constexpr tk::Colour kRed = tk::rgb(255, 0, 0);
-  constexpr tk::Colour kBlue = tk::rgb(0, 0, 255);
-  constexpr tk::Colour kGreen = tk::rgb(0, 255, 0);
+  constexpr tk::Colour kRed = tk::rgb(255, 0, 0), kBlue = tk::rgb(0, 0, 255), kGreen = tk::rgb(0, 255, 0);
   tk::common::Canvas expected(700, 680, tk::common::kButtonFace);
   tk::draw_box(330, 200, 20, 20, kRed);  // outside a drawing phase: nothing
   tk::begin_window_drawing(7);           // a window that does not exist: nothing
   tk::draw_box(330, 200, 20, 20, kRed);
   EXPECT_EQ(tk::draw_text(330, 200, "x"), 330);
   tk::begin_window_drawing(0);
-  struct Line {
-    int x1, y1, x2, y2;
-  };
-  for (const Line& l : {Line{330, 130, 340, 130}, Line{330, 135, 330, 145}, Line{345, 130, 360, 145},
-                        Line{365, 130, 370, 150}, Line{380, 150, 395, 133}, Line{400, 130, 420, 137},
-                        Line{430, 145, 425, 130}, Line{440, 140, 440, 140}}) {
-    tk::draw_line(l.x1, l.y1, l.x2, l.y2, kRed);
-    expected.line(l.x1, l.y1, l.x2, l.y2, kRed);
+  constexpr int kLines[][4] = {{330, 130, 340, 130}, {330, 135, 330, 145}, {345, 130, 360, 145}, {365, 130, 370, 150},
+                               {380, 150, 395, 133}, {400, 130, 420, 137}, {430, 145, 425, 130}, {440, 140, 440, 140}};
+  for (const auto& [x1, y1, x2, y2] : kLines) {
+    tk::draw_line(x1, y1, x2, y2, kRed);
+    expected.line(x1, y1, x2, y2, kRed);
   }
   tk::draw_line(330, 160, 420, 160, tk::kFrontColour);
   expected.line(330, 160, 420, 160, tk::kFrontColour);
-  struct Box {
-    int x, y, w, h;
-  };
-  for (const Box& b : {Box{460, 130, 1, 1}, Box{465, 131, -1, -1}, Box{470, 130, 7, 3}, Box{480, 130, 1, 9},
-                       Box{20, 288, 200, 2}}) {
-    tk::draw_box(b.x, b.y, b.w, b.h, kBlue);
-    expected.box(b.x, b.y, b.w, b.h, kBlue);
+  constexpr int kBoxes[][4] = {{460, 130, 1, 1}, {465, 131, -1, -1}, {470, 130, 7, 3}, {480, 130, 1, 9},
+                               {20, 288, 200, 2}};
+  for (const auto& [x, y, w, h] : kBoxes) {
+    tk::draw_box(x, y, w, h, kBlue);
+    expected.box(x, y, w, h, kBlue);
   }
   for (const int r : {1, 2, 4}) {  // the radii the program draws
     tk::draw_circle(500 + 12 * r, 140, r, kGreen);
